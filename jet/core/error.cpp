@@ -1,0 +1,97 @@
+#include "jet/core/error.h"
+
+#include <cerrno>
+#include <string>
+
+namespace jet {
+namespace {
+
+struct Entry {
+  int number;
+  std::string_view text;
+};
+
+// One table for every description the engine can give. "|" is replaced by the
+// object the error concerns (a file, a table).
+constexpr Entry kTexts[] = {
+    {errc::kInUse, "La base de datos '|' está en uso por otro proceso."},
+    {errc::kInvalidArgument, "Argumento no válido."},
+    {errc::kDiskFull, "No hay suficiente espacio en el disco."},
+    {errc::kBadPassword, "Contraseña no válida."},
+    {errc::kTooLarge, "Se ha superado un límite del formato de la base de datos: |."},
+    {errc::kIoError, "Error de disco o de red."},
+    {errc::kNotFound, "'|' no es una ruta válida."},
+    {errc::kNotDatabase,
+     "No se puede abrir la base de datos '|'. Puede que no sea una base de datos "
+     "reconocida por la aplicación o que el archivo esté dañado."},
+    {errc::kNoPermission,
+     "El motor de base de datos no puede abrir el archivo '|'. Ya está abierto en "
+     "modo exclusivo por otro usuario o necesita permiso para ver sus datos."},
+    {errc::kNoSuchTable, "El motor de base de datos no encuentra la tabla o consulta '|'."},
+    {errc::kAlreadyExists, "La base de datos '|' ya existe."},
+    {errc::kCorrupt, "Formato de base de datos no reconocido: |."},
+};
+
+}  // namespace
+
+std::string_view errorText(int number) {
+  for (const Entry& e : kTexts) {
+    if (e.number == number) return e.text;
+  }
+  return "Error definido por la aplicación o por el objeto.";
+}
+
+Error::Error(int number, std::string_view subject, std::source_location where)
+    : number_(number), description_(errorText(number)), where_(where) {
+  if (auto bar = description_.find('|'); bar != std::string::npos) {
+    description_.replace(bar, 1, subject);
+  }
+}
+
+Error Error::inUse(std::string_view path, std::source_location where) {
+  return Error(errc::kInUse, path, where);
+}
+Error Error::notFound(std::string_view path, std::source_location where) {
+  return Error(errc::kNotFound, path, where);
+}
+Error Error::notADatabase(std::string_view path, std::source_location where) {
+  return Error(errc::kNotDatabase, path, where);
+}
+Error Error::alreadyExists(std::string_view path, std::source_location where) {
+  return Error(errc::kAlreadyExists, path, where);
+}
+
+Error Error::corrupt(std::int64_t page, std::string_view reason, std::source_location where) {
+  std::string subject(reason);
+  if (page >= 0) subject = "página " + std::to_string(page) + ", " + subject;
+  return Error(errc::kCorrupt, subject, where);
+}
+
+Error Error::fromErrno(int err, std::string_view path, std::source_location where) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return Error(errc::kNotFound, path, where);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return Error(errc::kNoPermission, path, where);
+    case EEXIST:
+      return Error(errc::kAlreadyExists, path, where);
+    case ENOSPC:
+    case EDQUOT:
+      return Error(errc::kDiskFull, path, where);
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY:
+      return Error(errc::kInUse, path, where);
+    default:
+      return Error(errc::kIoError, path, where);
+  }
+}
+
+std::string Error::toString() const {
+  return std::to_string(number_) + ": " + description_;
+}
+
+}  // namespace jet

@@ -1,0 +1,55 @@
+// Where the tests find the real Access 97 files, and temporary folders.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// The folder of real Access 97 files (outside the repository).
+std::filesystem::path corpusDir();
+// Every .mdb file of the corpus, sorted by name; empty when the folder is missing.
+std::vector<std::filesystem::path> corpusFiles();
+// One corpus file by name.
+std::filesystem::path corpusFile(const std::string& name);
+// The folder of the published sort-code tables.
+std::filesystem::path jet3Dir();
+// The jetdb executable built with the tests.
+std::filesystem::path jetdbPath();
+
+// A fresh temporary folder, removed with everything in it when destroyed.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Reads or writes a whole file.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Runs a shell command, returning its exit status and standard output.
+struct CommandOutput {
+  int status = -1;
+  std::string out;
+};
+CommandOutput runCommand(const std::string& command);
+// Quotes one argument for /bin/sh.
+std::string shellQuote(const std::string& arg);
+
+}  // namespace testing_support
+
+// Skips the current test when the corpus folder is missing, saying why.
+#define REQUIRE_CORPUS()                                                          \
+  do {                                                                            \
+    if (testing_support::corpusFiles().empty())                                   \
+      GTEST_SKIP() << "no Access 97 corpus at " << testing_support::corpusDir(); \
+  } while (false)
