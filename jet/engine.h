@@ -1,0 +1,23 @@
+// The engine's two whole-file operations, the ones the repair window uses.
+//
+// Both fail with a numbered jet::Error: 3000 when another process has the
+// database open, 3044 when it does not exist, 3049 when it is not an Access 97
+// database; compactDatabase fails with 3204 when the destination exists.
+#pragma once
+
+#include <filesystem>
+
+#include "jet/core/result.h"
+
+namespace jet {
+
+// Repairs `database` in place. A healthy database is left byte for byte as it
+// was; a damaged one is rebuilt from everything that can still be read.
+Status repairDatabase(const std::filesystem::path& database);
+
+// Writes a compacted copy of `source` to `destination`, a new file; `source`
+// is only read.
+Status compactDatabase(const std::filesystem::path& source,
+                       const std::filesystem::path& destination);
+
+}  // namespace jet
