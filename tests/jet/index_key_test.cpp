@@ -1,0 +1,178 @@
+// Index keys: the bytes Access wrote for known values, and the order that
+// every type's encoding must keep (ascending, descending, NULLs).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "jet/format/index_page.h"
+#include "jet/index/index_key.h"
+#include "jet/index/text_key.h"
+
+namespace jet {
+namespace {
+
+using Bytes = std::vector<std::byte>;
+
+Bytes hex(std::initializer_list<int> v) {
+  Bytes out;
+  for (int b : v) out.push_back(std::byte(b));
+  return out;
+}
+
+Bytes key(ColumnType type, const Value& v, bool ascending = true) {
+  Bytes out;
+  EXPECT_TRUE(appendKeyColumn({type, ascending}, v, out).ok());
+  return out;
+}
+
+Value text(std::string s) { return Text{std::move(s)}; }
+
+// Keys of `values`, given in ascending order, must be strictly increasing;
+// in a descending column strictly decreasing. NULL sorts first ascending and
+// last descending.
+void expectOrder(ColumnType type, const std::vector<Value>& values) {
+  for (bool asc : {true, false}) {
+    Bytes previous = key(type, Value{}, asc);
+    if (!asc) previous = key(type, values.front(), asc);
+    for (std::size_t i = asc ? 0 : 1; i < values.size(); ++i) {
+      Bytes k = key(type, values[i], asc);
+      auto c = compareKeys(previous, k);
+      EXPECT_TRUE(asc ? c < 0 : c > 0) << columnTypeName(type) << " value #" << i
+                                       << (asc ? " ascending" : " descending");
+      previous = k;
+    }
+    if (!asc) {
+      EXPECT_TRUE(compareKeys(previous, key(type, Value{}, false)) < 0) << "descending NULL";
+    }
+  }
+}
+
+TEST(IndexKeyTest, KeysAsAccessWroteThemInTheCorpus) {
+  // Long 2, ascending (indexTestV1997, Table1.otherfk1).
+  EXPECT_EQ(key(ColumnType::kLong, std::int32_t{2}), hex({0x7F, 0x80, 0, 0, 0x02}));
+  // MSysObjects.Id 0x80000000 (the system containers).
+  EXPECT_EQ(key(ColumnType::kLong, std::int32_t(0x80000000u)), hex({0x7F, 0, 0, 0, 0}));
+  // Byte 0xFF (MSysQueries.Attribute).
+  EXPECT_EQ(key(ColumnType::kByte, std::uint8_t{0xFF}), hex({0x7F, 0xFF}));
+  // Binary 00 00 00 01 (MSysQueries.Order): one zero-padded group, length 4.
+  EXPECT_EQ(key(ColumnType::kBinary, Binary{hex({0, 0, 0, 1})}),
+            hex({0x7F, 0, 0, 0, 1, 0, 0, 0, 0, 0x04}));
+  // Descending Long: compIndexTestV1997 Table1.CD_AGENTE = 19 and NULL.
+  EXPECT_EQ(key(ColumnType::kLong, std::int32_t{19}, false), hex({0x80, 0x7F, 0xFF, 0xFF, 0xEC}));
+  EXPECT_EQ(key(ColumnType::kLong, Value{}, false), hex({0xFF}));
+  // MSysModules2 (Name, Type, Version DESC) = ("MSysDb", 2, 1).
+  std::vector<KeyColumn> cols{{ColumnType::kText, true}, {ColumnType::kLong, true},
+                              {ColumnType::kLong, false}};
+  std::vector<Value> vals{text("MSysDb"), std::int32_t{2}, std::int32_t{1}};
+  auto k = encodeKey(cols, vals);
+  ASSERT_TRUE(k.ok());
+  EXPECT_EQ(*k, hex({0x7F, 0x6F, 0x76, 0x7D, 0x76, 0x64, 0x61, 0x00, 0x7F, 0x80, 0, 0, 0x02,
+                     0x80, 0x7F, 0xFF, 0xFF, 0xFE}));
+  // Text ignores case: "DataAccessPages" and "Table1" in MSysObjects.
+  EXPECT_EQ(key(ColumnType::kText, text("DataAccessPages")),
+            hex({0x7F, 0x64, 0x60, 0x77, 0x60, 0x60, 0x62, 0x62, 0x66, 0x76, 0x76, 0x73, 0x60,
+                 0x68, 0x66, 0x76, 0x00}));
+  EXPECT_EQ(key(ColumnType::kText, text("Table1")), key(ColumnType::kText, text("TABLE1")));
+  EXPECT_EQ(key(ColumnType::kText, text("Table1")),
+            hex({0x7F, 0x77, 0x60, 0x61, 0x6D, 0x66, 0x57, 0x00}));
+}
+
+TEST(IndexKeyTest, NumbersKeepTheirOrder) {
+  expectOrder(ColumnType::kByte, {std::uint8_t{0}, std::uint8_t{1}, std::uint8_t{127},
+                                  std::uint8_t{128}, std::uint8_t{255}});
+  expectOrder(ColumnType::kInt, {std::int16_t{-32768}, std::int16_t{-256}, std::int16_t{-1},
+                                 std::int16_t{0}, std::int16_t{1}, std::int16_t{255},
+                                 std::int16_t{32767}});
+  expectOrder(ColumnType::kLong, {std::int32_t{-2147483647 - 1}, std::int32_t{-65536},
+                                  std::int32_t{-1}, std::int32_t{0}, std::int32_t{1},
+                                  std::int32_t{65536}, std::int32_t{2147483647}});
+  expectOrder(ColumnType::kMoney, {Currency{-922337203685477580}, Currency{-10000},
+                                   Currency{-1}, Currency{0}, Currency{1}, Currency{10000},
+                                   Currency{922337203685477580}});
+  const double inf = std::numeric_limits<double>::infinity();
+  expectOrder(ColumnType::kDouble, {-inf, -1e300, -2.5, -1.0, -1e-300, 0.0, 1e-300, 1.0, 2.5,
+                                    1e300, inf});
+  expectOrder(ColumnType::kFloat, {-3e38f, -1.5f, -1e-30f, 0.0f, 1e-30f, 1.5f, 3e38f});
+  // Date/Time: days since 1899-12-30; negative days are before it.
+  expectOrder(ColumnType::kDateTime, {DateTime{-657434.0}, DateTime{-1.5}, DateTime{0.0},
+                                      DateTime{0.25}, DateTime{36526.5}, DateTime{2958465.0}});
+}
+
+TEST(IndexKeyTest, YesNoIsOneByteWithYesFirstAndNullReadAsNo) {
+  EXPECT_EQ(key(ColumnType::kBool, true), hex({0x7F, 0x00}));
+  EXPECT_EQ(key(ColumnType::kBool, false), hex({0x7F, 0xFF}));
+  EXPECT_EQ(key(ColumnType::kBool, true, false), hex({0x80, 0xFF}));
+  EXPECT_EQ(key(ColumnType::kBool, Value{}), key(ColumnType::kBool, false));
+}
+
+TEST(IndexKeyTest, BinaryGroupsOfEightKeepOrderAndSkipComplementOfInnerLengths) {
+  expectOrder(ColumnType::kBinary,
+              {Binary{hex({0})}, Binary{hex({0, 0})}, Binary{Bytes(8, std::byte{0})},
+               Binary{Bytes(9, std::byte{0})}, Binary{hex({0, 1})}, Binary{hex({1})},
+               Binary{Bytes(20, std::byte{0xFF})}});
+  Bytes nine(9, std::byte{0x11});
+  Bytes desc = key(ColumnType::kBinary, Binary{nine}, false);
+  ASSERT_EQ(desc.size(), 1u + 18u);
+  EXPECT_EQ(desc[1], std::byte{0xEE});
+  EXPECT_EQ(desc[9], std::byte{0x09});   // "more groups follow" is not complemented
+  EXPECT_EQ(desc[10], std::byte{0xEE});
+  EXPECT_EQ(desc[11], std::byte{0xFF});  // padding, complemented
+  EXPECT_EQ(desc[18], std::byte{0xFE});  // last length 1, complemented
+}
+
+TEST(IndexKeyTest, ReplicationIdUsesTextualByteOrder) {
+  // Stored as the row holds it: {00112233-4455-6677-8899-AABBCCDDEEFF}.
+  Guid g;
+  const int stored[16] = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
+                          0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
+  for (int i = 0; i < 16; ++i) g.bytes[i] = std::byte(stored[i]);
+  EXPECT_EQ(key(ColumnType::kGuid, g),
+            hex({0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09,
+                 0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x08}));
+}
+
+TEST(IndexKeyTest, TextAccentsFollowTheBaseLettersInAnAccentPart) {
+  // Windows-1252: 0xE9 é, 0xE1 á, 0xC9 É.
+  EXPECT_EQ(key(ColumnType::kText, text("e")), hex({0x7F, 0x66, 0x00}));
+  EXPECT_EQ(key(ColumnType::kText, text("\xE9")), hex({0x7F, 0x66, 0x04, 0x00}));
+  EXPECT_EQ(key(ColumnType::kText, text("\xC9")), key(ColumnType::kText, text("\xE9")));
+  // "aé": one unaccented significant letter (2) before the accent (4).
+  EXPECT_EQ(key(ColumnType::kText, text("a\xE9")), hex({0x7F, 0x60, 0x66, 0x02, 0x40}));
+  // Digits are not positions of the accent part: "1é" has no placeholder.
+  EXPECT_EQ(key(ColumnType::kText, text("1\xE9")), hex({0x7F, 0x57, 0x66, 0x04, 0x00}));
+  // Letters after the last accent leave no trace in it.
+  EXPECT_EQ(key(ColumnType::kText, text("\xE9t\xE9")),
+            hex({0x7F, 0x66, 0x77, 0x66, 0x04, 0x40}));
+  // An accent weighs less than any later letter, more than later accents.
+  expectOrder(ColumnType::kText, {text(""), text("a"), text("\xE1"), text("ae"), text("a\xE9"),
+                                  text("\xE1" "e"), text("b"), text("ba")});
+}
+
+TEST(IndexKeyTest, TextIsTrimmedCutAndComplementedWhenDescending) {
+  EXPECT_EQ(key(ColumnType::kText, text("ab  ")), key(ColumnType::kText, text("ab")));
+  EXPECT_EQ(key(ColumnType::kText, text("a b")), hex({0x7F, 0x60, 0x11, 0x61, 0x00}));
+  // Byte 0 is ignored.
+  EXPECT_EQ(key(ColumnType::kText, text(std::string("a\0b", 3))), key(ColumnType::kText, text("ab")));
+  const std::string longText(200, 'x');
+  EXPECT_EQ(key(ColumnType::kText, text(longText)),
+            key(ColumnType::kText, text(longText.substr(0, kMaxIndexedChars))));
+  EXPECT_EQ(key(ColumnType::kText, text("a\xE9"), false), hex({0x80, 0x9F, 0x99, 0xFD, 0xBF}));
+}
+
+TEST(IndexKeyTest, WrongValueTypesAndUnindexableColumnsAreRefused) {
+  Bytes out = hex({0x01});
+  EXPECT_EQ(appendKeyColumn({ColumnType::kLong}, std::int16_t{3}, out).error().number(),
+            errc::kInvalidArgument);
+  EXPECT_EQ(appendKeyColumn({ColumnType::kBool}, std::int32_t{3}, out).error().number(),
+            errc::kInvalidArgument);
+  EXPECT_EQ(out, hex({0x01}));  // nothing half-written
+  EXPECT_FALSE(appendKeyColumn({ColumnType::kMemo}, Value{}, out).ok());
+  EXPECT_FALSE(appendKeyColumn({ColumnType::kOle}, Binary{}, out).ok());
+  std::vector<KeyColumn> one{{ColumnType::kLong}};
+  std::vector<Value> two{std::int32_t{1}, std::int32_t{2}};
+  EXPECT_FALSE(encodeKey(one, two).ok());
+}
+
+}  // namespace
+}  // namespace jet
