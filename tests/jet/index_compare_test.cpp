@@ -1,0 +1,100 @@
+// Matching an index's entries with the entries its rows call for.
+#include <gtest/gtest.h>
+
+#include "jet/check/index_compare.h"
+
+namespace jet {
+namespace {
+
+// An index over (Long, Text DESC) with the values at positions 1 and 0.
+IndexShape shape(bool unique = false, bool ignoreNulls = false) {
+  return IndexShape{{{ColumnType::kLong, true}, {ColumnType::kText, false}}, {1, 0}, unique,
+                    ignoreNulls};
+}
+
+struct Fixture {
+  explicit Fixture(IndexShape s) : expect(std::move(s)) {}
+  void row(std::uint32_t page, std::uint8_t slot, Value text, Value number) {
+    std::vector<Value> values{std::move(text), std::move(number)};
+    ASSERT_TRUE(expect.addRow(values, page, slot).ok());
+  }
+  IndexComparison compare(std::vector<IndexEntry> actual) {
+    return compareIndexEntries(expect.entries(), std::move(actual), expect.shape(), "T", "I",
+                               findings);
+  }
+  IndexExpectation expect;
+  FindingList findings;
+};
+
+TEST(IndexCompareTest, TheRowsOwnEntriesMatchInAnyOrder) {
+  Fixture f(shape());
+  f.row(10, 0, Text{"b"}, std::int32_t{1});
+  f.row(10, 1, Text{"a"}, std::int32_t{1});
+  f.row(11, 0, Value{}, Value{});
+  std::vector<IndexEntry> actual = f.expect.entries();
+  std::reverse(actual.begin(), actual.end());
+  IndexComparison c = f.compare(actual);
+  EXPECT_TRUE(c.clean());
+  EXPECT_EQ(c.matched, 3u);
+  EXPECT_TRUE(f.findings.empty());
+}
+
+TEST(IndexCompareTest, MissingExtraRepeatedAndWrongKeysAreEachReportedAtTheirRow) {
+  Fixture f(shape());
+  f.row(10, 0, Text{"a"}, std::int32_t{1});
+  f.row(10, 1, Text{"b"}, std::int32_t{2});
+  f.row(10, 2, Text{"c"}, std::int32_t{3});
+  std::vector<IndexEntry> actual = f.expect.entries();
+  actual.erase(actual.begin());                 // row 10/0 lost its entry
+  actual[0].key.back() = std::byte{0x42};       // row 10/1 has a wrong key
+  actual.push_back(actual[1]);                  // row 10/2 twice
+  actual.push_back(IndexEntry{actual[1].key, 12, 7, 0});  // points at no row
+  IndexComparison c = f.compare(actual);
+  EXPECT_EQ(c.missing, 1u);
+  EXPECT_EQ(c.keyDiffers, 1u);
+  EXPECT_EQ(c.repeated, 1u);
+  EXPECT_EQ(c.extra, 1u);
+  EXPECT_EQ(c.matched, 1u);
+  ASSERT_EQ(f.findings.findings().size(), 4u);
+  bool sawMissing = false;
+  for (const Finding& x : f.findings.findings()) {
+    EXPECT_EQ(x.table, "T");
+    EXPECT_EQ(x.index, "I");
+    if (x.message.find("falta") != std::string::npos) {
+      sawMissing = true;
+      EXPECT_EQ(x.page, 10);
+      EXPECT_EQ(x.row, 0);
+    }
+  }
+  EXPECT_TRUE(sawMissing);
+}
+
+TEST(IndexCompareTest, UniqueIndexRefusesEqualKeysButNotNulls) {
+  Fixture f(shape(/*unique=*/true));
+  f.row(10, 0, Text{"a"}, std::int32_t{1});
+  f.row(10, 1, Text{"A"}, std::int32_t{1});  // case is not part of the key
+  f.row(10, 2, Value{}, Value{});
+  f.row(10, 3, Value{}, Value{});
+  IndexComparison c = f.compare(f.expect.entries());
+  EXPECT_EQ(c.duplicateKeys, 1u);
+  EXPECT_EQ(c.matched, 4u);
+}
+
+TEST(IndexCompareTest, IgnoreNullsDropsOnlyRowsWhoseKeyIsAllNull) {
+  Fixture f(shape(false, /*ignoreNulls=*/true));
+  f.row(10, 0, Value{}, Value{});
+  f.row(10, 1, Value{}, std::int32_t{5});
+  ASSERT_EQ(f.expect.entries().size(), 1u);
+  EXPECT_EQ(f.expect.entries()[0].dataRow, 1);
+}
+
+TEST(IndexCompareTest, ValueOfTheWrongTypeIsAnError) {
+  IndexExpectation e(shape());
+  std::vector<Value> values{Text{"a"}, Text{"not a number"}};
+  EXPECT_EQ(e.addRow(values, 1, 0).error().number(), errc::kInvalidArgument);
+  std::vector<Value> tooShort{Text{"a"}};
+  EXPECT_FALSE(e.addRow(tooShort, 1, 0).ok());
+}
+
+}  // namespace
+}  // namespace jet
