@@ -2,9 +2,14 @@
 
 namespace jetdb {
 
+void registerInfo(CLI::App& app, Commands& commands);
+void registerTables(CLI::App& app, Commands& commands);
+void registerDump(CLI::App& app, Commands& commands);
+
 void registerCommands(CLI::App& app, Commands& commands) {
-  (void)app;
-  (void)commands;
+  registerInfo(app, commands);
+  registerTables(app, commands);
+  registerDump(app, commands);
 }
 
 }  // namespace jetdb

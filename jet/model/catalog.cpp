@@ -1,0 +1,105 @@
+#include "jet/model/catalog.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "jet/model/table.h"
+
+namespace jet {
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+           return std::tolower(x) == std::tolower(y);
+         });
+}
+
+// Index of the column named `name`, or -1.
+int columnIndex(const TableDefinition& t, std::string_view name) {
+  for (std::size_t i = 0; i < t.columns.size(); ++i) {
+    if (equalsIgnoringCase(t.columns[i].name, name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+template <class T>
+std::optional<T> get(const std::vector<Value>& values, int index) {
+  if (index < 0) return std::nullopt;
+  if (const T* v = std::get_if<T>(&values[static_cast<std::size_t>(index)])) return *v;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string catalogTypeName(std::int16_t type) {
+  using namespace catalog_type;
+  switch (type) {
+    case kTable: return "Tabla";
+    case kDatabase: return "Base de datos";
+    case kContainer: return "Contenedor";
+    case kQuery: return "Consulta";
+    case kLinkedTable: return "Tabla vinculada";
+    case kRelationship: return "Relación";
+    case kForm: return "Formulario";
+    case kMacro: return "Macro";
+    case kReport: return "Informe";
+    case kModule: return "Módulo";
+    default: return std::to_string(type);
+  }
+}
+
+Result<Catalog> Catalog::read(const Database& db, DamageSink* damage) {
+  JET_TRY(Table objects, Table::open(db, kCatalogPage, "MSysObjects"));
+  const TableDefinition& t = objects.definition();
+  const int id = columnIndex(t, "Id"), parent = columnIndex(t, "ParentId"),
+            name = columnIndex(t, "Name"), type = columnIndex(t, "Type"),
+            flags = columnIndex(t, "Flags"), created = columnIndex(t, "DateCreate"),
+            updated = columnIndex(t, "DateUpdate"), props = columnIndex(t, "LvProp");
+  if (id < 0 || name < 0 || type < 0) {
+    return Error::corrupt(kCatalogPage, "MSysObjects no tiene las columnas Id, Name y Type");
+  }
+  Catalog c;
+  RowCursor rows = objects.rows(damage);
+  while (true) {
+    JET_TRY(bool more, rows.next());
+    if (!more) break;
+    const std::vector<Value>& v = rows.values();
+    CatalogEntry e;
+    e.id = get<std::int32_t>(v, id).value_or(0);
+    e.parentId = get<std::int32_t>(v, parent).value_or(0);
+    e.name = get<Text>(v, name).value_or(Text{}).bytes;
+    e.type = get<std::int16_t>(v, type).value_or(0);
+    e.flags = static_cast<std::uint32_t>(get<std::int32_t>(v, flags).value_or(0));
+    e.created = get<DateTime>(v, created);
+    e.updated = get<DateTime>(v, updated);
+    if (auto p = get<Binary>(v, props)) e.properties = std::move(p->bytes);
+    e.location = rows.location();
+    c.entries_.push_back(std::move(e));
+  }
+  return c;
+}
+
+std::vector<const CatalogEntry*> Catalog::tables(bool includeSystem) const {
+  std::vector<const CatalogEntry*> out;
+  for (const CatalogEntry& e : entries_) {
+    if (e.isTable() && (includeSystem || !e.isSystem())) out.push_back(&e);
+  }
+  return out;
+}
+
+const CatalogEntry* Catalog::findTable(std::string_view name) const {
+  for (const CatalogEntry& e : entries_) {
+    if (e.isTable() && equalsIgnoringCase(e.name, name)) return &e;
+  }
+  return nullptr;
+}
+
+const CatalogEntry* Catalog::findId(std::int32_t id) const {
+  for (const CatalogEntry& e : entries_) {
+    if (e.id == id) return &e;
+  }
+  return nullptr;
+}
+
+}  // namespace jet

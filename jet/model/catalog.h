@@ -1,0 +1,80 @@
+// The catalog: every object of the database, one row of MSysObjects each.
+//
+// MSysObjects is the table whose definition is on page 2. Each row names an
+// object (table, query, form, report, macro, module, relationship, container)
+// with its Id, ParentId (the container it is in), Name, Type and Flags. A
+// table's Id is the page of its definition (FACTS.md).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/core/finding.h"
+#include "jet/core/result.h"
+#include "jet/format/data_page.h"
+#include "jet/model/database.h"
+#include "jet/model/value.h"
+
+namespace jet {
+
+namespace catalog_type {
+inline constexpr std::int16_t kTable = 1;
+inline constexpr std::int16_t kDatabase = 2;
+inline constexpr std::int16_t kContainer = 3;
+inline constexpr std::int16_t kQuery = 5;
+inline constexpr std::int16_t kLinkedTable = 6;
+inline constexpr std::int16_t kRelationship = 8;
+inline constexpr std::int16_t kForm = -32768;
+inline constexpr std::int16_t kMacro = -32766;
+inline constexpr std::int16_t kReport = -32764;
+inline constexpr std::int16_t kModule = -32761;
+}  // namespace catalog_type
+
+// The page of MSysObjects' definition.
+inline constexpr std::uint32_t kCatalogPage = 2;
+// Flags bits that mark a system object.
+inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002;
+
+struct CatalogEntry {
+  std::int32_t id = 0;
+  std::int32_t parentId = 0;
+  std::string name;                   // bytes in the database code page
+  std::int16_t type = 0;
+  std::uint32_t flags = 0;
+  std::optional<DateTime> created;
+  std::optional<DateTime> updated;
+  std::vector<std::byte> properties;  // LvProp, empty when none (properties.h)
+  RowLocation location;               // its row in MSysObjects
+
+  bool isSystem() const { return (flags & kSystemObjectFlags) != 0; }
+  bool isTable() const { return type == catalog_type::kTable; }
+  // The table's definition page (requires isTable()).
+  std::uint32_t tablePage() const { return static_cast<std::uint32_t>(id) & 0x00FFFFFF; }
+};
+
+// Spanish name of a catalog type ("Tabla", "Consulta", ...), or its number.
+std::string catalogTypeName(std::int16_t type);
+
+class Catalog {
+ public:
+  // Reads every row of MSysObjects. Rows that cannot be read are reported to
+  // `damage` when given; otherwise the first one fails the read with 3343.
+  static Result<Catalog> read(const Database& db, DamageSink* damage = nullptr);
+
+  const std::vector<CatalogEntry>& entries() const { return entries_; }
+  // Local tables, in catalog order; system tables only when asked.
+  std::vector<const CatalogEntry*> tables(bool includeSystem) const;
+  // The table named `name` (compared without regard to ASCII case, as Jet
+  // does), or nullptr.
+  const CatalogEntry* findTable(std::string_view name) const;
+  // The entry with Id `id`, or nullptr.
+  const CatalogEntry* findId(std::int32_t id) const;
+
+ private:
+  std::vector<CatalogEntry> entries_;
+};
+
+}  // namespace jet

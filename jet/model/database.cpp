@@ -1,0 +1,48 @@
+#include "jet/model/database.h"
+
+#include <array>
+
+namespace jet {
+
+Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& path,
+                                                 Access access) {
+  std::unique_ptr<Database> db(new Database());
+  db->name_ = path.string();
+  JET_TRY(db->file_, File::open(path, access == Access::kRead ? File::Mode::kRead
+                                                               : File::Mode::kReadWrite));
+  JET_TRY(db->lock_, OperationLock::acquire(db->file_, access == Access::kRead
+                                                           ? OperationLock::Kind::kShared
+                                                           : OperationLock::Kind::kExclusive));
+  JET_CHECK(checkNotInUse(db->file_));
+  db->bytes_ = std::make_unique<FileBytes>(db->file_);
+  JET_CHECK(finishOpen(*db));
+  return db;
+}
+
+Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::string name) {
+  std::unique_ptr<Database> db(new Database());
+  db->name_ = name;
+  db->bytes_ = std::make_unique<MemoryBytes>(std::move(bytes), std::move(name));
+  JET_CHECK(finishOpen(*db));
+  return db;
+}
+
+Status Database::finishOpen(Database& db) {
+  std::array<std::byte, kPageSize> first{};
+  JET_TRY(std::size_t n, db.bytes_->readAt(0, first));
+  JET_TRY(db.header_, decodeHeaderPage(ByteView(first.data(), n), db.name_));
+  if (db.header_.hasPassword()) return Error(errc::kBadPassword, db.name_);
+  JET_TRY(db.pages_, PageSource::create(*db.bytes_));
+  db.pages_.setDatabaseKey(db.header_.databaseKey);
+  if (db.pages_.trailingBytes() != 0) {
+    Finding f;
+    f.page = db.pages_.pageCount();
+    f.message = "el archivo termina con una página incompleta de " +
+                std::to_string(db.pages_.trailingBytes()) + " bytes";
+    f.bytesLost = static_cast<std::int64_t>(db.pages_.trailingBytes());
+    db.openFindings_.report(std::move(f));
+  }
+  return okStatus();
+}
+
+}  // namespace jet

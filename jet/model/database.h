@@ -1,0 +1,72 @@
+// An open Jet 3 database: the file, our lock on it, its header and its pages.
+//
+//   auto db = Database::open("KEL01.MDB");           // shared, read-only
+//   if (!db) return db.error();                       // 3044, 3049, 3000, ...
+//   Result<Catalog> catalog = Catalog::read(**db);    // catalog.h
+//   Result<Table> t = Table::open(**db, catalog->findTable("Clientes"));  // table.h
+//
+// Opening checks, in order: the file exists and may be opened (3044, 3051);
+// no other process holds a lock on it or on its .ldb lock file, and no other
+// operation of ours holds a conflicting lock (3000); page 0 is a Jet 3 header
+// (3049); no database password is set (3031, as Jet answers when no password
+// is given). An encrypted database is decrypted page by page transparently.
+// Our lock is held until the Database is destroyed.
+//
+// A Database is not thread-safe; it is neither copied nor moved (hold it in the
+// unique_ptr that open returns), so readers may keep references to it.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "jet/core/finding.h"
+#include "jet/core/result.h"
+#include "jet/format/header_page.h"
+#include "jet/io/byte_source.h"
+#include "jet/io/file.h"
+#include "jet/io/file_lock.h"
+#include "jet/io/page_source.h"
+
+namespace jet {
+
+class Database {
+ public:
+  enum class Access {
+    kRead,   // shared lock; the file is opened read-only
+    kWrite,  // exclusive lock; the file is opened for reading and writing
+  };
+
+  static Result<std::unique_ptr<Database>> open(const std::filesystem::path& path,
+                                                Access access = Access::kRead);
+  // A database held in memory (tests, the fuzzer): no file, no lock.
+  static Result<std::unique_ptr<Database>> openBytes(std::string bytes,
+                                                     std::string name = "memoria");
+
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const HeaderPage& header() const { return header_; }
+  const PageSource& pages() const { return pages_; }
+  // The path given to open(), or the name given to openBytes().
+  const std::string& name() const { return name_; }
+  // The file, for the writer; nullptr for a database in memory.
+  const File* file() const { return file_.isOpen() ? &file_ : nullptr; }
+
+  // Damage seen while opening (a trailing partial page), for the checker.
+  const FindingList& openFindings() const { return openFindings_; }
+
+ private:
+  Database() = default;
+  static Status finishOpen(Database& db);
+
+  std::string name_;
+  File file_;
+  OperationLock lock_;
+  std::unique_ptr<ByteSource> bytes_;
+  HeaderPage header_;
+  PageSource pages_ = PageSource::empty();
+  FindingList openFindings_;
+};
+
+}  // namespace jet

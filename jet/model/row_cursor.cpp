@@ -1,0 +1,197 @@
+#include "jet/model/row_cursor.h"
+
+#include <cstring>
+
+#include "jet/format/long_value.h"
+
+namespace jet {
+
+RowCursor::RowCursor(const Database& db, const TableDefinition& table, DamageSink* damage,
+                     std::string tableName)
+    : db_(&db), table_(&table), damage_(damage), tableName_(std::move(tableName)) {}
+
+Status RowCursor::damaged(Error e, std::int64_t page, std::int64_t row) {
+  if (!damage_) return e;
+  Finding f;
+  f.page = page;
+  f.row = row;
+  f.table = tableName_;
+  f.message = e.description();
+  damage_->report(std::move(f));
+  return okStatus();
+}
+
+Result<bool> RowCursor::next() {
+  const PageSource& pages = db_->pages();
+  if (!mapOpened_) {
+    mapOpened_ = true;
+    auto m = UsageMapCursor::open(pages, table_->usageMap);
+    if (!m) {
+      done_ = true;
+      JET_CHECK(damaged(std::move(m).error(), table_->page, -1));
+      return false;
+    }
+    map_.emplace(std::move(*m));
+  }
+  while (!done_) {
+    if (!data_) {
+      auto p = map_->next();
+      if (!p) {
+        JET_CHECK(damaged(std::move(p).error(), table_->page, -1));
+        continue;
+      }
+      if (!*p) {
+        done_ = true;
+        break;
+      }
+      const std::uint32_t number = **p;
+      auto page = pages.read(number);
+      if (!page) {
+        JET_CHECK(damaged(std::move(page).error(), number, -1));
+        continue;
+      }
+      auto data = DataPage::decode((*page)->view(), number);
+      if (!data) {
+        JET_CHECK(damaged(std::move(data).error(), number, -1));
+        continue;
+      }
+      if (data->owner() != table_->page) {
+        JET_CHECK(damaged(Error::corrupt(number, "la página de datos pertenece a otra tabla"),
+                          number, -1));
+        continue;
+      }
+      page_ = *page;
+      data_ = *data;
+      nextSlot_ = 0;
+    }
+    if (nextSlot_ >= data_->rowCount()) {
+      data_.reset();
+      page_.reset();
+      continue;
+    }
+    bool found = false;
+    JET_CHECK(step(found));
+    if (found) {
+      ++count_;
+      return true;
+    }
+  }
+  return false;
+}
+
+Status RowCursor::step(bool& found) {
+  const std::uint16_t row = nextSlot_++;
+  const std::uint32_t number = data_->number();
+  auto slot = data_->slot(row);
+  if (!slot) return damaged(std::move(slot).error(), number, row);
+  location_ = {number, static_cast<std::uint8_t>(row)};
+  body_ = location_;
+  if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
+  if (slot->kind == SlotKind::kLive) {
+    ByteView bytes = *data_->rowBytes(row);
+    JET_CHECK(readRow(bytes, number));
+    found = !values_.empty() || table_->columns.empty();
+    return okStatus();
+  }
+  // A moved row: its body is on the page the slot names, in a slot flagged 0x8000.
+  auto target = data_->movedTo(row);
+  if (!target) return damaged(std::move(target).error(), number, row);
+  body_ = *target;
+  auto page = db_->pages().read(target->page);
+  if (!page) return damaged(std::move(page).error(), number, row);
+  auto data = DataPage::decode((*page)->view(), target->page);
+  if (!data) return damaged(std::move(data).error(), number, row);
+  if (data->owner() != table_->page) {
+    return damaged(Error::corrupt(target->page, "una fila desplazada apunta a otra tabla"),
+                   number, row);
+  }
+  auto bodySlot = data->slot(target->row);
+  if (!bodySlot) return damaged(std::move(bodySlot).error(), target->page, target->row);
+  if (bodySlot->kind != SlotKind::kMovedBody) {
+    return damaged(Error::corrupt(target->page, "una fila desplazada apunta a una fila que no "
+                                                "es su cuerpo"),
+                   number, row);
+  }
+  JET_CHECK(readRow(*data->rowBytes(target->row), target->page));
+  found = !values_.empty() || table_->columns.empty();
+  return okStatus();
+}
+
+Status RowCursor::readRow(ByteView row, std::uint32_t page) {
+  values_.clear();
+  if (auto s = splitRow(row, *table_, page, fields_); !s) {
+    return damaged(std::move(s).error(), location_.page, location_.row);
+  }
+  values_.reserve(table_->columns.size());
+  for (std::size_t k = 0; k < table_->columns.size(); ++k) {
+    Status status;
+    values_.push_back(decode(table_->columns[k], fields_[k], page, status));
+    if (!status) {
+      values_.clear();
+      return damaged(std::move(status).error(), location_.page, location_.row);
+    }
+  }
+  return okStatus();
+}
+
+namespace {
+
+template <class T>
+T load(ByteView b) {
+  T v{};
+  std::memcpy(&v, b.data(), sizeof v);
+  return v;
+}
+
+}  // namespace
+
+Value RowCursor::decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t page,
+                        Status& status) {
+  if (c.typeCode == static_cast<std::uint8_t>(ColumnType::kBool)) {
+    return f.null ? Value{} : Value{f.bit};
+  }
+  if (f.null) return Value{};
+  ByteView b = f.bytes;
+  if (!isKnownColumnType(c.typeCode)) {
+    return Binary{std::vector<std::byte>(b.data(), b.data() + b.size())};
+  }
+  if (b.size() < fixedSize(c.type)) {
+    status = Error::corrupt(page, "dato de columna fija incompleto");
+    return Value{};
+  }
+  switch (c.type) {
+    case ColumnType::kByte: return load<std::uint8_t>(b);
+    case ColumnType::kInt: return load<std::int16_t>(b);
+    case ColumnType::kLong: return load<std::int32_t>(b);
+    case ColumnType::kMoney: return Currency{load<std::int64_t>(b)};
+    case ColumnType::kFloat: return load<float>(b);
+    case ColumnType::kDouble: return load<double>(b);
+    case ColumnType::kDateTime: return DateTime{load<double>(b)};
+    case ColumnType::kGuid: {
+      Guid g;
+      std::memcpy(g.bytes.data(), b.data(), g.bytes.size());
+      return g;
+    }
+    case ColumnType::kText: return Text{std::string(b.chars())};
+    case ColumnType::kBinary: return Binary{std::vector<std::byte>(b.data(), b.data() + b.size())};
+    case ColumnType::kMemo:
+    case ColumnType::kOle: {
+      auto ref = decodeLongValueRef(b, page);
+      if (!ref) {
+        status = std::move(ref).error();
+        return Value{};
+      }
+      auto bytes = readLongValue(db_->pages(), *ref);
+      if (!bytes) {
+        status = std::move(bytes).error();
+        return Value{};
+      }
+      if (c.type == ColumnType::kOle) return Binary{std::move(*bytes)};
+      return Text{std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size())};
+    }
+    case ColumnType::kBool: break;
+  }
+  return Value{};
+}
+
+}  // namespace jet

@@ -1,0 +1,83 @@
+// Reading a table's rows in physical order.
+//
+// The cursor walks the pages of the table's usage map in ascending order and
+// the slots of each page in order. It skips deleted slots and the bodies of
+// moved rows, and for a moved row (slot flagged 0x4000) reads the body on the
+// page it points to, reporting the row at its 0x4000 slot, where indexes point.
+// Memory: one page or two and the current row's values.
+//
+//   RowCursor rows(db, table.definition());
+//   while (true) {
+//     Result<bool> more = rows.next();
+//     if (!more) return more.error();
+//     if (!*more) break;
+//     use(rows.location(), rows.values());
+//   }
+//
+// Damage: with a DamageSink, a page or row that cannot be read is reported
+// there (page, table, row, reason) and skipped, and the walk goes on; without
+// one, next() fails with the 3343 error instead. Pages of the map that belong
+// to another table or are not data pages are reported the same way.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/core/finding.h"
+#include "jet/format/data_page.h"
+#include "jet/format/row.h"
+#include "jet/format/table_definition.h"
+#include "jet/format/usage_map.h"
+#include "jet/model/database.h"
+#include "jet/model/value.h"
+
+namespace jet {
+
+class RowCursor {
+ public:
+  // Requires: `db` and `table` outlive the cursor. `tableName` only labels
+  // findings.
+  RowCursor(const Database& db, const TableDefinition& table, DamageSink* damage = nullptr,
+            std::string tableName = {});
+
+  // Moves to the next live row; false at the end.
+  Result<bool> next();
+
+  // Where the current row is named: its page and slot (for a moved row, the
+  // slot flagged 0x4000).
+  RowLocation location() const { return location_; }
+  // Where the current row's bytes are (differs from location() for moved rows).
+  RowLocation bodyLocation() const { return body_; }
+  // The current row's values, parallel to TableDefinition::columns.
+  const std::vector<Value>& values() const { return values_; }
+  // Rows read so far.
+  std::uint64_t count() const { return count_; }
+
+ private:
+  // Reads the current page's next slot; sets `found` when a row was decoded.
+  Status step(bool& found);
+  Status readRow(ByteView row, std::uint32_t page);
+  // Reports `e` (true: go on) or, without a sink, returns it.
+  Status damaged(Error e, std::int64_t page, std::int64_t row);
+  Value decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t page, Status& status);
+
+  const Database* db_;
+  const TableDefinition* table_;
+  DamageSink* damage_;
+  std::string tableName_;
+  std::optional<UsageMapCursor> map_;
+  bool mapOpened_ = false;
+  bool done_ = false;
+  PageRef page_;
+  std::optional<DataPage> data_;
+  std::uint16_t nextSlot_ = 0;
+  RowLocation location_;
+  RowLocation body_;
+  std::vector<FieldBytes> fields_;
+  std::vector<Value> values_;
+  std::uint64_t count_ = 0;
+};
+
+}  // namespace jet

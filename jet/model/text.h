@@ -1,0 +1,34 @@
+// Showing text: from a Jet 3 code page to UTF-8.
+//
+// The engine keeps text as the bytes the file holds (jet::Text). Only display
+// converts, in the code page the database declares unless the caller names
+// another (FACTS.md: the declared one is not always the one used). A byte the
+// code page leaves undefined (five of them in 1252) is shown as the Unicode
+// character of the same number, as Windows does, so nothing is dropped.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace jet {
+
+class TextDecoder {
+ public:
+  // A decoder for Windows code page `codePage` (1252, 932, 936, ...). An
+  // unknown code page falls back to 1252.
+  explicit TextDecoder(int codePage = 1252);
+  ~TextDecoder();
+  TextDecoder(TextDecoder&&) noexcept;
+  TextDecoder& operator=(TextDecoder&&) noexcept;
+
+  int codePage() const { return codePage_; }
+  std::string toUtf8(std::string_view bytes) const;
+
+ private:
+  struct Impl;
+  int codePage_;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace jet

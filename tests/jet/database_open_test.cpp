@@ -1,0 +1,132 @@
+// Opening a database: the numbered errors of a file that cannot be read as an
+// Access 97 database, and what a sound one reports.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "jet/format/header_page.h"
+#include "jet/model/database.h"
+#include "tests/support/corpus.h"
+#include "tests/support/damage.h"
+
+namespace jet {
+namespace {
+
+using namespace testing_support;
+
+int openError(const std::string& image) {
+  auto db = Database::openBytes(image);
+  return db ? 0 : db.error().number();
+}
+
+TEST(DatabaseOpen, MissingFileIs3044) {
+  TempDir dir;
+  auto db = Database::open(dir / "NOEXISTE.MDB");
+  ASSERT_FALSE(db);
+  EXPECT_EQ(db.error().number(), errc::kNotFound);
+  EXPECT_NE(db.error().description().find("NOEXISTE.MDB"), std::string::npos);
+}
+
+TEST(DatabaseOpen, UnreadableFileIs3051) {
+  REQUIRE_CORPUS();
+  if (::geteuid() == 0) GTEST_SKIP() << "root may read any file";
+  TempDir dir;
+  writeFile(dir / "a.mdb", corpusImage("testV1997.mdb"));
+  ::chmod((dir / "a.mdb").c_str(), 0);
+  auto db = Database::open(dir / "a.mdb");
+  ASSERT_FALSE(db);
+  EXPECT_EQ(db.error().number(), errc::kNoPermission);
+}
+
+TEST(DatabaseOpen, NotAnAccess97FileIs3049) {
+  REQUIRE_CORPUS();
+  const std::string good = corpusImage("testV1997.mdb");
+  EXPECT_EQ(openError(good), 0);
+  EXPECT_EQ(openError(""), errc::kNotDatabase);  // empty file
+  std::string shortHeader = good;
+  truncateTo(shortHeader, header_page::kMinimumSize - 1);
+  EXPECT_EQ(openError(shortHeader), errc::kNotDatabase);
+  std::string magic = good;
+  setByte(magic, header_page::kMagic + 9, 'X');  // "Standard Xet DB"
+  EXPECT_EQ(openError(magic), errc::kNotDatabase);
+  std::string jet4 = good;
+  setU32(jet4, header_page::kVersion, 1);
+  EXPECT_EQ(openError(jet4), errc::kNotDatabase);
+  std::string notHeader = good;
+  setByte(notHeader, header_page::kType, 0x01);
+  EXPECT_EQ(openError(notHeader), errc::kNotDatabase);
+  EXPECT_EQ(openError(std::string(4096, 'x')), errc::kNotDatabase);
+
+  TempDir dir;  // a folder named like a database
+  std::filesystem::create_directory(dir / "CARPETA.MDB");
+  auto db = Database::open(dir / "CARPETA.MDB");
+  ASSERT_FALSE(db);
+  EXPECT_EQ(db.error().number(), errc::kNotDatabase);
+}
+
+TEST(DatabaseOpen, HeaderOfTheCorpusIsDecoded) {
+  REQUIRE_CORPUS();
+  for (const auto& file : corpusFiles()) {
+    auto db = Database::open(file);
+    ASSERT_TRUE(db) << file << ": " << db.error().toString();
+    const HeaderPage& h = (*db)->header();
+    EXPECT_EQ(h.version, 0u);
+    EXPECT_EQ(h.codePage, 1252);
+    EXPECT_EQ(h.sortOrder, 0x0409);
+    EXPECT_FALSE(h.encrypted());
+    EXPECT_FALSE(h.hasPassword());
+    EXPECT_EQ((*db)->pages().pageCount() * kPageSize, std::filesystem::file_size(file));
+    EXPECT_TRUE((*db)->openFindings().empty());
+  }
+}
+
+// The password lives in the masked block: unmask, write, mask again.
+std::string withPassword(std::string image, const std::string& password) {
+  std::span<std::byte> page(reinterpret_cast<std::byte*>(image.data()), kPageSize);
+  toggleHeaderMask(page);
+  for (std::size_t i = 0; i < password.size(); ++i) {
+    setByte(image, header_page::kPassword + i, static_cast<std::uint8_t>(password[i]));
+  }
+  toggleHeaderMask(page);
+  return image;
+}
+
+TEST(DatabaseOpen, PasswordProtectedDatabaseIs3031) {
+  REQUIRE_CORPUS();
+  const std::string good = corpusImage("testV1997.mdb");
+  EXPECT_EQ(openError(withPassword(good, "secreto")), errc::kBadPassword);
+  // Every byte of the 20 counts, the last one included.
+  std::string last = good;
+  std::span<std::byte> page(reinterpret_cast<std::byte*>(last.data()), kPageSize);
+  toggleHeaderMask(page);
+  setByte(last, header_page::kPassword + header_page::kPasswordLength - 1, 'z');
+  toggleHeaderMask(page);
+  EXPECT_EQ(openError(last), errc::kBadPassword);
+  // The byte after the password field is not part of it.
+  toggleHeaderMask(page);
+  setByte(last, header_page::kPassword + header_page::kPasswordLength - 1, 0);
+  setByte(last, header_page::kPassword + header_page::kPasswordLength, 'z');
+  toggleHeaderMask(page);
+  EXPECT_EQ(openError(last), 0);
+}
+
+TEST(DatabaseOpen, TrailingPartialPageIsAFindingNotAPage) {
+  REQUIRE_CORPUS();
+  std::string image = corpusImage("testV1997.mdb");
+  const std::size_t pages = image.size() / kPageSize;
+  image.append(100, '\0');
+  auto db = Database::openBytes(image);
+  ASSERT_TRUE(db);
+  EXPECT_EQ((*db)->pages().pageCount(), pages);
+  EXPECT_EQ((*db)->pages().trailingBytes(), 100u);
+  ASSERT_EQ((*db)->openFindings().findings().size(), 1u);
+  EXPECT_EQ((*db)->openFindings().findings()[0].page, static_cast<std::int64_t>(pages));
+  auto past = (*db)->pages().read(static_cast<std::uint32_t>(pages));
+  ASSERT_FALSE(past);
+  EXPECT_EQ(past.error().number(), errc::kCorrupt);
+  EXPECT_TRUE((*db)->pages().read(static_cast<std::uint32_t>(pages - 1)));
+}
+
+}  // namespace
+}  // namespace jet

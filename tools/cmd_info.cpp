@@ -1,0 +1,56 @@
+// jetdb info FILE: the header page and a count of the catalog's objects.
+#include <iostream>
+#include <map>
+
+#include "jet/model/catalog.h"
+#include "jet/model/text.h"
+#include "tools/commands.h"
+#include "tools/common.h"
+#include "tools/value_format.h"
+
+namespace jetdb {
+namespace {
+
+int runInfo(const std::string& file) {
+  auto db = openOrPrint(file);
+  if (!db) return kExitError;
+  const jet::HeaderPage& h = db->header();
+  const jet::PageSource& pages = db->pages();
+  std::cout << "Archivo:            " << file << "\n"
+            << "Formato:            Jet 3 (Access 97), versión " << h.version << "\n"
+            << "Tamaño de página:   " << jet::kPageSize << "\n"
+            << "Páginas:            " << pages.pageCount() << "\n"
+            << "Página de códigos:  " << h.codePage << "\n"
+            << "Orden de texto:     0x" << std::hex << h.sortOrder << std::dec
+            << (h.sortOrder == 0x0409 ? " (General)" : "") << "\n"
+            << "Cifrada:            " << (h.encrypted() ? "sí" : "no") << "\n"
+            << "Contraseña:         " << (h.hasPassword() ? "sí" : "no") << "\n";
+  if (h.created) std::cout << "Creada:             " << formatDateTime(h.created->days) << "\n";
+  for (const jet::Finding& f : db->openFindings().findings()) {
+    std::cerr << f.toString() << "\n";
+  }
+  jet::FindingList damage;
+  auto catalog = jet::Catalog::read(*db, &damage);
+  if (!catalog) return printError(catalog.error());
+  std::map<std::string, int> counts;
+  for (const jet::CatalogEntry& e : catalog->entries()) {
+    std::string kind = jet::catalogTypeName(e.type);
+    if (e.isTable() && e.isSystem()) kind += " del sistema";
+    ++counts[kind];
+  }
+  std::cout << "Objetos del catálogo: " << catalog->entries().size() << "\n";
+  for (const auto& [kind, n] : counts) std::cout << "  " << kind << ": " << n << "\n";
+  for (const jet::Finding& f : damage.findings()) std::cerr << f.toString() << "\n";
+  return damage.empty() && db->openFindings().empty() ? kExitOk : kExitFindings;
+}
+
+}  // namespace
+
+void registerInfo(CLI::App& app, Commands& commands) {
+  auto* cmd = app.add_subcommand("info", "Muestra la cabecera y el catálogo de la base de datos");
+  auto file = std::make_shared<std::string>();
+  cmd->add_option("FILE", *file, "Base de datos (.mdb)")->required();
+  cmd->callback([&commands, file] { commands.selected = [file] { return runInfo(*file); }; });
+}
+
+}  // namespace jetdb

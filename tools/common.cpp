@@ -1,0 +1,23 @@
+#include "tools/common.h"
+
+#include <iostream>
+
+#include "tools/commands.h"
+
+namespace jetdb {
+
+int printError(const jet::Error& error) {
+  std::cerr << error.toString() << "\n";
+  return kExitError;
+}
+
+std::unique_ptr<jet::Database> openOrPrint(const std::string& path) {
+  auto db = jet::Database::open(path);
+  if (!db) {
+    printError(db.error());
+    return nullptr;
+  }
+  return std::move(*db);
+}
+
+}  // namespace jetdb
