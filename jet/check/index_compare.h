@@ -21,16 +21,10 @@
 #include "jet/core/result.h"
 #include "jet/format/index_page.h"
 #include "jet/index/index_key.h"
+#include "jet/model/index_shape.h"
 #include "jet/model/value.h"
 
 namespace jet {
-
-struct IndexShape {
-  std::vector<KeyColumn> columns;
-  std::vector<std::size_t> valuePositions;  // where each key column is in a row's values
-  bool unique = false;
-  bool ignoreNulls = false;  // rows whose key columns are all NULL have no entry
-};
 
 class IndexExpectation {
  public:

@@ -1,5 +1,6 @@
 #include "jet/model/index_walker.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -132,6 +133,14 @@ class Walker {
 };
 
 }  // namespace
+
+PageFetch pageFetch(const PageSource& pages) {
+  auto held = std::make_shared<PageRef>();
+  return [&pages, held](std::uint32_t n) -> Result<ByteView> {
+    JET_TRY(*held, pages.read(n));
+    return (*held)->view();
+  };
+}
 
 Result<IndexWalkSummary> walkIndex(
     const IndexWalkTarget& target, DamageSink& sink,

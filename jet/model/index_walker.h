@@ -21,6 +21,7 @@
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
 #include "jet/format/index_page.h"
+#include "jet/io/page_source.h"
 
 namespace jet {
 
@@ -44,6 +45,9 @@ struct IndexWalkSummary {
   int depth = 0;                      // levels below the root (0 = the root is a leaf)
   std::uint64_t findings = 0;         // damage reported during the walk
 };
+
+// A PageFetch over the database's pages (it keeps the last page read alive).
+PageFetch pageFetch(const PageSource& pages);
 
 // Calls `visit(entry, leafPage)` for each leaf entry in tree order.
 // Fails only when `fetch` fails; damage goes to `sink`.
