@@ -5,11 +5,13 @@ namespace jetdb {
 void registerInfo(CLI::App& app, Commands& commands);
 void registerTables(CLI::App& app, Commands& commands);
 void registerDump(CLI::App& app, Commands& commands);
+void registerCheck(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
   registerTables(app, commands);
   registerDump(app, commands);
+  registerCheck(app, commands);
 }
 
 }  // namespace jetdb

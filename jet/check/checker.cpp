@@ -1,0 +1,141 @@
+#include "jet/check/checker.h"
+
+#include <vector>
+
+#include "jet/check/check_context.h"
+#include "jet/format/data_page.h"
+#include "jet/format/table_definition.h"
+#include "jet/format/usage_map.h"
+
+namespace jet {
+namespace {
+
+// The free-page map is row 0 of page 1 (FACTS.md).
+constexpr std::uint32_t kFreeMapPointer = 1u << 8;
+// MSysObjects rows at the top of the tree name this parent, which no row has.
+constexpr std::int32_t kRootParent = 0x0F000000;
+// A usage map that keeps failing is abandoned after this many bad entries.
+constexpr int kMapErrorsBeforeGivingUp = 8;
+
+}  // namespace
+
+void CheckContext::find(std::string table, std::string index, std::int64_t page,
+                        std::int64_t row, std::string message) {
+  Finding f;
+  f.table = std::move(table);
+  f.index = std::move(index);
+  f.page = page;
+  f.row = row;
+  f.message = std::move(message);
+  report.findings.report(std::move(f));
+}
+
+void CheckContext::claimMap(std::uint32_t pointer, std::uint32_t owner, const std::string& name) {
+  const RowLocation at = RowLocation::fromPointer(pointer);
+  owners.claim(at.page, PageUse::kUsageMap, owner, name);
+  // A page-referenced map names its bitmap pages in its row.
+  auto page = db.pages().read(at.page);
+  if (!page) return;  // reported when the map is read
+  auto data = DataPage::decode((*page)->view(), at.page);
+  if (!data) return;
+  auto row = data->rowBytes(at.row);
+  if (!row || row->u8(usage_map::kType) != usage_map::kReferenced) return;
+  for (std::size_t off = usage_map::kPagePointers; row->has(off, 4); off += 4) {
+    const std::uint32_t bitmap = *row->u32(off);
+    if (bitmap != 0) owners.claim(bitmap, PageUse::kMapBitmap, owner, name);
+  }
+}
+
+std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std::string& table,
+                                               const std::string& what) {
+  std::set<std::uint32_t> pages;
+  const RowLocation at = RowLocation::fromPointer(pointer);
+  auto cursor = UsageMapCursor::open(db.pages(), pointer);
+  if (!cursor) {
+    find(table, "", at.page, at.row, what + ": " + cursor.error().description());
+    return pages;
+  }
+  int errors = 0;
+  // Bounded: each step yields a page above the previous one, or an error.
+  while (errors < kMapErrorsBeforeGivingUp) {
+    auto next = cursor->next();
+    if (!next) {
+      ++errors;
+      find(table, "", at.page, at.row, what + ": " + next.error().description());
+      continue;
+    }
+    if (!*next) break;
+    pages.insert(**next);
+  }
+  return pages;
+}
+
+Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& options) {
+  CheckReport report(options.maxFindings);
+  CheckContext c(db, report);
+  const std::uint32_t pageCount = db.pages().pageCount();
+  report.pages = pageCount;
+
+  // 1. What opening the file saw.
+  for (const Finding& f : db.openFindings().findings()) report.findings.report(f);
+  c.owners.claim(0, PageUse::kHeader, 0, "");
+
+  // 2. The free-page map. It covers whole bitmaps, so it goes on past the
+  // file's last page (pages there are free): its walk stops at the first page
+  // it cannot name.
+  std::vector<bool> freePages(pageCount, false);
+  c.claimMap(kFreeMapPointer, 0, "");
+  if (auto map = UsageMapCursor::open(db.pages(), kFreeMapPointer); !map) {
+    c.find("", "", 1, 0, "mapa de páginas libres: " + map.error().description());
+  } else {
+    for (auto next = map->next(); next && *next; next = map->next()) {
+      if (**next < pageCount) freePages[**next] = true;
+    }
+  }
+  // Long-value pages are shared by the values of many rows; data pages owned
+  // by no table hold usage-map rows, some of them the maps of long-value
+  // columns that the end of a TDEF names (not read yet), so both are taken as
+  // used without following those maps, unless they are free: freed pages keep
+  // their type and owner (FACTS.md).
+  for (std::uint32_t p = 0; p < pageCount; ++p) {
+    if (freePages[p]) continue;
+    auto page = db.pages().read(p);
+    if (!page || (*page)->type() != data_page::kPageType) continue;
+    const auto owner = (*page)->view().u32(data_page::kOwner);
+    if (owner == data_page::kLongValueOwner) c.owners.claim(p, PageUse::kLongValue, 0, "");
+    if (owner == 0u) c.owners.claim(p, PageUse::kUsageMap, 0, "");
+  }
+
+  // 3. The catalog.
+  auto catalog = Catalog::read(db, &report.findings);
+  if (!catalog) {
+    c.find("MSysObjects", "", kCatalogPage, -1, catalog.error().description());
+  } else {
+    for (const CatalogEntry& e : catalog->entries()) {
+      const std::string name = c.text.toUtf8(e.name);
+      if (e.parentId != kRootParent && !catalog->findId(e.parentId)) {
+        c.find("MSysObjects", "", e.location.page, e.location.row,
+               "el objeto " + name + " está en un contenedor que no existe (" +
+                   std::to_string(e.parentId) + ")");
+      }
+      if (!e.isTable()) continue;
+      const std::uint32_t tdef = e.tablePage();
+      auto page = tdef < pageCount ? db.pages().read(tdef) : Result<PageRef>(Error::corrupt(tdef, ""));
+      if (!page || (*page)->type() != tdef::kPageType) {
+        c.find(name, "", e.location.page, e.location.row,
+               "la entrada del catálogo apunta a la página " + std::to_string(tdef) +
+                   ", que no es una definición de tabla");
+        continue;
+      }
+      ++report.tables;
+      // 4. The table, its rows and its indexes.
+      checkTable(c, e);
+    }
+  }
+
+  // 5. The owner map against the free-page map.
+  c.owners.finish(freePages);
+  return report;
+}
+
+}  // namespace jet

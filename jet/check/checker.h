@@ -1,0 +1,45 @@
+// The structural check of a whole database file.
+//
+// Outline (each step goes on after damage, reporting it with its place):
+//   1. The header and what opening the file saw (a partial last page).
+//   2. The free-page map (page 1, row 0).
+//   3. The catalog: every MSysObjects row decodes, every parent exists, every
+//      table entry names a table definition page.
+//   4. Each table: its definition (chain of TDEF pages), its usage and
+//      free-space maps, every row and long value, the row count the
+//      definition records, and each real index: its tree (order, links,
+//      loops), its usage map, and its entries against the rows' keys.
+//   5. The owner map: every page used once (usage maps and long values may
+//      share), none in use marked free, none unused and not free.
+// Findings beyond the cap are counted, not kept.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "jet/core/finding.h"
+#include "jet/core/result.h"
+#include "jet/model/database.h"
+
+namespace jet {
+
+struct CheckOptions {
+  std::size_t maxFindings = 500;  // findings kept; the rest are only counted
+};
+
+struct CheckReport {
+  explicit CheckReport(std::size_t cap) : findings(cap) {}
+  FindingList findings;
+  std::uint64_t pages = 0;
+  std::uint64_t tables = 0;
+  std::uint64_t rows = 0;
+  std::uint64_t indexes = 0;
+  std::uint64_t indexEntries = 0;
+  bool clean() const { return findings.empty(); }
+};
+
+// Checks `db` from end to end. Fails only when a page cannot be read from the
+// file at all (an I/O error); damage is always a finding.
+Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& options = {});
+
+}  // namespace jet

@@ -1,0 +1,132 @@
+// Step 4 of the check (checker.h): one table, its rows and its indexes.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "jet/check/check_context.h"
+#include "jet/check/index_compare.h"
+#include "jet/model/index_shape.h"
+#include "jet/model/index_walker.h"
+#include "jet/model/table.h"
+
+namespace jet {
+namespace {
+
+struct IndexState {
+  const RealIndexDef* def = nullptr;
+  std::string name;
+  std::optional<IndexExpectation> expected;
+};
+
+// The names of the logical indexes that use real index `position`.
+std::string indexName(const CheckContext& c, const TableDefinition& def, std::uint32_t position) {
+  std::string name;
+  for (const LogicalIndexDef& l : def.logicalIndexes) {
+    if (l.realIndex != position) continue;
+    if (!name.empty()) name += ", ";
+    name += c.text.toUtf8(l.name);
+  }
+  return name.empty() ? "#" + std::to_string(position) : name;
+}
+
+void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::string& table,
+                    IndexState& index) {
+  const RealIndexDef& real = *index.def;
+  ++c.report.indexes;
+  c.claimMap(real.usageMap, def.page, table);
+  IndexWalkTarget target{pageFetch(c.db.pages()), c.db.pages().pageCount(), real.firstPage,
+                         def.page, table, index.name};
+  std::vector<IndexEntry> actual;
+  auto walk = walkIndex(target, c.report.findings,
+                        [&](const IndexEntry& e, std::uint32_t) { actual.push_back(e); });
+  if (!walk) {
+    c.find(table, index.name, real.firstPage, -1, walk.error().description());
+    return;
+  }
+  c.report.indexEntries += actual.size();
+  for (std::uint32_t p : walk->pages) c.owners.claim(p, PageUse::kIndex, def.page, table);
+
+  // Each real index has its own usage map, holding exactly its tree's pages.
+  std::set<std::uint32_t> mapped = c.mapPages(real.usageMap, table, "mapa de uso del índice");
+  std::set<std::uint32_t> walked(walk->pages.begin(), walk->pages.end());
+  for (std::uint32_t p : mapped) {
+    if (!walked.count(p)) {
+      c.find(table, index.name, p, -1, "el mapa de uso del índice incluye una página que el árbol no usa");
+    }
+  }
+  for (std::uint32_t p : walked) {
+    if (!mapped.count(p)) {
+      c.find(table, index.name, p, -1, "página del árbol del índice que falta en su mapa de uso");
+    }
+  }
+  if (real.statEntries != 0 && real.statEntries != actual.size()) {
+    c.find(table, index.name, def.page, -1,
+           "la definición anota " + std::to_string(real.statEntries) +
+               " entradas de índice y el árbol tiene " + std::to_string(actual.size()));
+  }
+  if (index.expected) {
+    compareIndexEntries(std::move(index.expected->entries()), std::move(actual),
+                        index.expected->shape(), table, index.name, c.report.findings);
+  }
+}
+
+}  // namespace
+
+void checkTable(CheckContext& c, const CatalogEntry& entry) {
+  const std::string table = c.text.toUtf8(entry.name);
+  auto opened = Table::open(c.db, entry.tablePage(), table);
+  if (!opened) {
+    c.find(table, "", entry.tablePage(), -1, opened.error().description());
+    return;
+  }
+  const TableDefinition& def = opened->definition();
+  for (std::uint32_t p : def.pages) c.owners.claim(p, PageUse::kTableDefinition, def.page, table);
+
+  // The table's usage map holds its data pages; the free-space map a subset.
+  c.claimMap(def.usageMap, def.page, table);
+  c.claimMap(def.freeMap, def.page, table);
+  const std::set<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
+  for (std::uint32_t p : data) c.owners.claim(p, PageUse::kTableData, def.page, table);
+  for (std::uint32_t p : c.mapPages(def.freeMap, table, "mapa de espacio libre")) {
+    if (!data.count(p)) c.find(table, "", p, -1, "página con espacio libre que la tabla no usa");
+  }
+
+  std::vector<IndexState> indexes;
+  for (const RealIndexDef& real : def.realIndexes) {
+    IndexState state{&real, indexName(c, def, real.position), std::nullopt};
+    auto shape = indexShape(def, real);
+    if (shape) state.expected.emplace(std::move(*shape));
+    else c.find(table, state.name, def.page, -1, shape.error().description());
+    indexes.push_back(std::move(state));
+  }
+
+  // Rows and long values: the cursor reports what does not decode and goes on.
+  RowCursor rows = opened->rows(&c.report.findings);
+  std::uint64_t count = 0;
+  for (;;) {
+    auto more = rows.next();
+    if (!more) {
+      c.find(table, "", -1, -1, more.error().description());
+      break;
+    }
+    if (!*more) break;
+    ++count;
+    const RowLocation at = rows.location();
+    for (IndexState& index : indexes) {
+      if (!index.expected) continue;
+      if (auto s = index.expected->addRow(rows.values(), at.page, at.row); !s) {
+        c.find(table, index.name, at.page, at.row, "no se puede calcular la clave de la fila");
+      }
+    }
+  }
+  c.report.rows += count;
+  if (count != def.rowCount) {
+    c.find(table, "", def.page, -1,
+           "la definición anota " + std::to_string(def.rowCount) + " filas y hay " +
+               std::to_string(count));
+  }
+
+  for (IndexState& index : indexes) checkIndexTree(c, def, table, index);
+}
+
+}  // namespace jet
