@@ -42,9 +42,11 @@ Status IndexExpectation::addRow(std::span<const Value> values, std::uint32_t pag
 IndexComparison compareIndexEntries(std::vector<IndexEntry> expected,
                                     std::vector<IndexEntry> actual, const IndexShape& shape,
                                     const std::string& table, const std::string& index,
-                                    DamageSink& sink) {
+                                    DamageSink& sink, std::size_t maxReports) {
   IndexComparison result;
+  std::size_t reported = 0;
   auto report = [&](const IndexEntry& at, std::string message) {
+    if (++reported > maxReports) return;
     Finding f;
     f.page = at.dataPage;
     f.row = at.dataRow;
@@ -91,6 +93,13 @@ IndexComparison compareIndexEntries(std::vector<IndexEntry> expected,
       ++i;
       ++j;
     }
+  }
+  if (reported > maxReports) {
+    Finding f;
+    f.table = table;
+    f.index = index;
+    f.message = "y " + std::to_string(reported - maxReports) + " diferencias más entre el índice y las filas";
+    sink.report(std::move(f));
   }
   return result;
 }

@@ -30,7 +30,7 @@ class TreeImage {
     }
     const std::uint32_t first = 2;
     const std::uint32_t count = static_cast<std::uint32_t>(leaves.size());
-    image_.truncate(first + count);
+    image_.resize(first + count);
     IndexPageBuilder root(/*leaf=*/false);
     for (std::uint32_t i = 0; i < count; ++i) {
       IndexPageBuilder leaf(/*leaf=*/true);

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "tests/support/corpus.h"
+#include "tests/support/damage.h"
 
 namespace testing_support {
 
@@ -24,22 +25,22 @@ jet::PageFetch DbImage::fetch() const {
 }
 
 void DbImage::setByte(std::uint32_t page, std::size_t offset, std::uint8_t value) {
-  bytes_.at(std::size_t(page) * kPageSize + offset) = static_cast<char>(value);
+  testing_support::setByte(bytes_, at(page, offset), value);
 }
 
 void DbImage::setU16(std::uint32_t page, std::size_t offset, std::uint16_t value) {
-  for (int i = 0; i < 2; ++i) setByte(page, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
+  testing_support::setU16(bytes_, at(page, offset), value);
 }
 
 void DbImage::setU32(std::uint32_t page, std::size_t offset, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) setByte(page, offset + i, static_cast<std::uint8_t>(value >> (8 * i)));
+  testing_support::setU32(bytes_, at(page, offset), value);
 }
 
 void DbImage::wipePage(std::uint32_t page, std::byte fill) {
   std::memset(bytes_.data() + std::size_t(page) * kPageSize, std::to_integer<int>(fill), kPageSize);
 }
 
-void DbImage::truncate(std::uint32_t pages) { bytes_.resize(std::size_t(pages) * kPageSize); }
+void DbImage::resize(std::uint32_t pages) { bytes_.resize(std::size_t(pages) * kPageSize, '\0'); }
 
 void DbImage::save(const std::filesystem::path& path) const { writeFile(path, bytes_); }
 

@@ -1,6 +1,6 @@
-// An in-memory copy of a database file, for tests that read pages directly
-// and for damage tests: change a byte, a field or a whole page of a good
-// file, write the copy out, and expect a finding or an error number.
+// An in-memory copy of a database file seen as pages, for tests that read
+// pages directly (index pages, trees) and damage them page by page; the byte
+// helpers of damage.h do the writing.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +35,8 @@ class DbImage {
   void setU32(std::uint32_t page, std::size_t offset, std::uint32_t value);
   // Overwrites a whole page with `fill`.
   void wipePage(std::uint32_t page, std::byte fill = std::byte{0});
-  // Cuts the file to `pages` pages.
-  void truncate(std::uint32_t pages);
+  // Cuts or extends (with zeros) the image to `pages` pages.
+  void resize(std::uint32_t pages);
 
   const std::string& bytes() const { return bytes_; }
   void save(const std::filesystem::path& path) const;
