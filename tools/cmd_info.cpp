@@ -3,6 +3,7 @@
 #include <map>
 
 #include "jet/model/catalog.h"
+#include "jet/model/properties.h"
 #include "jet/model/text.h"
 #include "tools/commands.h"
 #include "tools/common.h"
@@ -11,7 +12,32 @@
 namespace jetdb {
 namespace {
 
-int runInfo(const std::string& file) {
+// Every catalog object with its properties, indented below it.
+void listObjects(const jet::Catalog& catalog, const jet::TextDecoder& text,
+                 jet::FindingList& damage) {
+  for (const jet::CatalogEntry& e : catalog.entries()) {
+    std::cout << "Id " << e.id << "  padre " << e.parentId << "  " << jet::catalogTypeName(e.type)
+              << "  0x" << std::hex << e.flags << std::dec << "  " << text.toUtf8(e.name) << "\n";
+    auto sets = jet::readProperties(e);
+    if (!sets) {
+      jet::Finding f;
+      f.page = e.location.page;
+      f.row = e.location.row;
+      f.table = "MSysObjects";
+      f.message = sets.error().description();
+      damage.report(std::move(f));
+      continue;
+    }
+    for (const jet::PropertySet& set : *sets) {
+      std::string prefix = set.target.empty() ? "    " : "    [" + text.toUtf8(set.target) + "] ";
+      for (const jet::Property& p : set.properties) {
+        std::cout << prefix << text.toUtf8(p.name) << " = " << formatValue(p.value, text) << "\n";
+      }
+    }
+  }
+}
+
+int runInfo(const std::string& file, bool objects) {
   auto db = openOrPrint(file);
   if (!db) return kExitError;
   const jet::HeaderPage& h = db->header();
@@ -40,6 +66,7 @@ int runInfo(const std::string& file) {
   }
   std::cout << "Objetos del catálogo: " << catalog->entries().size() << "\n";
   for (const auto& [kind, n] : counts) std::cout << "  " << kind << ": " << n << "\n";
+  if (objects) listObjects(*catalog, jet::TextDecoder(h.codePage), damage);
   for (const jet::Finding& f : damage.findings()) std::cerr << f.toString() << "\n";
   return damage.empty() && db->openFindings().empty() ? kExitOk : kExitFindings;
 }
@@ -49,8 +76,12 @@ int runInfo(const std::string& file) {
 void registerInfo(CLI::App& app, Commands& commands) {
   auto* cmd = app.add_subcommand("info", "Muestra la cabecera y el catálogo de la base de datos");
   auto file = std::make_shared<std::string>();
+  auto objects = std::make_shared<bool>(false);
   cmd->add_option("FILE", *file, "Base de datos (.mdb)")->required();
-  cmd->callback([&commands, file] { commands.selected = [file] { return runInfo(*file); }; });
+  cmd->add_flag("--objects", *objects, "Lista cada objeto del catálogo con sus propiedades");
+  cmd->callback([&commands, file, objects] {
+    commands.selected = [file, objects] { return runInfo(*file, *objects); };
+  });
 }
 
 }  // namespace jetdb

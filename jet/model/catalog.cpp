@@ -45,6 +45,7 @@ std::string catalogTypeName(std::int16_t type) {
     case kMacro: return "Macro";
     case kReport: return "Informe";
     case kModule: return "Módulo";
+    case kDocument: return "Documento";
     default: return std::to_string(type);
   }
 }

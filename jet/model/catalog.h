@@ -31,6 +31,7 @@ inline constexpr std::int16_t kForm = -32768;
 inline constexpr std::int16_t kMacro = -32766;
 inline constexpr std::int16_t kReport = -32764;
 inline constexpr std::int16_t kModule = -32761;
+inline constexpr std::int16_t kDocument = -32757;  // SummaryInfo, UserDefined
 }  // namespace catalog_type
 
 // The page of MSysObjects' definition.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "jet/format/long_value.h"
+#include "jet/model/value_decode.h"
 
 namespace jet {
 
@@ -134,17 +135,6 @@ Status RowCursor::readRow(ByteView row, std::uint32_t page) {
   return okStatus();
 }
 
-namespace {
-
-template <class T>
-T load(ByteView b) {
-  T v{};
-  std::memcpy(&v, b.data(), sizeof v);
-  return v;
-}
-
-}  // namespace
-
 Value RowCursor::decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t page,
                         Status& status) {
   if (c.typeCode == static_cast<std::uint8_t>(ColumnType::kBool)) {
@@ -152,46 +142,26 @@ Value RowCursor::decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t p
   }
   if (f.null) return Value{};
   ByteView b = f.bytes;
-  if (!isKnownColumnType(c.typeCode)) {
-    return Binary{std::vector<std::byte>(b.data(), b.data() + b.size())};
+  if (isKnownColumnType(c.typeCode) && isLongValue(c.type)) {
+    auto ref = decodeLongValueRef(b, page);
+    if (!ref) {
+      status = std::move(ref).error();
+      return Value{};
+    }
+    auto bytes = readLongValue(db_->pages(), *ref);
+    if (!bytes) {
+      status = std::move(bytes).error();
+      return Value{};
+    }
+    if (c.type == ColumnType::kOle) return Binary{std::move(*bytes)};
+    return Text{std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size())};
   }
-  if (b.size() < fixedSize(c.type)) {
+  std::optional<Value> v = decodeValueBytes(c.typeCode, b);
+  if (!v) {
     status = Error::corrupt(page, "dato de columna fija incompleto");
     return Value{};
   }
-  switch (c.type) {
-    case ColumnType::kByte: return load<std::uint8_t>(b);
-    case ColumnType::kInt: return load<std::int16_t>(b);
-    case ColumnType::kLong: return load<std::int32_t>(b);
-    case ColumnType::kMoney: return Currency{load<std::int64_t>(b)};
-    case ColumnType::kFloat: return load<float>(b);
-    case ColumnType::kDouble: return load<double>(b);
-    case ColumnType::kDateTime: return DateTime{load<double>(b)};
-    case ColumnType::kGuid: {
-      Guid g;
-      std::memcpy(g.bytes.data(), b.data(), g.bytes.size());
-      return g;
-    }
-    case ColumnType::kText: return Text{std::string(b.chars())};
-    case ColumnType::kBinary: return Binary{std::vector<std::byte>(b.data(), b.data() + b.size())};
-    case ColumnType::kMemo:
-    case ColumnType::kOle: {
-      auto ref = decodeLongValueRef(b, page);
-      if (!ref) {
-        status = std::move(ref).error();
-        return Value{};
-      }
-      auto bytes = readLongValue(db_->pages(), *ref);
-      if (!bytes) {
-        status = std::move(bytes).error();
-        return Value{};
-      }
-      if (c.type == ColumnType::kOle) return Binary{std::move(*bytes)};
-      return Text{std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size())};
-    }
-    case ColumnType::kBool: break;
-  }
-  return Value{};
+  return std::move(*v);
 }
 
 }  // namespace jet

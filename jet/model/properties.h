@@ -1,0 +1,29 @@
+// An object's properties, decoded from its LvProp blob (format/properties.h)
+// into names and values.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "jet/core/result.h"
+#include "jet/model/catalog.h"
+#include "jet/model/value.h"
+
+namespace jet {
+
+struct Property {
+  std::string name;   // bytes in the database code page
+  Value value;        // NULL when the value's bytes do not fit its type
+  bool ddl = false;   // set by data definition (cannot be removed in Access)
+};
+
+struct PropertySet {
+  std::string target;  // column name; empty for the object itself
+  std::vector<Property> properties;
+};
+
+// The properties of `entry` (none when it has no LvProp). Fails with 3343
+// when the blob is damaged.
+Result<std::vector<PropertySet>> readProperties(const CatalogEntry& entry);
+
+}  // namespace jet
