@@ -1,0 +1,44 @@
+// The file system as the window's logic sees it: Windows names, Windows error
+// numbers. Every name may be relative to the current folder, start at the
+// root of the current drive ("\BORRAR1.MDB") or carry its drive ("C:\KEL").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+
+namespace platform {
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The current folder on the current drive, such as "C:\KEL".
+  virtual std::string currentFolder() const = 0;
+  // Makes the drive named by the first character of `drive` current;
+  // 68 when it does not exist.
+  virtual Status setCurrentDrive(std::string_view drive) = 0;
+
+  // True iff the last part of `pattern`, where "*" and "?" are wildcards,
+  // matches an ordinary file of its folder (not a folder, not a hidden
+  // file), letter case ignored. A name that cannot be looked at (a drive or
+  // folder that does not exist) matches nothing.
+  virtual bool ordinaryFileExists(std::string_view pattern) = 0;
+  // Deletes one file: 53 when there is none, 76 when its folder is missing.
+  virtual Status remove(std::string_view name) = 0;
+  // Moves `from` to `to`, also onto another file system; never replaces:
+  // 58 when `to` exists, 53 when `from` does not. The folders of both are
+  // flushed to disk once the move is done.
+  virtual Status rename(std::string_view from, std::string_view to) = 0;
+  // Opens `name` for reading and takes its length in bytes.
+  virtual Result<std::int64_t> fileLength(std::string_view name) = 0;
+  // Writes the file's contents through to the disk.
+  virtual Status flush(std::string_view name) = 0;
+  // The name of an existing file spelled as the file system spells it, with
+  // its drive: "C:\KEL\KEL01.MDB" may be "C:\kel\Kel01.mdb".
+  virtual Result<std::string> nameOnDisk(std::string_view name) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+// The file system of the window's logic over Linux: Windows names resolved
+// through the drive map, errno turned into Windows numbers.
+#pragma once
+
+#include "platform/drive_map.h"
+#include "platform/file_system.h"
+
+namespace platform {
+
+class LinuxFileSystem : public FileSystem {
+ public:
+  // `drives` is shared with the other adapters and must outlive this object.
+  explicit LinuxFileSystem(DriveMap& drives) : drives_(drives) {}
+
+  std::string currentFolder() const override { return drives_.currentFolder(); }
+  Status setCurrentDrive(std::string_view drive) override { return drives_.setCurrentDrive(drive); }
+  bool ordinaryFileExists(std::string_view pattern) override;
+  Status remove(std::string_view name) override;
+  Status rename(std::string_view from, std::string_view to) override;
+  Result<std::int64_t> fileLength(std::string_view name) override;
+  Status flush(std::string_view name) override;
+  Result<std::string> nameOnDisk(std::string_view name) override;
+
+ private:
+  DriveMap& drives_;
+};
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+// What the program says about itself.
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QtCore/QLocale>
+#include <QtGui/QIcon>
+#include <QtGui/QImage>
+
+#include <set>
+
+#include "tests/app/qt_test_support.h"
+
+namespace app {
+namespace {
+
+TEST(ApplicationTest, VersionLanguageAndIcon) {
+  QApplication& application = testing_support::qtApp();
+  configureApplication(application);
+  EXPECT_EQ(QApplication::applicationVersion(), QString("1.00"));
+  EXPECT_EQ(QLocale().language(), QLocale::Spanish);
+  EXPECT_EQ(QLocale().territory(), QLocale::Spain);
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
+}
+
+TEST(ApplicationTest, IconIs32By32In16ColoursAtMost) {
+  testing_support::qtApp();
+  const QImage image = programIcon().pixmap(32, 32).toImage();
+  ASSERT_EQ(image.size(), QSize(32, 32));
+  std::set<QRgb> colours;
+  bool transparent = false;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) {
+      const QRgb p = image.pixel(x, y);
+      if (qAlpha(p) == 0) transparent = true;
+      else colours.insert(p);
+    }
+  }
+  EXPECT_LE(colours.size(), 16u);
+  EXPECT_GE(colours.size(), 4u) << "a drawing, not a blank";
+  EXPECT_TRUE(transparent);
+}
+
+}  // namespace
+}  // namespace app

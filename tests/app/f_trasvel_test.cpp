@@ -1,0 +1,170 @@
+// The window's logic with fakes: load, keys, exit and the repair request.
+#include "app/f_trasvel.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/memory_file_system.h"
+#include "tests/support/fake_disk.h"
+#include "tests/support/fake_engine.h"
+#include "tests/support/fake_profile.h"
+#include "tests/support/fake_ui.h"
+
+namespace app {
+namespace {
+
+using testing_support::ShownMessage;
+
+ShownMessage notice(const std::string& text) {
+  return {text, "Información", platform::MessageIcon::Information, platform::MessageButtons::Ok};
+}
+
+class fTrasvelTest : public ::testing::Test {
+ protected:
+  fTrasvelTest() {
+    fs.addFolder("C:\\KEL\\DATOS");
+    fs.addFile("C:\\KEL\\DATOS\\KEL01.MDB", "MDB uno");
+  }
+
+  platform::MemoryFileSystem fs{"C:\\KEL"};
+  testing_support::FakeUi ui;
+  testing_support::FakeEngine engine{fs};
+  testing_support::FakeProfile profile;
+  testing_support::FakeDisk disk{fs};
+  fTrasvel window{ui, fs, engine, profile, disk};
+};
+
+TEST_F(fTrasvelTest, Load_ProposesTheDefaultNameWithTheSecondXSelected) {
+  profile.value = "c:\\datos   ";
+  window.Form_Load();
+  EXPECT_EQ(profile.askedFile, ".\\TORV.INI");
+  EXPECT_EQ(profile.askedSection, "General");
+  EXPECT_EQ(profile.askedKey, "PathDatosKEL");
+  EXPECT_EQ(ui.cmp, "C:\\DATOS\\KELxx.MDB");
+  EXPECT_EQ(ui.selectionStart, 13);
+  EXPECT_EQ(ui.selectionLength, 1);
+  EXPECT_EQ(window.Respuesta(), 0);
+}
+
+TEST_F(fTrasvelTest, Load_WithoutSettingsLeavesCmpEmptyAndUnselected) {
+  window.Form_Load();
+  EXPECT_EQ(ui.cmp, "");
+  EXPECT_EQ(ui.selectionStart, -1);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(fTrasvelTest, Enter_MovesTheFocusWithoutRepairing_WhateverTheModifiers) {
+  for (std::int16_t shift : {0, 1, 2, 4, 7}) {
+    ui.focus = "Cmp";
+    window.Cmp_KeyDown(13, shift);
+    EXPECT_EQ(ui.focus, "CmProceso") << shift;
+  }
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_FALSE(ui.closed);
+}
+
+TEST_F(fTrasvelTest, Esc_ClosesWhateverTheTextAndModifiers) {
+  for (std::int16_t shift : {0, 1, 2, 4}) {
+    ui.closed = false;
+    ui.cmp = shift ? "C:\\X" : "";
+    window.Cmp_KeyDown(27, shift);
+    EXPECT_TRUE(ui.closed) << shift;
+  }
+}
+
+TEST_F(fTrasvelTest, OtherKeysDoNothing) {
+  window.Cmp_KeyDown(65, 0);
+  window.Cmp_KeyDown(0, 0);
+  EXPECT_EQ(ui.focus, "Cmp");
+  EXPECT_FALSE(ui.closed);
+}
+
+TEST_F(fTrasvelTest, Salir_Closes) {
+  window.CmSalir_Click();
+  EXPECT_TRUE(ui.closed);
+}
+
+TEST_F(fTrasvelTest, Reparar_BlanksOnlyIsAMissingName) {
+  ui.cmp = "    ";
+  ui.focus = "CmProceso";
+  window.CmProceso_Click();
+  EXPECT_EQ(ui.cmp, "");
+  EXPECT_EQ(ui.focus, "Cmp");
+  EXPECT_EQ(ui.messages, std::vector<ShownMessage>{
+                             notice("Falta informar el nombre de la base de datos a reparar.")});
+  EXPECT_EQ(engine.repairs, 0);
+}
+
+// Names that do not reach the repair: shown normalised, then the notice.
+TEST_F(fTrasvelTest, Reparar_NameMatchingNoOrdinaryFileIsRefused) {
+  fs.addFile("C:\\KEL\\DATOS\\.OCULTA.MDB", "MDB");
+  struct Case {
+    const char* typed;
+    const char* shown;
+  };
+  for (const Case& c : {Case{"  c:\\datos\\base.mdb  ", "C:\\DATOS\\BASE.MDB"},
+                        Case{"c:\\kel\\datos", "C:\\KEL\\DATOS"},  // a folder
+                        Case{"c:\\kel\\datos\\.oculta.mdb", "C:\\KEL\\DATOS\\.OCULTA.MDB"},
+                        Case{"q:\\kel01.mdb", "Q:\\KEL01.MDB"},  // no such drive
+                        Case{"c:\\kel\\datos\\", "C:\\KEL\\DATOS\\"}}) {
+    SCOPED_TRACE(c.typed);
+    ui.cmp = c.typed;
+    ui.messages.clear();
+    window.CmProceso_Click();
+    EXPECT_EQ(ui.cmp, c.shown);
+    EXPECT_EQ(ui.messages, std::vector<ShownMessage>{notice(
+                               "La base de datos no existe en la unidad o directorio especificado.")});
+  }
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_TRUE(ui.cmProcesoEnabled);
+}
+
+TEST_F(fTrasvelTest, Reparar_UpperCasesAsASpanishWindows) {
+  fs.addFolder("C:\\AÑOS");
+  fs.addFile("C:\\AÑOS\\STRAßE.MDB", "MDB");
+  ui.cmp = " c:\\años\\straße.mdb";
+  ui.answers = {platform::kAnswerNo};
+  window.CmProceso_Click();
+  EXPECT_EQ(ui.cmp, "C:\\AÑOS\\STRAßE.MDB");  // ß has no one-letter upper case
+  EXPECT_EQ(ui.messages.size(), 1u);         // the confirmation: the file was found
+}
+
+TEST_F(fTrasvelTest, Reparar_WildcardMatchingAFilePassesTheCheck) {
+  ui.cmp = "c:\\kel\\datos\\kel*.mdb";
+  window.CmProceso_Click();
+  EXPECT_EQ(engine.repairs, 1);
+  // The engine is given the pattern itself, which names no database.
+  EXPECT_EQ(ui.messages.back(), notice("Base de Datos inexistente."));
+  EXPECT_EQ(window.Respuesta(), 0);
+}
+
+// "&Reparar" is disabled while the procedure runs and enabled after it,
+// whatever the outcome; Respuesta gets -1 or 0.
+TEST_F(fTrasvelTest, Reparar_DisablesTheButtonWhileItRuns) {
+  struct Case {
+    const char* name;
+    std::int16_t answer;
+    bool engineFails;
+    std::int16_t respuesta;
+  };
+  for (const Case& c : {Case{"success", platform::kAnswerYes, false, -1},
+                        Case{"declined", platform::kAnswerNo, false, -1},
+                        Case{"failure", platform::kAnswerYes, true, 0}}) {
+    SCOPED_TRACE(c.name);
+    ui.cmp = "c:\\kel\\datos\\kel01.mdb";
+    ui.answers = {c.answer};
+    engine.repairError.reset();
+    if (c.engineFails) engine.repairError = platform::Error{3049, "x"};
+    std::vector<bool> enabledDuringBoxes;
+    ui.onMessage = [&](const ShownMessage&) { enabledDuringBoxes.push_back(ui.cmProcesoEnabled); };
+    window.CmProceso_Click();
+    EXPECT_EQ(enabledDuringBoxes, std::vector<bool>(enabledDuringBoxes.size(), false));
+    EXPECT_FALSE(enabledDuringBoxes.empty());
+    EXPECT_TRUE(ui.cmProcesoEnabled);
+    EXPECT_EQ(window.Respuesta(), c.respuesta);
+    EXPECT_EQ(ui.focus, "Cmp");
+  }
+}
+
+}  // namespace
+}  // namespace app

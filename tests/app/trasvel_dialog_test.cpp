@@ -1,0 +1,294 @@
+// The real window, offscreen: its layout at 96 dpi, fonts and colours, focus
+// and keys, and what the user sees while the repair runs.
+#include "app/trasvel_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QtGui/QScreen>
+#include <QtTest/QTest>
+#include <QtWidgets/QFrame>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+
+#include "app/f_trasvel.h"
+#include "platform/memory_file_system.h"
+#include "platform/qt_ui.h"
+#include "tests/app/qt_test_support.h"
+#include "tests/support/fake_disk.h"
+#include "tests/support/fake_engine.h"
+#include "tests/support/fake_profile.h"
+
+namespace app {
+namespace {
+
+using testing_support::SeenBox;
+
+class TrasvelDialogTest : public ::testing::Test {
+ protected:
+  TrasvelDialogTest() {
+    testing_support::qtApp();
+    fs.addFolder("C:\\KEL\\DATOS");
+    fs.addFile("C:\\KEL\\DATOS\\KEL01.MDB", "MDB uno");
+    window = std::make_unique<TrasvelDialog>();
+    ui = std::make_unique<platform::QtUi>(*window, window->cmp(), window->cmProceso(),
+                                          window->lbEsperar());
+    logic = std::make_unique<fTrasvel>(*ui, fs, engine, profile, disk);
+    window->setLogic(logic.get());
+  }
+
+  // Loads and shows the window as the program does, and waits until it is
+  // active so that it has the keyboard.
+  void start() {
+    logic->Form_Load();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  QWidget* focused() { return QApplication::focusWidget(); }
+
+  platform::MemoryFileSystem fs{"C:\\KEL"};
+  testing_support::FakeEngine engine{fs};
+  testing_support::FakeProfile profile;
+  testing_support::FakeDisk disk{fs};
+  std::unique_ptr<TrasvelDialog> window;
+  std::unique_ptr<platform::QtUi> ui;
+  std::unique_ptr<fTrasvel> logic;
+};
+
+TEST_F(TrasvelDialogTest, GeometryInPixelsAt96Dpi) {
+  ASSERT_EQ(window->screen()->logicalDotsPerInchX(), 96.0) << "the offscreen screen is 96 dpi";
+  EXPECT_EQ(window->size(), QSize(468, 144));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
+  EXPECT_EQ(window->cmp().geometry(), QRect(36, 54, 395, 15));
+  EXPECT_EQ(window->cmProceso().geometry(), QRect(312, 108, 60, 23));
+  EXPECT_EQ(window->cmSalir().geometry(), QRect(382, 108, 60, 23));
+  EXPECT_EQ(window->sh().geometry(), QRect(21, 17, 429, 73));
+  // Labels sit at their place, sized to their text.
+  EXPECT_EQ(window->lbFichero().pos(), QPoint(36, 35));
+  EXPECT_EQ(window->lbEsperar().pos(), QPoint(20, 116));
+  EXPECT_EQ(window->lbFichero().size(), window->lbFichero().sizeHint());
+  EXPECT_EQ(twipsToPixels(1100, 96), 73);
+  EXPECT_EQ(twipsToPixels(7020, 144), 702) << "at 144 dpi, 10 twips to the pixel";
+}
+
+TEST_F(TrasvelDialogTest, FixedDialogFrameCentredWithTitleAndIcon) {
+  start();
+  const Qt::WindowFlags f = window->windowFlags();
+  EXPECT_FALSE(f & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(f & Qt::MSWindowsFixedSizeDialogHint);
+  EXPECT_EQ(window->windowTitle(), QString("Reparación de Bases de Datos"));
+  const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+  EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
+}
+
+TEST_F(TrasvelDialogTest, FontsAndColours) {
+  auto expectFont = [](const QFont& f, const char* family, double points, int weight) {
+    EXPECT_EQ(f.family(), family);
+    EXPECT_DOUBLE_EQ(f.pointSizeF(), points);
+    EXPECT_EQ(f.weight(), weight);
+  };
+  expectFont(window->font(), "MS Sans Serif", 8.25, QFont::Bold);
+  for (QWidget* w : std::initializer_list<QWidget*>{&window->cmp(), &window->cmProceso(),
+                                                   &window->cmSalir(), &window->lbEsperar()}) {
+    SCOPED_TRACE(w->objectName().toStdString());
+    expectFont(w->font(), "MS Sans Serif", 8.25, QFont::Normal);
+  }
+  expectFont(window->lbFichero().font(), "Arial", 9, QFont::Normal);
+  EXPECT_EQ(window->lbFichero().palette().color(QPalette::WindowText), QColor(0, 128, 128));
+  EXPECT_EQ(window->lbEsperar().palette().color(QPalette::WindowText), QColor(128, 0, 0));
+
+  // What is drawn: white background, the text box's light cyan, teal text.
+  start();
+  const QImage image = window->grab().toImage();
+  EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 255, 255));
+  EXPECT_EQ(image.pixelColor(200, 61), QColor(192, 255, 255));
+  bool teal = false;
+  const QRect label = window->lbFichero().geometry();
+  for (int y = label.top(); y <= label.bottom() && !teal; ++y) {
+    for (int x = label.left(); x <= label.right() && !teal; ++x) {
+      teal = image.pixelColor(x, y) == QColor(0, 128, 128);
+    }
+  }
+  EXPECT_TRUE(teal) << "the label's text is drawn in RGB 0, 128, 128";
+}
+
+TEST_F(TrasvelDialogTest, TabOrderInitialFocusAndHiddenLabel) {
+  start();
+  EXPECT_EQ(focused(), &window->cmp());
+  EXPECT_FALSE(window->lbEsperar().isVisible());
+  EXPECT_EQ(window->lbEsperar().text(), QString(" "));
+  QTest::keyClick(focused(), Qt::Key_Tab);
+  EXPECT_EQ(focused(), &window->cmProceso());
+  QTest::keyClick(focused(), Qt::Key_Tab);
+  EXPECT_EQ(focused(), &window->cmSalir());
+  QTest::keyClick(focused(), Qt::Key_Tab);
+  EXPECT_EQ(focused(), &window->cmp());
+}
+
+TEST_F(TrasvelDialogTest, LoadSelectsTheSecondXOfThePlaceholder) {
+  profile.value = "c:\\datos";
+  start();
+  EXPECT_EQ(window->cmp().text(), QString("C:\\DATOS\\KELxx.MDB"));
+  EXPECT_EQ(window->cmp().selectionStart(), 13);
+  EXPECT_EQ(window->cmp().selectedText(), QString("x"));
+}
+
+// Keys in Cmp, with each modifier: Enter moves the focus and starts
+// nothing; Esc closes the window whatever the text.
+const std::pair<const char*, Qt::KeyboardModifiers> kModifiers[] = {
+    {"none", Qt::NoModifier},   {"Shift", Qt::ShiftModifier}, {"Ctrl", Qt::ControlModifier},
+    {"Alt", Qt::AltModifier},   {"keypad", Qt::KeypadModifier}};
+
+TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusWithoutPressing) {
+  start();
+  testing_support::BoxAnswerer boxes;
+  for (auto [name, modifiers] : kModifiers) {
+    SCOPED_TRACE(name);
+    window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
+    window->cmp().setFocus();
+    const Qt::Key key = modifiers == Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return;
+    QTest::keyClick(&window->cmp(), key, modifiers);
+    EXPECT_EQ(focused(), &window->cmProceso());
+  }
+  QTest::qWait(20);
+  EXPECT_TRUE(boxes.seen.empty());
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(TrasvelDialogTest, EscInCmpClosesWhateverTheModifiers) {
+  for (auto [name, modifiers] : kModifiers) {
+    SCOPED_TRACE(name);
+    start();
+    window->cmp().setText(modifiers == Qt::NoModifier ? "" : "C:\\ALGO");
+    window->cmp().setFocus();
+    QTest::keyClick(&window->cmp(), Qt::Key_Escape, modifiers);
+    EXPECT_FALSE(window->isVisible());
+  }
+}
+
+TEST_F(TrasvelDialogTest, EscOnAButtonDoesNothingAndEnterPressesIt) {
+  start();
+  for (QPushButton* b : {&window->cmProceso(), &window->cmSalir()}) {
+    b->setFocus();
+    QTest::keyClick(b, Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible()) << b->objectName().toStdString();
+  }
+  window->cmSalir().setFocus();
+  QTest::keyClick(&window->cmSalir(), Qt::Key_Return);
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(TrasvelDialogTest, SalirAndTheCloseBoxEndTheWindow) {
+  start();
+  QTest::mouseClick(&window->cmSalir(), Qt::LeftButton);
+  EXPECT_FALSE(window->isVisible());
+  start();
+  window->close();  // what the close box does
+  EXPECT_FALSE(window->isVisible());
+}
+
+// While the procedure runs the button is disabled, the pointer is the
+// hourglass and the label shows its caption, painted at once; afterwards all
+// is back, whatever the outcome.
+struct RunCase {
+  const char* name;
+  QString answer;
+  bool engineFails;
+};
+
+void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
+
+class RunTest : public TrasvelDialogTest, public ::testing::WithParamInterface<RunCase> {};
+
+TEST_P(RunTest, RepararIsDisabledWhileTheProcedureRuns) {
+  const RunCase& c = GetParam();
+  if (c.engineFails) engine.repairError = platform::Error{3049, "x"};
+  start();
+  int labelPaints = 0;
+  struct PaintCounter : QObject {
+    int* n;
+    explicit PaintCounter(int* count) : n(count) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) ++*n;
+      return false;
+    }
+  } counter(&labelPaints);
+  window->lbEsperar().installEventFilter(&counter);
+
+  bool duringRepair = false;
+  engine.onRepair = [&] {
+    duringRepair = true;
+    EXPECT_FALSE(window->cmProceso().isEnabled());
+    EXPECT_TRUE(window->lbEsperar().isVisible());
+    EXPECT_EQ(window->lbEsperar().text(), QString("REPARANDO la base de datos ..."));
+    EXPECT_GT(labelPaints, 0) << "the label was painted without the event loop";
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  };
+  testing_support::BoxAnswerer boxes({c.answer});
+  std::vector<bool> enabledAtBoxes;
+  boxes.onBox = [&] { enabledAtBoxes.push_back(window->cmProceso().isEnabled()); };
+  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+
+  EXPECT_EQ(duringRepair, c.answer == "Sí");
+  EXPECT_EQ(enabledAtBoxes, std::vector<bool>(enabledAtBoxes.size(), false));
+  EXPECT_GE(boxes.seen.size(), 1u);
+  EXPECT_TRUE(window->cmProceso().isEnabled());
+  EXPECT_FALSE(window->lbEsperar().isVisible());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL01.MDB"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, RunTest,
+                         ::testing::Values(RunCase{"Success", "Sí", false},
+                                           RunCase{"EngineFailure", "Sí", true},
+                                           RunCase{"Declined", "No", false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(TrasvelDialogTest, MessageBoxesAsTheUserSeesThem) {
+  engine.repairError = platform::Error{3343, "Formato de base de datos no reconocido."};
+  start();
+  testing_support::BoxAnswerer boxes({"Sí"});
+  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  const SeenBox& confirm = boxes.seen[0];
+  EXPECT_EQ(confirm.title, QString("Información"));
+  EXPECT_EQ(confirm.icon, QMessageBox::Question);
+  EXPECT_EQ(confirm.buttons, (QStringList{"Sí", "No"}));
+  EXPECT_EQ(confirm.defaultButton, QString("Sí"));
+  EXPECT_TRUE(confirm.text.endsWith("a reparar.\n\n¿Continuar con el proceso?"));
+  const SeenBox& report = boxes.seen[1];
+  EXPECT_EQ(report.title, QString("Error =  3343"));
+  EXPECT_EQ(report.icon, QMessageBox::NoIcon);
+  EXPECT_EQ(report.buttons, QStringList{"Aceptar"});
+  EXPECT_EQ(report.text, QString("Formato de base de datos no reconocido."));
+
+  window->cmp().setText("   ");
+  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  ASSERT_EQ(boxes.seen.size(), 3u);
+  EXPECT_EQ(boxes.seen[2].icon, QMessageBox::Information);
+  EXPECT_EQ(boxes.seen[2].title, QString("Información"));
+  EXPECT_EQ(boxes.seen[2].text, QString("Falta informar el nombre de la base de datos a reparar."));
+}
+
+TEST_F(TrasvelDialogTest, ConfirmationClosedWithEscAnswersNo) {
+  start();
+  QMessageBox* box = nullptr;
+  QTimer::singleShot(20, [&] {
+    box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box) QTest::keyClick(box, Qt::Key_Escape);
+  });
+  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  EXPECT_NE(box, nullptr);
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_EQ(logic->Respuesta(), -1);
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,165 @@
+// The file system of the window's logic, on disk (over temporary drives) and
+// in memory: both must give the same answers and the same error numbers, so
+// that the tests of the logic over the memory one say something about Linux.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/drive_map.h"
+#include "platform/linux_file_system.h"
+#include "platform/memory_file_system.h"
+#include "tests/support/corpus.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A file system with files put in place by name.
+class World {
+ public:
+  virtual ~World() = default;
+  virtual FileSystem& files() = 0;
+  virtual void folder(const std::string& windowsName) = 0;
+  virtual void file(const std::string& windowsName, const std::string& bytes) = 0;
+  virtual std::optional<std::string> read(const std::string& windowsName) = 0;
+};
+
+// Drive C: is <temp>/c, Z: is <temp>/z; the current folder is C:\KEL.
+class DiskWorld : public World {
+ public:
+  DiskWorld() {
+    fs::create_directories(dir / "c" / "KEL");
+    fs::create_directories(dir / "z");
+  }
+  FileSystem& files() override { return files_; }
+  void folder(const std::string& name) override { fs::create_directories(path(name)); }
+  void file(const std::string& name, const std::string& bytes) override {
+    testing_support::writeFile(path(name), bytes);
+  }
+  std::optional<std::string> read(const std::string& name) override {
+    if (!fs::is_regular_file(path(name))) return std::nullopt;
+    return testing_support::readFile(path(name));
+  }
+
+ private:
+  // Names given here are exact, "C:\..." only.
+  fs::path path(const std::string& name) {
+    fs::path p = dir / "c";
+    std::string rest = name.substr(3);
+    for (std::size_t at; (at = rest.find('\\')) != std::string::npos; rest.erase(0, at + 1)) {
+      p /= rest.substr(0, at);
+    }
+    return p / rest;
+  }
+  testing_support::TempDir dir;
+  DriveMap drives_{{{'C', dir / "c"}, {'Z', dir / "z"}}, dir / "c" / "KEL"};
+  LinuxFileSystem files_{drives_};
+};
+
+class MemoryWorld : public World {
+ public:
+  FileSystem& files() override { return files_; }
+  void folder(const std::string& name) override { files_.addFolder(name); }
+  void file(const std::string& name, const std::string& bytes) override {
+    files_.addFile(name, bytes);
+  }
+  std::optional<std::string> read(const std::string& name) override {
+    return files_.contents(name);
+  }
+
+ private:
+  MemoryFileSystem files_{"C:\\KEL", "CZ"};
+};
+
+class FileSystemTest : public ::testing::TestWithParam<bool> {
+ protected:
+  FileSystemTest() {
+    if (GetParam()) world = std::make_unique<DiskWorld>();
+    else world = std::make_unique<MemoryWorld>();
+    world->folder("C:\\KEL\\DATOS\\SUB.MDB");  // a folder named like a database
+    world->file("C:\\KEL\\DATOS\\kel01.mdb", "abc");
+    world->file("C:\\KEL\\DATOS\\.oculta.mdb", "abc");
+    world->file("C:\\KEL\\DATOS\\vacio.dat", "");
+  }
+  FileSystem& files() { return world->files(); }
+  std::unique_ptr<World> world;
+};
+
+TEST_P(FileSystemTest, CurrentFolderIsWrittenTheWindowsWay) {
+  EXPECT_EQ(files().currentFolder(), "C:\\KEL");
+}
+
+TEST_P(FileSystemTest, ExistenceTestMatchesOrdinaryFilesOnly) {
+  for (const char* yes : {"C:\\KEL\\DATOS\\KEL01.MDB", "datos\\kel0?.mdb", "DATOS\\*.MDB",
+                          "\\kel\\datos\\*", "DATOS\\VACIO.*"}) {
+    EXPECT_TRUE(files().ordinaryFileExists(yes)) << yes;
+  }
+  for (const char* no : {"DATOS\\SUB.MDB", "DATOS\\SUB*", "DATOS\\.OCULTA.MDB", "DATOS\\.*",
+                         "DATOS\\", "DATOS", "Q:\\KEL01.MDB", "C:\\NADA\\KEL01.MDB",
+                         "DATOS\\KEL0.MDB"}) {
+    EXPECT_FALSE(files().ordinaryFileExists(no)) << no;
+  }
+}
+
+TEST_P(FileSystemTest, RemoveDeletesFilesOnly) {
+  EXPECT_EQ(files().remove("DATOS\\NADA.MDB").error().number, 53);
+  EXPECT_EQ(files().remove("C:\\NADA\\X.MDB").error().number, 76);
+  EXPECT_EQ(files().remove("DATOS\\SUB.MDB").error().number, 53);
+  EXPECT_EQ(files().remove("Q:\\X.MDB").error().number, 68);
+  ASSERT_TRUE(files().remove("datos\\KEL01.MDB"));
+  EXPECT_FALSE(world->read("C:\\KEL\\DATOS\\kel01.mdb"));
+}
+
+TEST_P(FileSystemTest, RenameNeverReplaces) {
+  world->file("C:\\KEL\\OTRA.MDB", "xyz");
+  EXPECT_EQ(files().rename("OTRA.MDB", "DATOS\\KEL01.MDB").error().number, 58);
+  EXPECT_EQ(world->read("C:\\KEL\\DATOS\\kel01.mdb"), "abc");
+  EXPECT_EQ(world->read("C:\\KEL\\OTRA.MDB"), "xyz");
+  EXPECT_EQ(files().rename("NADA.MDB", "X.MDB").error().number, 53);
+  EXPECT_EQ(files().rename("OTRA.MDB", "C:\\NADA\\X.MDB").error().number, 76);
+  ASSERT_TRUE(files().rename("otra.mdb", "\\BORRAR2.BAK"));
+  EXPECT_FALSE(world->read("C:\\KEL\\OTRA.MDB"));
+  EXPECT_EQ(world->read("C:\\BORRAR2.BAK"), "xyz");
+}
+
+TEST_P(FileSystemTest, LengthOfFilesAndErrors) {
+  EXPECT_EQ(*files().fileLength("DATOS\\KEL01.MDB"), 3);
+  EXPECT_EQ(*files().fileLength("DATOS\\VACIO.DAT"), 0);
+  EXPECT_EQ(files().fileLength("DATOS\\SUB.MDB").error().number, 75);
+  EXPECT_EQ(files().fileLength("DATOS\\NADA.DAT").error().number, 53);
+  EXPECT_EQ(files().fileLength("C:\\NADA\\NADA.DAT").error().number, 76);
+}
+
+TEST_P(FileSystemTest, NameOnDiskAndFlush) {
+  EXPECT_EQ(*files().nameOnDisk("C:\\KEL\\DATOS\\KEL01.MDB"), "C:\\KEL\\DATOS\\kel01.mdb");
+  EXPECT_EQ(files().nameOnDisk("DATOS\\NADA.MDB").error().number, 53);
+  EXPECT_TRUE(files().flush("DATOS\\KEL01.MDB"));
+  EXPECT_EQ(files().flush("DATOS\\NADA.MDB").error().number, 53);
+}
+
+TEST_P(FileSystemTest, CurrentDriveChangesAndComesBack) {
+  ASSERT_TRUE(files().setCurrentDrive("Z:"));
+  EXPECT_EQ(files().currentFolder(), "Z:\\");
+  EXPECT_EQ(files().setCurrentDrive("Q:").error().number, 68);
+  ASSERT_TRUE(files().setCurrentDrive("c"));
+  EXPECT_EQ(files().currentFolder(), "C:\\KEL");
+}
+
+INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileSystemTest, ::testing::Values(true, false),
+                         [](const auto& row) { return row.param ? "Disk" : "Memory"; });
+
+TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
+  testing_support::TempDir dir;
+  fs::create_directories(dir / "c" / "RO");
+  testing_support::writeFile(dir / "c" / "RO" / "x.mdb", "x");
+  fs::permissions(dir / "c" / "RO", fs::perms::owner_read | fs::perms::owner_exec);
+  DriveMap drives({{'C', dir / "c"}}, dir / "c");
+  LinuxFileSystem files(drives);
+  EXPECT_EQ(files.remove("RO\\X.MDB").error().number, 70);
+  EXPECT_EQ(files.rename("RO\\X.MDB", "Y.MDB").error().number, 70);
+}
+
+}  // namespace
+}  // namespace platform

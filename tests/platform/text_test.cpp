@@ -1,0 +1,67 @@
+// Text as a Spanish Windows treats it.
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/status.h"
+
+namespace platform {
+namespace {
+
+TEST(UpperCaseTest, OneCharacterForOneAsWindowsWritesIt) {
+  EXPECT_EQ(upperCase("c:\\datos\\año.mdb"), "C:\\DATOS\\AÑO.MDB");
+  EXPECT_EQ(upperCase("áéíóúüç àèìòù"), "ÁÉÍÓÚÜÇ ÀÈÌÒÙ");
+  EXPECT_EQ(upperCase("ÿ"), "Ÿ");
+  EXPECT_EQ(upperCase("straße"), "STRAßE");  // no "SS": the length never changes
+  EXPECT_EQ(upperCase("µ ı ſ"), "µ ı ſ") << "Windows keeps µ, ı and ſ";
+}
+
+TEST(UpperCaseTest, BytesThatAreNotUtf8PassUnchanged) {
+  EXPECT_EQ(upperCase("a\xF1o"), "A\xF1O");
+  EXPECT_EQ(upperCase("\xC3"), "\xC3");
+}
+
+TEST(TrimTest, OnlyBlanksGo) {
+  EXPECT_EQ(trimBlanks("  C:\\X  "), "C:\\X");
+  EXPECT_EQ(trimBlanks("   "), "");
+  EXPECT_EQ(trimBlanks("\tC:\\X\t"), "\tC:\\X\t");
+  EXPECT_EQ(trimTrailingBlanks("  x  "), "  x");
+}
+
+TEST(EqualIgnoringCaseTest, ComparesUpperCaseForms) {
+  EXPECT_TRUE(equalIgnoringCase("Kel01.mdb", "KEL01.MDB"));
+  EXPECT_TRUE(equalIgnoringCase("año", "AÑO"));
+  EXPECT_FALSE(equalIgnoringCase("ano", "AÑO"));
+  EXPECT_FALSE(equalIgnoringCase("straße", "STRASSE"));
+  EXPECT_FALSE(equalIgnoringCase("a\xF1", "A\xD1"));  // raw bytes are not letters
+}
+
+TEST(Utf16Test, CountsAndCutsInUtf16Units) {
+  EXPECT_EQ(utf16Length("año"), 3u);
+  EXPECT_EQ(utf16Length("\U0001D11E"), 2u);
+  EXPECT_EQ(utf16Prefix("añoño", 3), "año");
+  EXPECT_EQ(utf16Prefix("a\U0001D11Eb", 2), "a") << "never half a character";
+  EXPECT_EQ(utf16Prefix("a\U0001D11Eb", 3), "a\U0001D11E");
+  EXPECT_EQ(utf16Prefix("abc", 10), "abc");
+}
+
+TEST(EncodingTest, Utf8ValidityAndCodePage1252) {
+  EXPECT_TRUE(isValidUtf8("año \U0001D11E"));
+  EXPECT_FALSE(isValidUtf8("a\xF1o"));
+  EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong "/"
+  EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // a surrogate
+  EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+  EXPECT_EQ(cp1252ToUtf8("a\xF1o \x80 \x81 \x9F"), "año € \u0081 Ÿ");
+}
+
+TEST(ErrorTextTest, WindowsNumbersHaveTheirSpanishTexts) {
+  EXPECT_EQ(errorText(53), "No se encontró el archivo");
+  EXPECT_EQ(errorText(58), "El archivo ya existe");
+  EXPECT_EQ(errorText(70), "Permiso denegado");
+  EXPECT_EQ(errorText(75), "Error de acceso a la ruta o el archivo");
+  EXPECT_EQ(errorText(76), "No se encontró la ruta de acceso");
+  EXPECT_EQ(errorText(12345), "Error definido por la aplicación o el objeto");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,98 @@
+// The storage queries: drive normalisation, the current drive around the
+// query, overflow, errors, and file lengths.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "platform/memory_file_system.h"
+#include "storage/espacio_libre.h"
+#include "storage/longitud_fichero.h"
+#include "tests/support/fake_disk.h"
+#include "tests/support/fake_ui.h"
+
+namespace storage {
+namespace {
+
+using testing_support::ShownMessage;
+
+class EspacioLibreTest : public ::testing::Test {
+ protected:
+  double query(std::string drive) { return EspacioLibreEnDisco(ui, fs, disk, std::move(drive)); }
+
+  platform::MemoryFileSystem fs{"C:\\KEL", "CZ"};
+  testing_support::FakeDisk disk{fs};
+  testing_support::FakeUi ui;
+};
+
+TEST_F(EspacioLibreTest, LetterDriveAndFolderAllQueryTheDrive) {
+  for (const char* drive : {"Z", "Z:", "z:", "Z:\\datos", "Zeta"}) {
+    SCOPED_TRACE(drive);
+    EXPECT_EQ(query(drive), 8.0 * 512 * 1000);
+    EXPECT_EQ(disk.askedOn, "Z:\\");
+    EXPECT_EQ(fs.currentFolder(), "C:\\KEL") << "the previous drive is current again";
+  }
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EspacioLibreTest, MissingDriveIsReportedAndLeavesTheCurrentDrive) {
+  // "" becomes ":", which names no drive, as does Q.
+  for (const char* drive : {"", "Q", "Q:\\datos", ":"}) {
+    SCOPED_TRACE(drive);
+    ui.messages.clear();
+    EXPECT_EQ(query(drive), -1);
+    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
+                               {"Dispositivo no disponible", "Error =  68",
+                                platform::MessageIcon::None, platform::MessageButtons::Ok}}));
+    EXPECT_EQ(fs.currentFolder(), "C:\\KEL");
+    EXPECT_TRUE(disk.askedOn.empty());
+  }
+}
+
+TEST_F(EspacioLibreTest, FailedFiguresCountAsZero) {
+  disk.fails = true;
+  EXPECT_EQ(query("C"), 0);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(BytesLibresTest, OnlyTheBytesPerClusterMustFitIn32Bits) {
+  constexpr double kOverflow = 2147483647;
+  // Just fits: 2^31 - 1 bytes per cluster.
+  EXPECT_EQ(bytesLibres({1, 2147483647u, 3, 0}), 3.0 * 2147483647);
+  // One more does not.
+  EXPECT_EQ(bytesLibres({2, 1073741824u, 3, 0}), kOverflow);
+  EXPECT_EQ(bytesLibres({65536, 65536, 1, 0}), kOverflow);
+  // Above 4 GiB, exact: 8 x 512 x 3,000,000 = 12,288,000,000.
+  EXPECT_EQ(bytesLibres({8, 512, 3000000, 0}), 12288000000.0);
+  // More than 2^31 free clusters are a count, not a negative number.
+  EXPECT_EQ(bytesLibres({8, 512, 3000000000u, 0}), 4096.0 * 3000000000.0);
+  EXPECT_EQ(bytesLibres({}), 0);
+}
+
+TEST(LongitudFicheroTest, LengthsAndErrors) {
+  platform::MemoryFileSystem fs{"C:\\KEL"};
+  fs.addFile("VACIO.DAT", "");
+  fs.addFile("C:\\KEL\\DATOS.DAT", "12345");
+  EXPECT_EQ(*LongitudFichero(fs, "vacio.dat"), 0);
+  EXPECT_EQ(*LongitudFichero(fs, "DATOS.DAT"), 5);
+  EXPECT_EQ(LongitudFichero(fs, "NO.DAT").error().number, 53);
+  EXPECT_EQ(LongitudFichero(fs, "C:\\NADA\\NO.DAT").error().number, 76);
+  EXPECT_EQ(LongitudFichero(fs, "C:\\KEL").error().number, 75);  // a folder
+}
+
+TEST(LongitudFicheroTest, LengthBeyond32BitsIsOverflowNotAWrongNumber) {
+  class Huge : public platform::MemoryFileSystem {
+   public:
+    platform::Result<std::int64_t> fileLength(std::string_view) override { return length; }
+    std::int64_t length = 0;
+  } fs;
+  fs.length = std::numeric_limits<std::int32_t>::max();
+  EXPECT_EQ(*LongitudFichero(fs, "X"), std::numeric_limits<std::int32_t>::max());
+  fs.length += 1;
+  const platform::Result<std::int32_t> r = LongitudFichero(fs, "X");
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.error().number, 6);
+  EXPECT_EQ(r.error().description, "Desbordamiento");
+}
+
+}  // namespace
+}  // namespace storage
