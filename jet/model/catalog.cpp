@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <cctype>
 
+#include "jet/core/ascii.h"
+
 #include "jet/model/table.h"
 
 namespace jet {
 namespace {
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
 // Index of the column named `name`, or -1.
 int columnIndex(const TableDefinition& t, std::string_view name) {
   for (std::size_t i = 0; i < t.columns.size(); ++i) {
-    if (equalsIgnoringCase(t.columns[i].name, name)) return static_cast<int>(i);
+    if (equalsIgnoringAsciiCase(t.columns[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -91,7 +86,7 @@ std::vector<const CatalogEntry*> Catalog::tables(bool includeSystem) const {
 
 const CatalogEntry* Catalog::findTable(std::string_view name) const {
   for (const CatalogEntry& e : entries_) {
-    if (e.isTable() && equalsIgnoringCase(e.name, name)) return &e;
+    if (e.isTable() && equalsIgnoringAsciiCase(e.name, name)) return &e;
   }
   return nullptr;
 }
