@@ -1,0 +1,30 @@
+// The compactor: writes a new database from a CompactionSource.
+//
+//   auto db = Database::open(source);                  // shared, read-only
+//   auto input = DatabaseSource::open(**db);
+//   Status s = compact(**input, destination);
+//
+// The destination must not exist (3204, nothing touched). It is written under
+// a temporary name in its own folder, flushed to disk and renamed into place,
+// and the folder is flushed: a crash leaves no destination or a complete one,
+// and a failure leaves nothing of ours behind and returns the numbered error.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+#include "jet/core/result.h"
+#include "jet/write/compaction_source.h"
+
+namespace jet {
+
+struct CompactOptions {
+  // Memory for sorting rows into primary-key order and index entries into
+  // key order; beyond it, sorted runs go to temporary files.
+  std::size_t sortMemory = std::size_t{64} << 20;
+};
+
+Status compact(CompactionSource& source, const std::filesystem::path& destination,
+               const CompactOptions& options = {});
+
+}  // namespace jet

@@ -1,0 +1,65 @@
+// A compaction source with more than another one: tables added after the
+// other's tables, and rows added to the other's tables (compaction_source.h).
+//
+// The repair uses it to put MSysCompactError into the database it rebuilds:
+//
+//   ExtraTablesSource source(salvaged);
+//   SourceTable errors{"MSysCompactError", source.unusedId(), definition};
+//   JET_CHECK(source.addTable(std::move(errors), rows, DateTime{now}));
+//   JET_CHECK(compact(source, destination));
+//
+// addTable also appends the table's catalog row to MSysObjects (catalogRow).
+// Rows added to an existing table (appendRows, e.g. MSysACEs rows that grant
+// permissions on an added table) come after that table's own rows. Added rows
+// are held in memory: this is for small tables.
+#pragma once
+
+#include <map>
+#include <string_view>
+
+#include "jet/write/compaction_source.h"
+
+namespace jet {
+
+// The catalog's container of tables: the ParentId of every table row.
+inline constexpr std::int32_t kTablesContainerId = 0x0F000001;
+
+class ExtraTablesSource final : public CompactionSource {
+ public:
+  // Requires: `base` outlives this source.
+  explicit ExtraTablesSource(CompactionSource& base);
+
+  // An id no table of the source uses yet, for a table to add.
+  std::int32_t unusedId() const;
+
+  // Adds `table` after the others, with `rows` (each parallel to its
+  // columns), and appends its catalog row, dated `created`. Fails (3001) when
+  // the name or the id is taken or a row has the wrong number of values.
+  Status addTable(SourceTable table, std::vector<std::vector<Value>> rows, DateTime created);
+
+  // Appends `rows` to the table named `table` (compared without regard to
+  // ASCII case). Fails with 3078 when there is no such table, 3001 when a row
+  // has the wrong number of values.
+  Status appendRows(std::string_view table, std::vector<std::vector<Value>> rows);
+
+  // The MSysObjects row of a local user table: Id, ParentId (the tables
+  // container), Name, Type 1, DateCreate and DateUpdate, Owner and Flags as
+  // Access writes them for a user table; every other column NULL. Fails with
+  // 3343 when MSysObjects lacks one of those columns.
+  Result<std::vector<Value>> catalogRow(const SourceTable& table, DateTime created) const;
+
+  const SourceSettings& settings() const override { return base_->settings(); }
+  const std::vector<SourceTable>& tables() const override { return tables_; }
+  Result<std::unique_ptr<RowStream>> rows(std::size_t table) override;
+
+ private:
+  std::size_t find(std::string_view name) const;  // tables_.size() when absent
+
+  CompactionSource* base_;
+  std::vector<SourceTable> tables_;
+  std::size_t baseCount_;
+  // Rows added to each table, by position in tables_.
+  std::map<std::size_t, std::vector<std::vector<Value>>> added_;
+};
+
+}  // namespace jet
