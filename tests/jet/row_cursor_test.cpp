@@ -204,3 +204,51 @@ TEST(RowCursor, UsageMapNamingPagesOfAnotherTableOrPastTheFile) {
 
 }  // namespace
 }  // namespace jet
+
+namespace jet {
+namespace {
+
+// Deleting a column takes its block out of the definition and leaves the rows
+// as they are: the other columns keep their numbers, variable indexes and
+// fixed offsets. A column added later has a number past every old row's
+// column count. Both are made here from a corpus definition.
+TEST(RowCursor, DeletedAndAddedColumns) {
+  REQUIRE_CORPUS();
+  OpenedTable opened = openTable(corpusImage("testV1997.mdb"), "Table1");
+  ASSERT_TRUE(opened) << opened.error;
+  const TableDefinition& full = opened.table->definition();
+  ASSERT_GE(full.columns.size(), 4u);
+  Read before = readAll(*opened.table);
+
+  for (std::size_t gone = 0; gone < full.columns.size(); ++gone) {
+    TableDefinition fewer = full;
+    fewer.columns.erase(fewer.columns.begin() + static_cast<std::ptrdiff_t>(gone));
+    if (!full.columns[gone].isFixed()) --fewer.varColumns;
+    RowCursor rows(*opened.db, fewer);
+    std::size_t r = 0;
+    while (*rows.next()) {
+      std::vector<Value> expected = before.values[r++];
+      expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(gone));
+      EXPECT_EQ(rows.values(), expected) << "without column " << gone << ", row " << r;
+    }
+    EXPECT_EQ(r, before.values.size());
+  }
+
+  TableDefinition more = full;
+  ColumnDef added = full.columns.back();
+  added.name = "nueva";
+  added.number = full.maxColumns;
+  more.maxColumns = static_cast<std::uint16_t>(more.maxColumns + 1);
+  more.columns.push_back(added);
+  RowCursor rows(*opened.db, more);
+  std::size_t r = 0;
+  while (*rows.next()) {
+    EXPECT_TRUE(isNull(rows.values().back()));
+    EXPECT_EQ(std::vector<Value>(rows.values().begin(), rows.values().end() - 1),
+              before.values[r++]);
+  }
+  EXPECT_EQ(r, before.values.size());
+}
+
+}  // namespace
+}  // namespace jet

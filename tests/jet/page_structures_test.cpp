@@ -1,0 +1,151 @@
+// Usage maps and long values built page by page in memory: both forms of
+// map, the three forms of long value, and the damage each can carry.
+#include <gtest/gtest.h>
+
+#include "jet/format/data_page.h"
+#include "jet/format/long_value.h"
+#include "jet/format/usage_map.h"
+#include "jet/io/byte_source.h"
+#include "tests/support/damage.h"
+
+namespace jet {
+namespace {
+
+using namespace testing_support;
+
+// An image of `pages` zeroed pages with helpers to lay out data pages.
+struct Image {
+  explicit Image(std::uint32_t pages) : bytes(pages * kPageSize, '\0') {}
+  // Makes `page` a data page of `owner` holding `rows` (slot 0 first).
+  void dataPage(std::uint32_t page, std::uint32_t owner, const std::vector<std::string>& rows) {
+    setByte(bytes, at(page, data_page::kType), data_page::kPageType);
+    setU32(bytes, at(page, data_page::kOwner), owner);
+    setU16(bytes, at(page, data_page::kRowCount), static_cast<std::uint16_t>(rows.size()));
+    std::size_t end = kPageSize;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      end -= rows[i].size();
+      bytes.replace(at(page, end), rows[i].size(), rows[i]);
+      setU16(bytes, at(page, data_page::kRowOffsets + 2 * i), static_cast<std::uint16_t>(end));
+    }
+  }
+  std::string bytes;
+};
+
+std::string u32(std::uint32_t v) {
+  std::string s(4, '\0');
+  for (int i = 0; i < 4; ++i) s[static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+std::vector<std::uint32_t> walk(UsageMapCursor& map, int* errors = nullptr) {
+  std::vector<std::uint32_t> pages;
+  for (int guard = 0; guard < 100000; ++guard) {
+    auto next = map.next();
+    if (!next) {
+      if (errors) ++*errors;
+      continue;
+    }
+    if (!*next) break;
+    pages.push_back(**next);
+  }
+  return pages;
+}
+
+TEST(UsageMap, InlineBitmapFromItsStartPage) {
+  Image img(40);
+  // Start page 8; bits 0, 3, 9 -> pages 8, 11, 17; bit 40 -> page 48, past the file.
+  std::string row = std::string(1, '\0') + u32(8) + std::string(6, '\0');
+  row[5] = 0x09;
+  row[6] = 0x02;
+  row[10] = 0x01;
+  img.dataPage(1, 0, {row});
+  MemoryBytes mem(img.bytes);
+  auto pages = PageSource::create(mem);
+  ASSERT_TRUE(pages);
+  auto map = UsageMapCursor::open(*pages, 1 << 8 | 0);
+  ASSERT_TRUE(map);
+  int errors = 0;
+  EXPECT_EQ(walk(*map, &errors), (std::vector<std::uint32_t>{8, 11, 17}));
+  EXPECT_EQ(errors, 1);
+}
+
+TEST(UsageMap, PageReferencedBitmaps) {
+  Image img(20);
+  // Bitmap pages 4 (pages 0..16351) and 6 (the next 16352 pages, all past
+  // the file), with pointer slot 1 empty.
+  img.dataPage(1, 0, {std::string(1, '\1') + u32(4) + u32(0) + u32(6)});
+  for (std::uint32_t p : {4u, 6u}) {
+    setByte(img.bytes, at(p, 0), usage_map::kMapPageType);
+    setByte(img.bytes, at(p, 1), 1);
+  }
+  setByte(img.bytes, at(4, usage_map::kMapPageBitmap), 0x24);      // pages 2, 5
+  setByte(img.bytes, at(4, usage_map::kMapPageBitmap + 2), 0x80);  // page 23: past the file
+  setByte(img.bytes, at(6, usage_map::kMapPageBitmap), 0x01);      // page 2 * 16352
+  MemoryBytes mem(img.bytes);
+  auto pages = PageSource::create(mem);
+  ASSERT_TRUE(pages);
+  auto map = UsageMapCursor::open(*pages, 1 << 8);
+  ASSERT_TRUE(map);
+  EXPECT_EQ(map->type(), usage_map::kReferenced);
+  int errors = 0;
+  EXPECT_EQ(walk(*map, &errors), (std::vector<std::uint32_t>{2, 5}));
+  EXPECT_EQ(errors, 2);
+
+  // A pointer to a page that is not a bitmap page is damage.
+  setByte(img.bytes, at(6, 0), 0x01);
+  MemoryBytes mem2(img.bytes);
+  auto pages2 = PageSource::create(mem2);
+  auto map2 = UsageMapCursor::open(*pages2, 1 << 8);
+  ASSERT_TRUE(map2);
+  errors = 0;
+  EXPECT_EQ(walk(*map2, &errors), (std::vector<std::uint32_t>{2, 5}));
+  EXPECT_EQ(errors, 2);
+  // An unknown map type, a missing row.
+  EXPECT_FALSE(UsageMapCursor::open(*pages2, 4 << 8));
+  EXPECT_FALSE(UsageMapCursor::open(*pages2, 1 << 8 | 5));
+}
+
+std::string reference(std::uint32_t length, std::uint8_t form, std::uint32_t pointer) {
+  return u32(length | std::uint32_t{form} << 24) + u32(pointer) + u32(0);
+}
+
+Result<std::string> readValue(const std::string& image, const std::string& field) {
+  MemoryBytes mem(image);
+  JET_TRY(PageSource pages, PageSource::create(mem));
+  JET_TRY(LongValueRef ref, decodeLongValueRef(ByteView(field.data(), field.size()), 9));
+  JET_TRY(std::vector<std::byte> bytes, readLongValue(pages, ref));
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+TEST(LongValue, TheThreeForms) {
+  Image img(6);
+  img.dataPage(2, data_page::kLongValueOwner, {"una fila entera", u32(3 << 8 | 0) + "prim"});
+  img.dataPage(3, data_page::kLongValueOwner, {u32(0) + "era"});
+  EXPECT_EQ(*readValue(img.bytes, reference(4, long_value::kInline, 0) + "hola"), "hola");
+  EXPECT_EQ(*readValue(img.bytes, reference(15, long_value::kOneRow, 2 << 8)), "una fila entera");
+  EXPECT_EQ(*readValue(img.bytes, reference(7, long_value::kChained, 2 << 8 | 1)), "primera");
+  // The chain stops at the declared length even when rows hold more.
+  EXPECT_EQ(*readValue(img.bytes, reference(5, long_value::kChained, 2 << 8 | 1)), "prime");
+}
+
+TEST(LongValue, DamageIsAnErrorNotACrash) {
+  Image img(6);
+  img.dataPage(2, data_page::kLongValueOwner, {u32(2 << 8 | 0) + "bucle", "corta"});
+  auto fails = [&](const std::string& field) {
+    auto r = readValue(img.bytes, field);
+    return !r && r.error().number() == errc::kCorrupt;
+  };
+  EXPECT_TRUE(fails(reference(50, long_value::kChained, 2 << 8 | 0)));     // loops on itself
+  EXPECT_TRUE(fails(reference(6, long_value::kOneRow, 2 << 8 | 1)));       // row too short
+  EXPECT_FALSE(fails(reference(5, long_value::kOneRow, 2 << 8 | 1)));      // exactly enough
+  EXPECT_TRUE(fails(reference(5, long_value::kOneRow, 2 << 8 | 2)));       // no such row
+  EXPECT_TRUE(fails(reference(5, long_value::kOneRow, 90 << 8)));          // past the file
+  EXPECT_TRUE(fails(reference(5, long_value::kInline, 0) + "hola"));       // 4 bytes, not 5
+  EXPECT_TRUE(fails(reference(5, 0xC0, 0)));                               // unknown form
+  EXPECT_TRUE(fails(std::string(11, '\0')));                               // short reference
+  img.dataPage(3, data_page::kLongValueOwner, {u32(0) + "fin"});
+  EXPECT_TRUE(fails(reference(9, long_value::kChained, 3 << 8)));          // ends too early
+}
+
+}  // namespace
+}  // namespace jet

@@ -1,0 +1,98 @@
+// jetdb as a user runs it: exit statuses, errors as number and Spanish text,
+// several tables in one dump, JSON.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/corpus.h"
+#include "tests/support/damage.h"
+
+namespace {
+
+using namespace testing_support;
+
+CommandOutput jetdb(const std::string& args, bool withStderr = false) {
+  return runCommand(shellQuote(jetdbPath().string()) + " " + args +
+                    (withStderr ? " 2>&1" : " 2>/dev/null"));
+}
+
+std::string q(const std::filesystem::path& p) { return shellQuote(p.string()); }
+
+TEST(Jetdb, ErrorsExitWith2AndPrintNumberAndDescription) {
+  TempDir dir;
+  CommandOutput missing = jetdb("info " + q(dir / "NOESTA.MDB"), true);
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out.rfind("3044: ", 0), 0u) << missing.out;
+  writeFile(dir / "texto.mdb", "esto no es una base de datos");
+  CommandOutput notDb = jetdb("tables " + q(dir / "texto.mdb"), true);
+  EXPECT_EQ(notDb.status, 2);
+  EXPECT_EQ(notDb.out.rfind("3049: No se puede abrir la base de datos", 0), 0u) << notDb.out;
+  REQUIRE_CORPUS();
+  CommandOutput noTable = jetdb("dump " + q(corpusFile("testV1997.mdb")) + " NoExiste", true);
+  EXPECT_EQ(noTable.status, 2);
+  EXPECT_NE(noTable.out.find("3078: "), std::string::npos) << noTable.out;
+  EXPECT_EQ(jetdb("dump " + q(corpusFile("testV1997.mdb")) + " --format xml").status, 2);
+}
+
+TEST(Jetdb, TablesAndInfo) {
+  REQUIRE_CORPUS();
+  CommandOutput user = jetdb("tables " + q(corpusFile("testV1997.mdb")));
+  EXPECT_EQ(user.status, 0);
+  EXPECT_EQ(user.out, "Table1\nTable2\nTable3\nTable4\n");
+  CommandOutput all = jetdb("tables --system " + q(corpusFile("testV1997.mdb")));
+  EXPECT_NE(all.out.find("MSysObjects\n"), std::string::npos);
+  CommandOutput info = jetdb("info --objects " + q(corpusFile("indexTestV1997.mdb")));
+  EXPECT_EQ(info.status, 0);
+  EXPECT_NE(info.out.find("Página de códigos:  1252"), std::string::npos);
+  EXPECT_NE(info.out.find("    Author = James Ahlborn"), std::string::npos);
+}
+
+TEST(Jetdb, DamageIsReportedWithExit1AndTheReadableRowsAreStillWritten) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  std::string image = corpusImage("delTestV1997.mdb");
+  CommandOutput clean = jetdb("dump " + q(corpusFile("delTestV1997.mdb")) + " Table");
+  ASSERT_EQ(clean.status, 0);
+  // Wreck the slot table of every data page of the table: find its pages by
+  // their owner, the table's definition page.
+  CommandOutput ids = jetdb("info --objects " + q(corpusFile("delTestV1997.mdb")));
+  const auto line = ids.out.find("  Tabla  0x0  Table\n");
+  ASSERT_NE(line, std::string::npos);
+  const auto idAt = ids.out.rfind("Id ", line) + 3;
+  const std::uint32_t tdef = static_cast<std::uint32_t>(std::stoul(ids.out.substr(idAt)));
+  int wrecked = 0;
+  for (std::uint32_t p = 1; (p + 1) * kTestPageSize <= image.size(); ++p) {
+    if (getByte(image, at(p, 0)) == 1 && getU32(image, at(p, 4)) == tdef) {
+      setU16(image, at(p, 10), 0x0FFF);  // slot 0 starts past the page end
+      ++wrecked;
+    }
+  }
+  ASSERT_GT(wrecked, 0);
+  writeFile(dir / "rota.mdb", image);
+  CommandOutput damaged = jetdb("dump " + q(dir / "rota.mdb") + " Table");
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_LT(damaged.out.size(), clean.out.size());
+  EXPECT_EQ(damaged.out.substr(0, damaged.out.find('\n')), clean.out.substr(0, clean.out.find('\n')));
+  CommandOutput messages = jetdb("dump " + q(dir / "rota.mdb") + " Table", true);
+  EXPECT_NE(messages.out.find("tabla Table, página "), std::string::npos);
+}
+
+TEST(Jetdb, SeveralTablesAndJson) {
+  REQUIRE_CORPUS();
+  const auto file = q(corpusFile("testV1997.mdb"));
+  CommandOutput one = jetdb("dump " + file + " Table1");
+  CommandOutput two = jetdb("dump " + file + " Table1 Table3");
+  ASSERT_EQ(two.status, 0);
+  EXPECT_EQ(two.out.rfind("[Table1]\n" + one.out + "\n[Table3]\n", 0), 0u);
+  CommandOutput json = jetdb("dump --format json " + file);
+  ASSERT_EQ(json.status, 0);
+  auto doc = nlohmann::json::parse(json.out);
+  ASSERT_TRUE(doc.contains("Table1"));
+  EXPECT_EQ(doc.size(), 4u);
+  const std::size_t csvRows = static_cast<std::size_t>(std::count(one.out.begin(), one.out.end(), '\n')) - 1;
+  EXPECT_EQ(doc["Table1"].size(), csvRows);
+  EXPECT_EQ(doc["Table1"][0]["A"], "a");
+  EXPECT_TRUE(doc["Table1"][0]["I"].is_boolean());
+}
+
+}  // namespace
