@@ -11,7 +11,11 @@
 #include <QtWidgets/QPushButton>
 
 #include <functional>
+#include <ostream>
 #include <memory>
+
+// Test failures print Qt strings as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace testing_support {
 

@@ -1,0 +1,177 @@
+// The whole program on real files: the real window (offscreen), the real
+// file system over a temporary drive C:, the real engine, and Access 97
+// databases from the corpus. Drive C: is <temp>/home, the folder the program
+// starts in is C:\KEL, and TORV.INI there names C:\KEL\DATOS.
+//
+// The cases that need the engine to repair and compact (DISABLED_ below) wait
+// for jet::repairDatabase and jet::compactDatabase, which for now refuse with
+// 3001; enable them when the engine does the work.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QtTest/QTest>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QPushButton>
+
+#include "app/f_trasvel.h"
+#include "app/trasvel_dialog.h"
+#include "platform/drive_map.h"
+#include "platform/jet_engine.h"
+#include "platform/linux_file_system.h"
+#include "platform/profile_reader.h"
+#include "platform/qt_ui.h"
+#include "platform/statvfs_disk_space.h"
+#include "tests/app/qt_test_support.h"
+#include "tests/support/corpus.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::readFile;
+using testing_support::writeFile;
+
+const QString kFinished = "El proceso de reparación de la base de datos ha finalizado.";
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_CORPUS();
+    testing_support::qtApp();
+    fs::create_directories(data);
+    writeFile(home / "KEL" / "TORV.INI", "[General]\r\nPathDatosKEL=C:\\KEL\\DATOS\r\n");
+    fs::copy_file(testing_support::corpusFile("testV1997.mdb"), database);
+    drives = std::make_unique<platform::DriveMap>(
+        platform::DriveMap::Roots{{'C', home}, {'Z', temp.path()}}, home / "KEL");
+    files = std::make_unique<platform::LinuxFileSystem>(*drives);
+    engine = std::make_unique<platform::JetEngine>(*drives);
+    profile = std::make_unique<platform::LinuxProfile>(*drives);
+    disk = std::make_unique<platform::StatvfsDiskSpace>(*drives);
+    window = std::make_unique<TrasvelDialog>();
+    ui = std::make_unique<platform::QtUi>(*window, window->cmp(), window->cmProceso(),
+                                          window->lbEsperar());
+    logic = std::make_unique<fTrasvel>(*ui, *files, *engine, *profile, *disk);
+    window->setLogic(logic.get());
+    logic->Form_Load();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
+
+  // Types `name` over the proposed one and presses "Reparar", answering
+  // the boxes with `answers`; returns what they showed.
+  std::vector<testing_support::SeenBox> repair(const QString& name, QStringList answers) {
+    testing_support::BoxAnswerer boxes(std::move(answers));
+    window->cmp().setText(name);
+    QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+    return boxes.seen;
+  }
+
+  std::vector<std::string> scratchFilesLeft() {
+    std::vector<std::string> left;
+    for (const char* name : {"BORRAR1.MDB", "BORRAR2.BAK", "BORRAR1.LDB"}) {
+      if (fs::exists(home / name)) left.push_back(name);
+    }
+    return left;
+  }
+
+  // jetdb's exit status and output on the database.
+  testing_support::CommandOutput jetdb(const std::string& command) {
+    return testing_support::runCommand(
+        testing_support::shellQuote(testing_support::jetdbPath().string()) + " " + command + " " +
+        testing_support::shellQuote(database.string()) + " 2>&1");
+  }
+
+  testing_support::TempDir temp;
+  fs::path home = temp / "home";
+  fs::path data = home / "KEL" / "DATOS";
+  fs::path database = data / "kel01.mdb";  // lower case on disk, upper case in the window
+  std::unique_ptr<platform::DriveMap> drives;
+  std::unique_ptr<platform::LinuxFileSystem> files;
+  std::unique_ptr<platform::JetEngine> engine;
+  std::unique_ptr<platform::LinuxProfile> profile;
+  std::unique_ptr<platform::StatvfsDiskSpace> disk;
+  std::unique_ptr<TrasvelDialog> window;
+  std::unique_ptr<platform::QtUi> ui;
+  std::unique_ptr<fTrasvel> logic;
+};
+
+TEST_F(EndToEndTest, TheSettingsProposeTheDataFolder) {
+  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KELxx.MDB"));
+  EXPECT_EQ(window->cmp().selectedText(), QString("x"));
+}
+
+TEST_F(EndToEndTest, DISABLED_Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile) {
+  const std::string rowsBefore = jetdb("dump --format json").out;
+  const auto boxes = repair("c:\\kel\\datos\\kel01.mdb", {"Sí"});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, kFinished);
+  EXPECT_EQ(logic->Respuesta(), -1);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  std::vector<std::string> entries;
+  for (const auto& e : fs::directory_iterator(data)) entries.push_back(e.path().filename());
+  EXPECT_EQ(entries, std::vector<std::string>{"kel01.mdb"}) << "the name as it was on disk";
+  EXPECT_EQ(jetdb("check").status, 0) << "a clean database";
+  EXPECT_EQ(jetdb("dump --format json").out, rowsBefore) << "every row kept";
+}
+
+TEST_F(EndToEndTest, DISABLED_StaleBakIsDeletedBeforeTheSwap) {
+  writeFile(home / "BORRAR2.BAK", "de otra vez");
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, kFinished);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  EXPECT_EQ(jetdb("check").status, 0);
+}
+
+TEST_F(EndToEndTest, No_TouchesNothing) {
+  const std::string before = readFile(database);
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"No"});
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(readFile(database), before);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  EXPECT_EQ(logic->Respuesta(), -1);
+}
+
+TEST_F(EndToEndTest, DISABLED_DatabaseInUseIsNotTouched) {
+  // Another program holds a lock on the database, as Jet does: a lock on an
+  // open file description of its own counts as another process's.
+  const int other = ::open(database.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0x10000000;
+  lock.l_len = 1;
+  ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+  const std::string before = readFile(database);
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+  ::close(other);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, QString("La Base de Datos a reparar en estos momentos está en uso. El "
+                                   "proceso de Reparación queda cancelado."));
+  EXPECT_EQ(readFile(database), before);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  EXPECT_EQ(logic->Respuesta(), 0);
+}
+
+TEST_F(EndToEndTest, DISABLED_FileThatIsNoDatabaseIsNotTouched) {
+  writeFile(database, "Esto es un texto, no una base de datos.\n");
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, QString("El fichero no es una Base de Datos de Access."));
+  EXPECT_EQ(readFile(database), "Esto es un texto, no una base de datos.\n");
+  EXPECT_TRUE(scratchFilesLeft().empty());
+}
+
+TEST_F(EndToEndTest, MissingFileStopsBeforeAnyQuestion) {
+  const auto boxes = repair("c:\\kel\\datos\\kel02.mdb", {});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            QString("La base de datos no existe en la unidad o directorio especificado."));
+  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL02.MDB"));
+  EXPECT_TRUE(scratchFilesLeft().empty());
+}
+
+}  // namespace
+}  // namespace app
