@@ -181,12 +181,40 @@ TEST_F(TrasvelDialogTest, EscOnAButtonDoesNothingAndEnterPressesIt) {
   EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(TrasvelDialogTest, SalirAndTheCloseBoxEndTheWindow) {
+// The program's event loop ends when the window closes: by "Salir", by the
+// close box.
+TEST_F(TrasvelDialogTest, SalirAndTheCloseBoxEndTheEventLoop) {
+  for (bool closeBox : {false, true}) {
+    SCOPED_TRACE(closeBox ? "close box" : "Salir");
+    start();
+    QTimer::singleShot(0, [&] {
+      if (closeBox) window->close();
+      else QTest::mouseClick(&window->cmSalir(), Qt::LeftButton);
+    });
+    QTimer::singleShot(5000, [] { QApplication::exit(99); });  // the loop would never end
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(window->isVisible());
+  }
+}
+
+// A button pressed by its access key clicks a moment later, as it is drawn
+// pressed first.
+void waitFor(const std::function<bool()>& done) {
+  for (int i = 0; i < 200 && !done(); ++i) QTest::qWait(10);
+}
+
+TEST_F(TrasvelDialogTest, AccessKeysPressTheButtonsFromTheTextBox) {
   start();
-  QTest::mouseClick(&window->cmSalir(), Qt::LeftButton);
-  EXPECT_FALSE(window->isVisible());
+  testing_support::BoxAnswerer boxes({"No"});
+  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::keyClick(&window->cmp(), Qt::Key_R, Qt::AltModifier);
+  waitFor([&] { return !boxes.seen.empty(); });
+  ASSERT_EQ(boxes.seen.size(), 1u) << "Alt+R pressed Reparar: the confirmation";
+  EXPECT_EQ(boxes.seen[0].buttons, (QStringList{"Sí", "No"}));
+  window->hide();
   start();
-  window->close();  // what the close box does
+  QTest::keyClick(&window->cmp(), Qt::Key_S, Qt::AltModifier);
+  waitFor([&] { return !window->isVisible(); });
   EXPECT_FALSE(window->isVisible());
 }
 
