@@ -92,17 +92,16 @@ std::string DriveMap::matchEntry(const fs::path& folder, const std::string& part
   std::error_code ec;
   found = true;
   if (fs::exists(fs::symlink_status(folder / part, ec))) return part;
-  const std::string* best = nullptr;
-  std::string bestName;
+  found = false;
+  std::string best;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     std::string name = it->path().filename().string();
-    if (equalIgnoringCase(name, part) && (best == nullptr || name < bestName)) {
-      bestName = std::move(name);
-      best = &bestName;
+    if (equalIgnoringCase(name, part) && (!found || name < best)) {
+      best = std::move(name);
+      found = true;
     }
   }
-  found = best != nullptr;
-  return found ? bestName : part;
+  return found ? best : part;
 }
 
 Result<LinuxPlace> DriveMap::locate(std::string_view name) const {
