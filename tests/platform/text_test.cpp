@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/status.h"
-
 namespace platform {
 namespace {
 
@@ -52,15 +50,6 @@ TEST(EncodingTest, Utf8ValidityAndCodePage1252) {
   EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // a surrogate
   EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
   EXPECT_EQ(cp1252ToUtf8("a\xF1o \x80 \x81 \x9F"), "año € \u0081 Ÿ");
-}
-
-TEST(ErrorTextTest, WindowsNumbersHaveTheirSpanishTexts) {
-  EXPECT_EQ(errorText(53), "No se encontró el archivo");
-  EXPECT_EQ(errorText(58), "El archivo ya existe");
-  EXPECT_EQ(errorText(70), "Permiso denegado");
-  EXPECT_EQ(errorText(75), "Error de acceso a la ruta o el archivo");
-  EXPECT_EQ(errorText(76), "No se encontró la ruta de acceso");
-  EXPECT_EQ(errorText(12345), "Error definido por la aplicación o el objeto");
 }
 
 }  // namespace
