@@ -18,20 +18,29 @@ void appendUtf8(std::string& out, unsigned code) {
 
 }  // namespace
 
+// The converter is opened on the first text that is not plain ASCII: opening
+// it loads a code page module, and most text never needs it.
 struct TextDecoder::Impl {
   iconv_t cd = reinterpret_cast<iconv_t>(-1);
+  bool opened = false;
+  void open(int& codePage) {
+    opened = true;
+    cd = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+      codePage = 1252;
+      cd = iconv_open("UTF-8", "CP1252");
+    }
+  }
   ~Impl() {
     if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
   }
 };
 
-TextDecoder::TextDecoder(int codePage) : codePage_(codePage), impl_(std::make_unique<Impl>()) {
-  std::string name = "CP" + std::to_string(codePage);
-  impl_->cd = iconv_open("UTF-8", name.c_str());
-  if (impl_->cd == reinterpret_cast<iconv_t>(-1)) {
-    codePage_ = 1252;
-    impl_->cd = iconv_open("UTF-8", "CP1252");
-  }
+TextDecoder::TextDecoder(int codePage) : codePage_(codePage), impl_(std::make_unique<Impl>()) {}
+
+int TextDecoder::codePage() const {
+  if (!impl_->opened) impl_->open(codePage_);
+  return codePage_;
 }
 
 TextDecoder::~TextDecoder() = default;
@@ -42,8 +51,9 @@ std::string TextDecoder::toUtf8(std::string_view bytes) const {
   std::string out;
   bool ascii = true;
   for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii || impl_->cd == reinterpret_cast<iconv_t>(-1)) {
-    if (ascii) return std::string(bytes);
+  if (ascii) return std::string(bytes);
+  if (!impl_->opened) impl_->open(codePage_);
+  if (impl_->cd == reinterpret_cast<iconv_t>(-1)) {
     for (char c : bytes) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
   }

@@ -22,12 +22,13 @@ class TextDecoder {
   TextDecoder(TextDecoder&&) noexcept;
   TextDecoder& operator=(TextDecoder&&) noexcept;
 
-  int codePage() const { return codePage_; }
+  // The code page in use: the one asked for, or 1252 when that one is unknown.
+  int codePage() const;
   std::string toUtf8(std::string_view bytes) const;
 
  private:
   struct Impl;
-  int codePage_;
+  mutable int codePage_;
   std::unique_ptr<Impl> impl_;
 };
 
