@@ -51,7 +51,9 @@ int runInfo(const std::string& file, bool objects) {
             << (h.sortOrder == 0x0409 ? " (General)" : "") << "\n"
             << "Cifrada:            " << (h.encrypted() ? "sí" : "no") << "\n"
             << "Contraseña:         " << (h.hasPassword() ? "sí" : "no") << "\n";
-  if (h.created) std::cout << "Creada:             " << formatDateTime(h.created->days) << "\n";
+  if (h.created) {
+    std::cout << "Creada (cabecera):  " << formatDateTime(h.created->days) << "\n";
+  }
   for (const jet::Finding& f : db->openFindings().findings()) {
     std::cerr << f.toString() << "\n";
   }
@@ -63,6 +65,12 @@ int runInfo(const std::string& file, bool objects) {
     std::string kind = jet::catalogTypeName(e.type);
     if (e.isTable() && e.isSystem()) kind += " del sistema";
     ++counts[kind];
+  }
+  // Jet 3 headers hold no creation date; the database object MSysDb has one.
+  for (const jet::CatalogEntry& e : catalog->entries()) {
+    if (e.type == jet::catalog_type::kDatabase && e.name == "MSysDb" && e.created) {
+      std::cout << "Creada:             " << formatDateTime(e.created->days) << "\n";
+    }
   }
   std::cout << "Objetos del catálogo: " << catalog->entries().size() << "\n";
   for (const auto& [kind, n] : counts) std::cout << "  " << kind << ": " << n << "\n";

@@ -44,6 +44,9 @@ TEST(Jetdb, TablesAndInfo) {
   CommandOutput info = jetdb("info --objects " + q(corpusFile("indexTestV1997.mdb")));
   EXPECT_EQ(info.status, 0);
   EXPECT_NE(info.out.find("Página de códigos:  1252"), std::string::npos);
+  // The creation date comes from the database object MSysDb.
+  CommandOutput created = jetdb("info " + q(corpusFile("testV1997.mdb")));
+  EXPECT_NE(created.out.find("Creada:             2010-03-05 14:48:26\n"), std::string::npos);
   EXPECT_NE(info.out.find("    Author = James Ahlborn"), std::string::npos);
 }
 
