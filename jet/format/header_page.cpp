@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "jet/io/page_source.h"
 #include "jet/io/rc4.h"
 
 namespace jet {
@@ -15,6 +16,49 @@ bool HeaderPage::hasPassword() const {
 void toggleHeaderMask(std::span<std::byte> page) {
   Rc4 rc4(header_page::kMaskKey);
   rc4.apply(page.subspan(header_page::kMaskedStart, header_page::kMaskedLength));
+}
+
+std::vector<std::byte> defaultHeaderPage() {
+  using namespace header_page;
+  std::vector<std::byte> page(kPageSize, std::byte{0});
+  ByteWriter w(page);
+  w.u8(kType, 0);
+  w.u8(0x01, 0x01);
+  w.bytes(kMagic, std::as_bytes(std::span(kMagicText.data(), kMagicText.size())));
+  w.u32(kVersion, kVersionJet3);
+  // The masked block as Access 97 fills it (unmasked here): what the values
+  // at 0x18..0x2F and 0x38, 0x56 mean is not known; they never vary.
+  w.u32(0x18, 0x00000100);
+  w.u32(0x1C, 0x00000101);
+  w.u32(0x20, 2);
+  w.u32(0x24, 3);
+  w.u32(0x28, 4);
+  w.u32(0x2C, 5);
+  w.u16(0x38, 1);
+  w.u16(kSortOrder, kGeneralSortOrder);
+  w.u16(kCodePage, kWesternCodePage);
+  w.u16(0x56, 0x251E);
+  // Not masked: 01 01 09 01, then 00 01 to the end of the page.
+  w.u32(kTrailer, 0x01090101);
+  for (std::size_t at = kTrailer + 4; at < kPageSize; at += 2) w.u16(at, 0x0100);
+  toggleHeaderMask(page);
+  return page;
+}
+
+Result<std::vector<std::byte>> encodeHeaderPage(const HeaderPage& header,
+                                                std::span<const std::byte> stored) {
+  using namespace header_page;
+  if (stored.size() != kPageSize) return Error(errc::kInvalidArgument);
+  std::vector<std::byte> page(stored.begin(), stored.end());
+  toggleHeaderMask(page);
+  ByteWriter w(page);
+  w.u16(kSortOrder, header.sortOrder);
+  w.u16(kCodePage, header.codePage);
+  w.u32(kDatabaseKey, header.databaseKey);
+  w.bytes(kPassword, std::as_bytes(std::span(header.password)));
+  w.f64(kCreated, header.created ? header.created->days : 0.0);
+  toggleHeaderMask(page);
+  return page;
 }
 
 Result<HeaderPage> decodeHeaderPage(ByteView page, std::string_view path) {

@@ -16,6 +16,11 @@
 //   0x42    20    database password, zero-filled; all zero when none is set
 //   0x72    8     creation date (double), where later versions keep it; the
 //                 Jet 3 files we know hold zero here
+//   0x600   512   not masked; Access 97 writes 01 01 nn 01 then 00 01 pairs
+//
+// The other bytes of the masked block hold values Access writes the same in
+// every Jet 3 file we have (defaultHeaderPage() has them); the writer carries
+// a source's header over and changes only the fields above.
 #pragma once
 
 #include <array>
@@ -23,6 +28,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "jet/core/byte_view.h"
 #include "jet/core/result.h"
@@ -44,10 +50,13 @@ inline constexpr std::size_t kDatabaseKey = 0x3E;
 inline constexpr std::size_t kPassword = 0x42;
 inline constexpr std::size_t kPasswordLength = 20;
 inline constexpr std::size_t kCreated = 0x72;
+inline constexpr std::size_t kTrailer = 0x600;
 // The smallest header that holds every field above.
 inline constexpr std::size_t kMinimumSize = kMaskedStart + kMaskedLength;
 
 inline constexpr std::uint32_t kVersionJet3 = 0;
+inline constexpr std::uint16_t kGeneralSortOrder = 0x0409;
+inline constexpr std::uint16_t kWesternCodePage = 1252;
 }  // namespace header_page
 
 struct HeaderPage {
@@ -65,6 +74,18 @@ struct HeaderPage {
 // Removes (or applies: the mask is its own inverse) the RC4 mask of the header
 // block in place. Requires: page.size() >= header_page::kMinimumSize.
 void toggleHeaderMask(std::span<std::byte> page);
+
+// Page 0 of a new Access 97 database, as stored (masked): the values Access
+// writes in every Jet 3 file we have, sort order General (0x0409), code page
+// 1252, no key, no password.
+std::vector<std::byte> defaultHeaderPage();
+
+// Page 0 as stored for `header`: `stored` (a page 0 as stored, kPageSize
+// bytes; defaultHeaderPage() for a new file) with the sort order, code page,
+// database key, password and creation date of `header` written into its
+// masked block. Fails (3001) when `stored` has the wrong size.
+Result<std::vector<std::byte>> encodeHeaderPage(const HeaderPage& header,
+                                                std::span<const std::byte> stored);
 
 // Decodes page 0 as stored. Fails with 3049 naming `path` when the page is
 // shorter than a header, the magic is wrong, or the version is not Jet 3.
