@@ -50,6 +50,8 @@ ColumnDef decodeColumn(ByteView b) {
   c.flags = *b.u8(kFlags);
   c.fixedOffset = *b.u16(kFixedOffset);
   c.length = *b.u16(kLength);
+  c.number2 = *b.u16(kUnknown5);
+  c.misc = *b.u16(kUnknown7);
   return c;
 }
 
@@ -77,8 +79,8 @@ LogicalIndexDef decodeLogicalIndex(ByteView b) {
   l.relTableType = *b.u8(kRelTableType);
   l.relIndex = *b.i32(kRelIndex);
   l.relTablePage = *b.u32(kRelTablePage);
-  l.cascadeUpdates = *b.u8(kCascadeUpdates) != 0;
-  l.cascadeDeletes = *b.u8(kCascadeDeletes) != 0;
+  l.cascadeUpdates = *b.u8(kCascadeUpdates);
+  l.cascadeDeletes = *b.u8(kCascadeDeletes);
   l.kind = *b.u8(kKind);
   return l;
 }
@@ -162,6 +164,20 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
   for (LogicalIndexDef& l : t.logicalIndexes) {
     l.name = r.name();
     if (!r.ok()) return truncated(page);
+  }
+  // The long-value maps: at most one block per column, then the end block.
+  // A list cut short is left out rather than failing the definition.
+  std::vector<LongValueMaps> maps;
+  for (std::size_t i = 0; i <= columnCount; ++i) {
+    auto b = r.take(long_value_maps_block::kSize);
+    if (!b) break;
+    const std::uint16_t column = *b->u16(long_value_maps_block::kColumn);
+    if (column == long_value_maps_block::kEnd) {
+      t.longValueMaps = std::move(maps);
+      break;
+    }
+    maps.push_back({column, *b->u32(long_value_maps_block::kUsageMap),
+                    *b->u32(long_value_maps_block::kFreeMap)});
   }
   return t;
 }

@@ -29,6 +29,9 @@
 //   then    39*r  real index blocks (namespace real_index_block)
 //   then    20*l  logical index blocks (namespace logical_index_block)
 //   then          logical index names, as column names
+//   then    10*m  per Memo or OLE column, the usage maps of its long-value
+//                 pages (namespace long_value_maps_block), in no set order,
+//                 ended by a block whose column is 0xFFFF and maps are 0
 #pragma once
 
 #include <cstdint>
@@ -116,6 +119,14 @@ inline constexpr std::uint8_t kPrimaryKey = 0x01;
 inline constexpr std::uint8_t kForeignKey = 0x02;
 }  // namespace logical_index_block
 
+namespace long_value_maps_block {
+inline constexpr std::size_t kSize = 10;
+inline constexpr std::size_t kColumn = 0;       // u16: ColumnDef::number; kEnd ends the list
+inline constexpr std::size_t kUsageMap = 2;     // row pointer: the column's long-value pages
+inline constexpr std::size_t kFreeMap = 6;      // row pointer: those with room (0: none kept)
+inline constexpr std::uint16_t kEnd = 0xFFFF;
+}  // namespace long_value_maps_block
+
 struct ColumnDef {
   std::string name;             // bytes in the database code page
   std::uint8_t typeCode = 0;    // as stored; type is meaningful iff isKnownColumnType()
@@ -127,6 +138,8 @@ struct ColumnDef {
   std::uint8_t flags = 0;
   std::uint16_t sortOrder = 0;
   std::uint16_t codePage = 0;
+  std::uint16_t number2 = 0;    // as stored (column_block::kUnknown5)
+  std::uint16_t misc = 0;       // as stored (column_block::kUnknown7)
 
   bool isFixed() const { return flags & column_block::kFixedFlag; }
   // Bytes a fixed column takes in a row: its type's size, or the declared
@@ -167,11 +180,19 @@ struct LogicalIndexDef {
   std::uint8_t relTableType = 0;
   std::int32_t relIndex = -1;
   std::uint32_t relTablePage = 0;
-  bool cascadeUpdates = false;
-  bool cascadeDeletes = false;
+  // As stored: 0 or 1 in a relationship's indexes, 4 in the others.
+  std::uint8_t cascadeUpdates = 0;
+  std::uint8_t cascadeDeletes = 0;
 
   bool primaryKey() const { return kind == logical_index_block::kPrimaryKey; }
   bool foreignKey() const { return kind == logical_index_block::kForeignKey; }
+};
+
+// The usage maps of one long-value column's pages.
+struct LongValueMaps {
+  std::uint16_t column = 0;   // ColumnDef::number
+  std::uint32_t usageMap = 0; // row pointers
+  std::uint32_t freeMap = 0;
 };
 
 struct TableDefinition {
@@ -187,6 +208,7 @@ struct TableDefinition {
   std::vector<ColumnDef> columns;     // in the order stored
   std::vector<RealIndexDef> realIndexes;
   std::vector<LogicalIndexDef> logicalIndexes;
+  std::vector<LongValueMaps> longValueMaps;  // as listed; empty when the list is unreadable
 
   bool isSystem() const { return tableType == tdef::kSystemTable; }
   // The column with null-mask number `number`, or nullptr.

@@ -2,6 +2,8 @@
 // several pages, and damaged definitions.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
@@ -140,6 +142,65 @@ TEST_F(DamagedDefinition, NamesRunningPastTheEnd) {
   setU16(many, at(page_, tdef::kColumnCount), 120);
   setU16(many, at(page_, tdef::kMaxColumns), 255);
   EXPECT_EQ(errorAfter(many), errc::kCorrupt);
+}
+
+}  // namespace
+}  // namespace jet
+
+namespace jet {
+namespace {
+
+// The end of a definition lists the usage maps of each Memo and OLE column
+// (in no set order); Access's own tables may keep no free-space map there.
+TEST(TableDefinition, LongValueColumnMaps) {
+  REQUIRE_CORPUS();
+  const std::string image = corpusImage("testV1997.mdb");
+  auto objects = definitionOf(image, "test", "MSysObjects");
+  ASSERT_TRUE(objects) << objects.error().toString();
+  std::set<std::uint16_t> listed, longValues;
+  for (const LongValueMaps& m : objects->longValueMaps) {
+    listed.insert(m.column);
+    EXPECT_NE(m.usageMap, 0u);
+    EXPECT_NE(m.freeMap, 0u);
+  }
+  for (const ColumnDef& c : objects->columns) {
+    if (c.type == ColumnType::kMemo || c.type == ColumnType::kOle) longValues.insert(c.number);
+  }
+  EXPECT_EQ(listed, longValues);
+  EXPECT_EQ(listed.size(), 7u);
+
+  auto modules = definitionOf(image, "test", "MSysModules2");
+  ASSERT_TRUE(modules);
+  ASSERT_EQ(modules->longValueMaps.size(), 3u);
+  for (const LongValueMaps& m : modules->longValueMaps) EXPECT_EQ(m.freeMap, 0u);
+
+  auto plain = definitionOf(image, "test", "Table1");
+  ASSERT_TRUE(plain);
+  EXPECT_TRUE(plain->longValueMaps.empty());
+}
+
+// Bytes kept as stored for writers: the second column number (the number in
+// user tables, 0 in Access's own) and the cascade bytes of logical indexes.
+TEST(TableDefinition, RawFieldsWritersCarryOver) {
+  REQUIRE_CORPUS();
+  const std::string image = corpusImage("indexTestV1997.mdb");
+  auto t = definitionOf(image, "indexTest", "Table1");
+  ASSERT_TRUE(t);
+  for (const ColumnDef& c : t->columns) {
+    EXPECT_EQ(c.number2, c.number);
+    EXPECT_EQ(c.misc, 1);
+  }
+  for (const LogicalIndexDef& l : t->logicalIndexes) {
+    if (l.foreignKey()) {
+      EXPECT_LE(l.cascadeUpdates, 1);
+    } else {
+      EXPECT_EQ(l.cascadeUpdates, 4);
+      EXPECT_EQ(l.cascadeDeletes, 4);
+    }
+  }
+  auto objects = definitionOf(image, "indexTest", "MSysObjects");
+  ASSERT_TRUE(objects);
+  for (const ColumnDef& c : objects->columns) EXPECT_EQ(c.number2, 0);
 }
 
 }  // namespace
