@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 
@@ -84,6 +85,61 @@ TEST(IndexTreeBuilderTest, LargeIndexesGrowLevelsAndReadBackWhole) {
   // Keys of ~200 bytes: a handful per page, several levels.
   BuiltIndexTree deep = roundTrip(textEntries(3000, 200));
   EXPECT_GE(deep.depth, 3);
+}
+
+// The shape Access gives intermediate pages, over many sizes (so that some
+// level ends with a lone child to rebalance): each has a tail and at least
+// one entry, and is linked only to neighbours under the same parent.
+TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParent) {
+  for (int n : {9, 17, 40, 57, 64, 71, 100, 150, 233, 400, 777, 3000, 4321}) {
+    SCOPED_TRACE(n);
+    MemoryPages pages;
+    const std::vector<IndexEntry> entries = textEntries(n, 230);
+    auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
+    ASSERT_TRUE(tree.ok());
+    std::map<std::uint32_t, std::uint32_t> parent;
+    std::map<std::uint32_t, IndexPage> decoded;
+    for (std::uint32_t p : tree->pages) {
+      FindingList sink;
+      auto page = decodeIndexPage(pages.fetch()(p).value(), p, sink);
+      ASSERT_TRUE(page);
+      if (page->leaf) continue;
+      EXPECT_GE(page->entries.size(), 1u);
+      EXPECT_NE(page->tailPage, 0u);
+      for (const IndexEntry& e : page->entries) parent[e.child] = p;
+      parent[page->tailPage] = p;
+      decoded.emplace(p, std::move(*page));
+    }
+    if (n >= 3000) ASSERT_GE(tree->depth, 3);  // level 1 spans several parents
+    for (const auto& [p, page] : decoded) {
+      if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
+      if (page.nextPage != 0) EXPECT_EQ(parent[page.nextPage], parent[p]);
+    }
+    EXPECT_EQ(roundTrip(entries).entries, std::uint64_t(n));
+  }
+}
+
+// Streaming entries one at a time gives the same tree as the whole span, and
+// counts distinct keys for the table definition's statistics.
+TEST(IndexTreeBuilderTest, StreamedEntriesAndDistinctKeys) {
+  std::vector<IndexEntry> entries;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<std::byte> key;
+    ASSERT_TRUE(appendKeyColumn({ColumnType::kLong, true}, Value{std::int32_t(i / 3)}, key).ok());
+    entries.push_back(IndexEntry{key, 0x200u + std::uint32_t(i / 100), std::uint8_t(i % 100), 0});
+  }
+  MemoryPages whole, streamed;
+  auto a = buildIndexTree(entries, kOwner, whole.allocator(), whole.writer());
+  ASSERT_TRUE(a.ok());
+  PageAllocator allocate = streamed.allocator();
+  PageWriter write = streamed.writer();
+  IndexTreeBuilder builder(kOwner, allocate, write);
+  for (const IndexEntry& e : entries) ASSERT_TRUE(builder.add(e).ok());
+  auto b = builder.finish();
+  ASSERT_TRUE(b.ok());
+  EXPECT_EQ(whole.bytes, streamed.bytes);
+  EXPECT_EQ(b->entries, 3000u);
+  EXPECT_EQ(b->distinctKeys, 1000u);
 }
 
 TEST(IndexTreeBuilderTest, UnsortedEntriesAndFailingStorageAreErrors) {
