@@ -1,15 +1,33 @@
 #include "jet/engine.h"
 
+#include <system_error>
+
+#include "jet/model/database.h"
+#include "jet/write/compactor.h"
+#include "jet/write/database_source.h"
+
 namespace jet {
 
-// Placeholders until the writer and the repair land: they refuse to act rather
-// than pretend to succeed.
+// Placeholder until the repair lands: it refuses to act rather than pretend
+// to succeed.
 Status repairDatabase(const std::filesystem::path& database) {
   return Error(errc::kInvalidArgument, database.string());
 }
 
-Status compactDatabase(const std::filesystem::path& source, const std::filesystem::path&) {
-  return Error(errc::kInvalidArgument, source.string());
+// 1. The destination must not exist (3204; it is not touched).
+// 2. The source is opened read-only under our shared lock: 3044, 3049, 3000
+//    when another process has it open, 3031 with a password.
+// 3. Its catalog and definitions are read (damage: 3343), and the compactor
+//    writes the destination (compactor.h).
+Status compactDatabase(const std::filesystem::path& source,
+                       const std::filesystem::path& destination) {
+  std::error_code ec;
+  if (std::filesystem::exists(std::filesystem::symlink_status(destination, ec))) {
+    return Error::alreadyExists(destination.string());
+  }
+  JET_TRY(std::unique_ptr<Database> db, Database::open(source, Database::Access::kRead));
+  JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db));
+  return compact(*input, destination);
 }
 
 }  // namespace jet

@@ -6,12 +6,14 @@ void registerInfo(CLI::App& app, Commands& commands);
 void registerTables(CLI::App& app, Commands& commands);
 void registerDump(CLI::App& app, Commands& commands);
 void registerCheck(CLI::App& app, Commands& commands);
+void registerCompact(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
   registerTables(app, commands);
   registerDump(app, commands);
   registerCheck(app, commands);
+  registerCompact(app, commands);
 }
 
 }  // namespace jetdb

@@ -1,12 +1,215 @@
+// The compactor.
+//
+// Outline:
+//   1. Create the destination under a temporary name (3204 if it exists).
+//   2. Lay out every table's columns anew and give each table its
+//      definition pages: page 0 is the header, page 1 the free-page map,
+//      then the definitions from page 2 in the source's table order
+//      (MSysObjects first, so on page 2), then the pages that hold every
+//      table's usage-map rows. A table's new id is its first definition
+//      page; the map from source ids to new ids is complete before any row
+//      is written.
+//   3. Each table in turn: its rows (ids remapped in MSysObjects and
+//      MSysACEs; sorted by primary key when it has one) through a
+//      TableWriter, which places its data, long values, index trees and
+//      usage maps together, then writes its definition.
+//   4. Page 1 (no free page inside the file) and page 0 (the source's
+//      header with its settings), then flush, rename and flush the folder.
+// Any failure on the way removes the temporary file and returns the error.
 #include "jet/write/compactor.h"
 
-namespace jet {
+#include <map>
+#include <optional>
 
-// Placeholder until the page writer lands: it refuses to act rather than
-// pretend to succeed.
-Status compact(CompactionSource&, const std::filesystem::path& destination,
-               const CompactOptions&) {
-  return Error(errc::kInvalidArgument, destination.string());
+#include "jet/core/ascii.h"
+#include "jet/format/usage_map.h"
+#include "jet/io/output_file.h"
+#include "jet/model/index_shape.h"
+#include "jet/write/data_page_builder.h"
+#include "jet/write/external_sorter.h"
+#include "jet/write/page_output.h"
+#include "jet/write/table_writer.h"
+#include "jet/write/usage_map_writer.h"
+#include "jet/write/value_codec.h"
+
+namespace jet {
+namespace {
+
+// The page of the free-page map, and the owner Access gives that page.
+constexpr std::uint32_t kGlobalMapPage = 1;
+constexpr std::uint32_t kGlobalMapOwner = 1;
+
+using IdMap = std::map<std::int32_t, std::int32_t>;
+
+// The columns of a system table whose values are table ids.
+std::vector<std::size_t> idColumns(const SourceTable& table) {
+  std::vector<const char*> names;
+  if (equalsIgnoringAsciiCase(table.name, "MSysObjects")) names = {"Id", "ParentId"};
+  if (equalsIgnoringAsciiCase(table.name, "MSysACEs")) names = {"ObjectId"};
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < table.definition.columns.size(); ++i) {
+    for (const char* n : names) {
+      if (equalsIgnoringAsciiCase(table.definition.columns[i].name, n)) out.push_back(i);
+    }
+  }
+  return out;
+}
+
+void remap(std::vector<Value>& values, const std::vector<std::size_t>& columns, const IdMap& ids) {
+  for (std::size_t c : columns) {
+    if (auto* v = std::get_if<std::int32_t>(&values[c])) {
+      if (auto it = ids.find(*v); it != ids.end()) *v = it->second;
+    }
+  }
+}
+
+// The real index of the table's primary key, if it has one.
+std::optional<std::size_t> primaryKey(const TableDefinition& t) {
+  for (const LogicalIndexDef& l : t.logicalIndexes) {
+    if (l.primaryKey() && l.realIndex < t.realIndexes.size()) return l.realIndex;
+  }
+  return std::nullopt;
+}
+
+struct Planned {
+  TableDefinition definition;  // laid out, ids remapped
+  std::vector<std::uint32_t> pages;
+  std::vector<std::uint32_t> mapRows;
+};
+
+// Writes one table's rows, in primary-key order when it has a primary key.
+Status writeRows(CompactionSource& source, std::size_t index, const Planned& plan,
+                 const IdMap& ids, TableWriter& writer, const std::filesystem::path& folder,
+                 const CompactOptions& options) {
+  const SourceTable& table = source.tables()[index];
+  const std::vector<std::size_t> idCols = idColumns(table);
+  JET_TRY(std::unique_ptr<RowStream> rows, source.rows(index));
+  std::vector<Value> values;
+  const std::optional<std::size_t> pk = primaryKey(plan.definition);
+  if (!pk) {
+    for (;;) {
+      JET_TRY(bool more, rows->next());
+      if (!more) return okStatus();
+      if (idCols.empty()) {
+        JET_CHECK(writer.add(rows->values()));
+        continue;
+      }
+      values = rows->values();
+      remap(values, idCols, ids);
+      JET_CHECK(writer.add(values));
+    }
+  }
+  // Sorted by the primary key's entry; rows with equal keys (only in a
+  // salvaged table) keep their order through the sequence number.
+  JET_TRY(IndexShape shape, indexShape(plan.definition, plan.definition.realIndexes[*pk]));
+  ExternalSorter sorter(folder, options.sortMemory);
+  std::vector<Value> keyValues;
+  std::vector<std::byte> payload;
+  for (std::uint64_t sequence = 0;; ++sequence) {
+    JET_TRY(bool more, rows->next());
+    if (!more) break;
+    values = rows->values();
+    remap(values, idCols, ids);
+    keyValues.clear();
+    for (std::size_t pos : shape.valuePositions) keyValues.push_back(values[pos]);
+    JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues));
+    payload.clear();
+    for (int shift = 56; shift >= 0; shift -= 8) payload.push_back(std::byte(sequence >> shift));
+    encodeValues(values, payload);
+    JET_CHECK(sorter.add(key, payload));
+  }
+  JET_CHECK(sorter.finish());
+  for (;;) {
+    JET_TRY(bool more, sorter.next());
+    if (!more) return okStatus();
+    JET_CHECK(decodeValues(sorter.payload().subspan(8), values));
+    JET_CHECK(writer.add(values));
+  }
+}
+
+Status writeGlobalMapPage(PageOutput& out) {
+  DataPageBuilder page(kGlobalMapOwner);
+  // Row 0: the free pages. Row 1: a map Access keeps there, always empty.
+  const std::uint8_t freeRow = page.reserve(usage_map::kRowSize);
+  encodeFreePageMap(out.pageCount(), page.row(freeRow));
+  const std::uint8_t emptyRow = page.reserve(usage_map::kRowSize);
+  encodeInlineMap({}, page.row(emptyRow));
+  return out.write(kGlobalMapPage, page.bytes());
+}
+
+Status writeAll(CompactionSource& source, OutputFile& file, const CompactOptions& options) {
+  const SourceSettings& settings = source.settings();
+  const std::vector<SourceTable>& tables = source.tables();
+  if (tables.empty() || !equalsIgnoringAsciiCase(tables.front().name, "MSysObjects")) {
+    return Error::corrupt(-1, "el origen no empieza por MSysObjects");
+  }
+  PageOutput out(file, settings.header.databaseKey);
+  JET_TRY(std::uint32_t header, out.allocate());
+  JET_TRY(std::uint32_t globalMap, out.allocate());
+  (void)header;
+  (void)globalMap;
+
+  // 2. Definitions first: every table's pages and new id.
+  std::vector<Planned> plans;
+  IdMap ids;
+  for (const SourceTable& t : tables) {
+    JET_TRY(TableDefinition laid, layOutColumns(t.definition));
+    Planned plan{std::move(laid), {}, {}};
+    const std::size_t count = TableWriter::definitionPages(plan.definition);
+    for (std::size_t i = 0; i < count; ++i) {
+      JET_TRY(std::uint32_t page, out.allocate());
+      plan.pages.push_back(page);
+    }
+    plan.definition.page = plan.pages.front();
+    if (!ids.emplace(t.sourceId, static_cast<std::int32_t>(plan.pages.front())).second) {
+      return Error::corrupt(-1, "dos tablas con el mismo Id");
+    }
+    plans.push_back(std::move(plan));
+  }
+  for (Planned& plan : plans) {
+    for (LogicalIndexDef& l : plan.definition.logicalIndexes) {
+      if (l.relTablePage == 0) continue;
+      if (auto it = ids.find(static_cast<std::int32_t>(l.relTablePage)); it != ids.end()) {
+        l.relTablePage = static_cast<std::uint32_t>(it->second);
+      }
+    }
+  }
+
+  // Then the usage-map rows of every table, on pages they share.
+  UsageMapArea maps;
+  for (Planned& plan : plans) {
+    JET_TRY(plan.mapRows, maps.reserve(out, TableWriter::mapRowCount(plan.definition)));
+  }
+
+  // 3. The tables.
+  std::filesystem::path folder = file.temporaryPath().parent_path();
+  if (folder.empty()) folder = ".";
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    TableWriter writer(out, plans[i].definition, plans[i].pages, maps, plans[i].mapRows, folder,
+                       options.sortMemory);
+    JET_CHECK(writer.begin());
+    JET_CHECK(writeRows(source, i, plans[i], ids, writer, folder, options));
+    JET_TRY(TableDefinition written, writer.finish());
+    (void)written;
+  }
+
+  // 4. The map rows, page 1, page 0.
+  JET_CHECK(maps.write(out));
+  JET_CHECK(writeGlobalMapPage(out));
+  const std::vector<std::byte> stored =
+      settings.headerPage.size() == kPageSize ? settings.headerPage : defaultHeaderPage();
+  JET_TRY(std::vector<std::byte> page0, encodeHeaderPage(settings.header, stored));
+  JET_CHECK(out.write(0, page0));
+  return out.finish();
+}
+
+}  // namespace
+
+Status compact(CompactionSource& source, const std::filesystem::path& destination,
+               const CompactOptions& options) {
+  JET_TRY(OutputFile file, OutputFile::create(destination));
+  JET_CHECK(writeAll(source, file, options));
+  return file.commit();
 }
 
 }  // namespace jet

@@ -1,0 +1,79 @@
+// Files the engine writes: a new database that appears only when complete,
+// and anonymous scratch files.
+//
+// OutputFile writes under a temporary name in the destination's folder;
+// commit() flushes the file to disk, renames it to the destination (never
+// over an existing file) and flushes the folder, so that at every moment the
+// destination either does not exist or is complete. Destroying an OutputFile
+// that was not committed removes the temporary file: a failure leaves nothing
+// behind. A crash can leave the temporary file (named "~<destination
+// name>.<random>.tmp"), never a partial destination.
+//
+// ScratchFile holds the runs of an external sort: it has no name while it is
+// open where the system allows (Linux O_TMPFILE), and none after it closes.
+//
+// The POSIX calls live in output_file.cpp; a Win32 build replaces that file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "jet/core/result.h"
+
+namespace jet {
+
+class OutputFile {
+ public:
+  // Fails with 3204 when `destination` exists (nothing is touched), 3044 when
+  // its folder does not, 3051 when the folder may not be written.
+  static Result<OutputFile> create(const std::filesystem::path& destination);
+
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&& other) noexcept;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Writes all of `bytes` at `offset` (3026 when the disk is full).
+  Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes);
+  // Flushes, renames to the destination and flushes the folder. Fails with
+  // 3204 when the destination appeared meanwhile; the temporary file is then
+  // removed.
+  Status commit();
+
+  const std::filesystem::path& temporaryPath() const { return temporary_; }
+  const std::filesystem::path& destination() const { return destination_; }
+
+ private:
+  void discard();
+
+  int fd_ = -1;
+  std::filesystem::path temporary_;
+  std::filesystem::path destination_;
+};
+
+class ScratchFile {
+ public:
+  // A scratch file in `folder` (the destination's, which has room for it).
+  static Result<ScratchFile> create(const std::filesystem::path& folder);
+
+  ScratchFile() = default;
+  ~ScratchFile();
+  ScratchFile(ScratchFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  ScratchFile& operator=(ScratchFile&& other) noexcept;
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes);
+  // Reads exactly out.size() bytes at `offset` (3043 when fewer remain).
+  Status readAt(std::uint64_t offset, std::span<std::byte> out) const;
+
+ private:
+  explicit ScratchFile(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace jet

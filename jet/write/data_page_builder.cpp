@@ -1,0 +1,50 @@
+#include "jet/write/data_page_builder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "jet/core/byte_view.h"
+
+namespace jet {
+
+using namespace data_page;
+
+void DataPageBuilder::reset(std::uint32_t owner) {
+  page_.fill(std::byte{0});
+  rows_ = 0;
+  top_ = kPageSize;
+  ByteWriter w(page_);
+  w.u8(kType, kPageType);
+  w.u8(kType + 1, 0x01);
+  w.u32(kOwner, owner);
+}
+
+std::uint8_t DataPageBuilder::reserve(std::size_t size) {
+  top_ -= size;
+  ByteWriter w(page_);
+  w.u16(kRowOffsets + std::size_t{rows_} * kSlotSize, static_cast<std::uint16_t>(top_));
+  return static_cast<std::uint8_t>(rows_++);
+}
+
+std::uint8_t DataPageBuilder::add(std::span<const std::byte> row) {
+  const std::uint8_t slot = reserve(row.size());
+  if (!row.empty()) std::memcpy(page_.data() + top_, row.data(), row.size());
+  return slot;
+}
+
+std::span<std::byte> DataPageBuilder::row(std::uint8_t slot) {
+  ByteView v(page_);
+  const std::size_t start = *v.u16(kRowOffsets + std::size_t{slot} * kSlotSize);
+  const std::size_t end =
+      slot == 0 ? kPageSize : *v.u16(kRowOffsets + (std::size_t{slot} - 1) * kSlotSize);
+  return std::span<std::byte>(page_).subspan(start, end - start);
+}
+
+std::span<const std::byte> DataPageBuilder::bytes() {
+  ByteWriter w(page_);
+  w.u16(kFreeSpace, static_cast<std::uint16_t>(freeSpace()));
+  w.u16(kRowCount, rows_);
+  return page_;
+}
+
+}  // namespace jet

@@ -1,0 +1,187 @@
+#include "jet/write/external_sorter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kHeader = 8;  // u32 key length, u32 payload length
+constexpr std::size_t kMinimumMemory = std::size_t{64} << 10;
+
+std::uint32_t load32(const std::byte* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+int compareBytes(std::span<const std::byte> a, std::span<const std::byte> b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  if (n != 0) {
+    if (int c = std::memcmp(a.data(), b.data(), n); c != 0) return c;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Key, then payload.
+bool before(std::span<const std::byte> ka, std::span<const std::byte> pa,
+            std::span<const std::byte> kb, std::span<const std::byte> pb) {
+  const int c = compareBytes(ka, kb);
+  return c != 0 ? c < 0 : compareBytes(pa, pb) < 0;
+}
+
+}  // namespace
+
+ExternalSorter::ExternalSorter(std::filesystem::path scratchFolder, std::size_t memory)
+    : folder_(std::move(scratchFolder)), memory_(std::max(memory, kMinimumMemory)) {}
+
+std::span<const std::byte> ExternalSorter::recordAt(std::span<const std::byte> bytes,
+                                                    std::size_t at,
+                                                    std::span<const std::byte>& key,
+                                                    std::span<const std::byte>& payload) const {
+  const std::uint32_t k = load32(bytes.data() + at);
+  const std::uint32_t p = load32(bytes.data() + at + 4);
+  key = bytes.subspan(at + kHeader, k);
+  payload = bytes.subspan(at + kHeader + k, p);
+  return bytes.subspan(at, kHeader + k + p);
+}
+
+Status ExternalSorter::add(std::span<const std::byte> key, std::span<const std::byte> payload) {
+  if (finished_) return Error(errc::kInvalidArgument);
+  const std::size_t size = kHeader + key.size() + payload.size();
+  if (!batch_.empty() && batch_.size() + size + offsets_.size() * 4 > memory_) JET_CHECK(spill());
+  if (batch_.capacity() == 0) batch_.reserve(memory_);
+  const std::size_t at = batch_.size();
+  batch_.resize(at + size);
+  const auto k = static_cast<std::uint32_t>(key.size());
+  const auto p = static_cast<std::uint32_t>(payload.size());
+  std::memcpy(batch_.data() + at, &k, 4);
+  std::memcpy(batch_.data() + at + 4, &p, 4);
+  if (!key.empty()) std::memcpy(batch_.data() + at + kHeader, key.data(), key.size());
+  if (!payload.empty()) std::memcpy(batch_.data() + at + kHeader + k, payload.data(), p);
+  offsets_.push_back(static_cast<std::uint32_t>(at));
+  ++count_;
+  return okStatus();
+}
+
+void ExternalSorter::sortBatch() {
+  std::span<const std::byte> bytes(batch_);
+  std::stable_sort(offsets_.begin(), offsets_.end(), [&](std::uint32_t a, std::uint32_t b) {
+    std::span<const std::byte> ka, pa, kb, pb;
+    recordAt(bytes, a, ka, pa);
+    recordAt(bytes, b, kb, pb);
+    return before(ka, pa, kb, pb);
+  });
+}
+
+Status ExternalSorter::spill() {
+  if (offsets_.empty()) return okStatus();
+  sortBatch();
+  if (!scratch_) {
+    JET_TRY(ScratchFile file, ScratchFile::create(folder_));
+    scratch_.emplace(std::move(file));
+  }
+  Run run;
+  run.offset = scratchSize_;
+  std::vector<std::byte> sorted;
+  sorted.reserve(batch_.size());
+  std::span<const std::byte> key, payload;
+  for (std::uint32_t at : offsets_) {
+    std::span<const std::byte> record = recordAt(batch_, at, key, payload);
+    sorted.insert(sorted.end(), record.begin(), record.end());
+  }
+  JET_CHECK(scratch_->writeAt(run.offset, sorted));
+  run.length = sorted.size();
+  scratchSize_ += sorted.size();
+  runs_.push_back(std::move(run));
+  batch_.clear();
+  offsets_.clear();
+  return okStatus();
+}
+
+Result<bool> ExternalSorter::fill(Run& run) {
+  auto whole = [&]() {
+    const std::size_t left = run.buffer.size() - run.at;
+    if (left < kHeader) return false;
+    const std::byte* p = run.buffer.data() + run.at;
+    return left >= kHeader + load32(p) + std::size_t{load32(p + 4)};
+  };
+  if (whole()) return true;
+  if (run.read == run.length) return false;
+  // Keep the partial record, read on.
+  run.buffer.erase(run.buffer.begin(), run.buffer.begin() + static_cast<std::ptrdiff_t>(run.at));
+  run.at = 0;
+  const std::size_t chunk = std::max<std::size_t>(memory_ / (runs_.size() + 1), kMinimumMemory);
+  while (!whole() && run.read < run.length) {
+    std::size_t want = std::min<std::uint64_t>(chunk, run.length - run.read);
+    if (run.buffer.size() >= kHeader) {
+      const std::byte* p = run.buffer.data();
+      const std::size_t need = kHeader + load32(p) + std::size_t{load32(p + 4)} - run.buffer.size();
+      want = std::max(want, std::min<std::uint64_t>(need, run.length - run.read));
+    }
+    const std::size_t at = run.buffer.size();
+    run.buffer.resize(at + want);
+    JET_CHECK(scratch_->readAt(run.offset + run.read, std::span(run.buffer).subspan(at)));
+    run.read += want;
+  }
+  return whole();
+}
+
+// True iff run a's current record comes after run b's (the heap's order).
+// Equal records: the earlier run first, so the merge is stable.
+bool ExternalSorter::runAfter(std::size_t a, std::size_t b) const {
+  std::span<const std::byte> ka, pa, kb, pb;
+  recordAt(runs_[a].buffer, runs_[a].at, ka, pa);
+  recordAt(runs_[b].buffer, runs_[b].at, kb, pb);
+  if (!before(ka, pa, kb, pb) && !before(kb, pb, ka, pa)) return a > b;
+  return before(kb, pb, ka, pa);
+}
+
+Status ExternalSorter::finish() {
+  if (finished_) return okStatus();
+  finished_ = true;
+  if (runs_.empty()) {
+    sortBatch();
+    return okStatus();
+  }
+  JET_CHECK(spill());
+  batch_.shrink_to_fit();
+  offsets_.shrink_to_fit();
+  for (std::size_t i = 0; i < runs_.size(); ++i) {
+    JET_TRY(bool any, fill(runs_[i]));
+    if (any) heap_.push_back(i);
+  }
+  auto greater = [this](std::size_t a, std::size_t b) { return runAfter(a, b); };
+  std::make_heap(heap_.begin(), heap_.end(), greater);
+  return okStatus();
+}
+
+Result<bool> ExternalSorter::next() {
+  if (!finished_) return Error(errc::kInvalidArgument);
+  if (runs_.empty()) {
+    if (nextInBatch_ >= offsets_.size()) return false;
+    recordAt(batch_, offsets_[nextInBatch_++], key_, payload_);
+    return true;
+  }
+  auto greater = [this](std::size_t a, std::size_t b) { return runAfter(a, b); };
+  // Step past the record handed out last time.
+  if (current_) {
+    Run& run = runs_[*current_];
+    std::span<const std::byte> k, p;
+    run.at += recordAt(run.buffer, run.at, k, p).size();
+    JET_TRY(bool more, fill(run));
+    if (more) {
+      heap_.push_back(*current_);
+      std::push_heap(heap_.begin(), heap_.end(), greater);
+    }
+    current_.reset();
+  }
+  if (heap_.empty()) return false;
+  std::pop_heap(heap_.begin(), heap_.end(), greater);
+  current_ = heap_.back();
+  heap_.pop_back();
+  recordAt(runs_[*current_].buffer, runs_[*current_].at, key_, payload_);
+  return true;
+}
+
+}  // namespace jet

@@ -1,0 +1,74 @@
+// Sorting more records than memory holds: rows into primary-key order and
+// index entries into key order, for a file of up to 1 GB in bounded memory.
+//
+// A record is a key and a payload, both bytes. Records come out in order of
+// key, then payload, each compared as unsigned bytes with a prefix first, so
+// equal keys keep a deterministic order when the payload starts with a
+// sequence number or a row pointer. Records gather in memory up to the
+// budget; beyond it each batch is sorted and written as a run to a scratch
+// file in the given folder, and the runs are merged as they are read back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "jet/core/result.h"
+#include "jet/io/output_file.h"
+
+namespace jet {
+
+class ExternalSorter {
+ public:
+  // `memory`: bytes of records held before a run is written (at least 64 KB
+  // are used).
+  ExternalSorter(std::filesystem::path scratchFolder, std::size_t memory);
+
+  Status add(std::span<const std::byte> key, std::span<const std::byte> payload);
+  std::uint64_t count() const { return count_; }
+  // True once records went to a scratch file.
+  bool spilled() const { return !runs_.empty(); }
+
+  // Ends the input. Then next() moves through the records in order.
+  Status finish();
+  Result<bool> next();
+  std::span<const std::byte> key() const { return key_; }
+  std::span<const std::byte> payload() const { return payload_; }
+
+ private:
+  struct Run {
+    std::uint64_t offset = 0;   // in the scratch file
+    std::uint64_t length = 0;
+    std::uint64_t read = 0;     // bytes of the run consumed into `buffer`
+    std::vector<std::byte> buffer;
+    std::size_t at = 0;         // next record in `buffer`
+  };
+  void sortBatch();
+  bool runAfter(std::size_t a, std::size_t b) const;
+  Status spill();
+  // Makes run.buffer hold at least one whole record at run.at; false at its end.
+  Result<bool> fill(Run& run);
+  std::span<const std::byte> recordAt(std::span<const std::byte> bytes, std::size_t at,
+                                      std::span<const std::byte>& key,
+                                      std::span<const std::byte>& payload) const;
+
+  std::filesystem::path folder_;
+  std::size_t memory_;
+  std::uint64_t count_ = 0;
+  std::vector<std::byte> batch_;
+  std::vector<std::uint32_t> offsets_;  // records of batch_, sorted by sortBatch
+  std::optional<ScratchFile> scratch_;
+  std::uint64_t scratchSize_ = 0;
+  std::vector<Run> runs_;
+  std::vector<std::size_t> heap_;        // runs by their current record
+  bool finished_ = false;
+  std::size_t nextInBatch_ = 0;
+  std::optional<std::size_t> current_;   // run of the current record
+  std::span<const std::byte> key_;
+  std::span<const std::byte> payload_;
+};
+
+}  // namespace jet
