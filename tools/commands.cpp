@@ -7,6 +7,7 @@ void registerTables(CLI::App& app, Commands& commands);
 void registerDump(CLI::App& app, Commands& commands);
 void registerCheck(CLI::App& app, Commands& commands);
 void registerCompact(CLI::App& app, Commands& commands);
+void registerCreate(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
@@ -14,6 +15,7 @@ void registerCommands(CLI::App& app, Commands& commands) {
   registerDump(app, commands);
   registerCheck(app, commands);
   registerCompact(app, commands);
+  registerCreate(app, commands);
 }
 
 }  // namespace jetdb

@@ -81,13 +81,28 @@ Result<std::vector<Value>> ExtraTablesSource::catalogRow(const SourceTable& tabl
   return row;
 }
 
-Status ExtraTablesSource::addTable(SourceTable table, std::vector<std::vector<Value>> rows,
-                                   DateTime created) {
+Status ExtraTablesSource::checkNew(const SourceTable& table) const {
   if (find(table.name) != tables_.size() ||
       std::any_of(tables_.begin(), tables_.end(),
                   [&](const SourceTable& t) { return t.sourceId == table.sourceId; })) {
     return Error(errc::kInvalidArgument, table.name);
   }
+  return okStatus();
+}
+
+Status ExtraTablesSource::addStreamedTable(SourceTable table, RowStreamFactory rows,
+                                           DateTime created) {
+  JET_CHECK(checkNew(table));
+  JET_TRY(std::vector<Value> catalog, catalogRow(table, created));
+  added_[0].push_back(std::move(catalog));
+  factories_[tables_.size()] = std::move(rows);
+  tables_.push_back(std::move(table));
+  return okStatus();
+}
+
+Status ExtraTablesSource::addTable(SourceTable table, std::vector<std::vector<Value>> rows,
+                                   DateTime created) {
+  JET_CHECK(checkNew(table));
   for (const auto& row : rows) {
     if (row.size() != table.definition.columns.size()) return Error(errc::kInvalidArgument);
   }
@@ -114,6 +129,8 @@ Result<std::unique_ptr<RowStream>> ExtraTablesSource::rows(std::size_t table) {
   std::unique_ptr<RowStream> base;
   if (table < baseCount_) {
     JET_TRY(base, base_->rows(table));
+  } else if (auto f = factories_.find(table); f != factories_.end()) {
+    JET_TRY(base, f->second());
   }
   auto it = added_.find(table);
   return std::unique_ptr<RowStream>(std::make_unique<ChainedStream>(

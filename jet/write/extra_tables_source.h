@@ -10,10 +10,13 @@
 //
 // addTable also appends the table's catalog row to MSysObjects (catalogRow).
 // Rows added to an existing table (appendRows, e.g. MSysACEs rows that grant
-// permissions on an added table) come after that table's own rows. Added rows
-// are held in memory: this is for small tables.
+// permissions on an added table, as Access gives each user table three: see
+// new_database.h) come after that table's own rows. Rows given as vectors are
+// held in memory: that is for small tables; a large one comes through a
+// RowStreamFactory (the generator's tables).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string_view>
 
@@ -23,6 +26,9 @@ namespace jet {
 
 // The catalog's container of tables: the ParentId of every table row.
 inline constexpr std::int32_t kTablesContainerId = 0x0F000001;
+
+// Makes a fresh stream over an added table's rows.
+using RowStreamFactory = std::function<Result<std::unique_ptr<RowStream>>()>;
 
 class ExtraTablesSource final : public CompactionSource {
  public:
@@ -36,6 +42,8 @@ class ExtraTablesSource final : public CompactionSource {
   // columns), and appends its catalog row, dated `created`. Fails (3001) when
   // the name or the id is taken or a row has the wrong number of values.
   Status addTable(SourceTable table, std::vector<std::vector<Value>> rows, DateTime created);
+  // The same with rows made as they are read. Their count is not checked.
+  Status addStreamedTable(SourceTable table, RowStreamFactory rows, DateTime created);
 
   // Appends `rows` to the table named `table` (compared without regard to
   // ASCII case). Fails with 3078 when there is no such table, 3001 when a row
@@ -58,8 +66,12 @@ class ExtraTablesSource final : public CompactionSource {
   CompactionSource* base_;
   std::vector<SourceTable> tables_;
   std::size_t baseCount_;
+  Status checkNew(const SourceTable& table) const;
+
   // Rows added to each table, by position in tables_.
   std::map<std::size_t, std::vector<std::vector<Value>>> added_;
+  // Streams of the tables added with a factory, by position in tables_.
+  std::map<std::size_t, RowStreamFactory> factories_;
 };
 
 }  // namespace jet
