@@ -82,6 +82,18 @@ struct SourceTable {
   TableDefinition definition;
 };
 
+// How the writer stores a row. Every source gives kLive but the generator's,
+// which makes the deleted and moved rows that a database in use holds.
+enum class RowFate : std::uint8_t {
+  kLive,
+  // Stored, then deleted as Access deletes a row: its slot and the rows of
+  // its long values flagged deleted, no index entry, not counted.
+  kDeleted,
+  // Stored as Access stores a row that an update moved: its body on another
+  // page, and in its place a pointer to it, where its index entries point.
+  kMoved,
+};
+
 // The rows of one table, in the order the source holds them. The compactor
 // writes them in that order, or in primary-key order when the table has a
 // primary key.
@@ -94,6 +106,8 @@ class RowStream {
   // The current row's values, parallel to SourceTable::definition.columns.
   // Valid until the next call to next().
   virtual const std::vector<Value>& values() const = 0;
+  // How the current row is to be stored.
+  virtual RowFate fate() const { return RowFate::kLive; }
 };
 
 class CompactionSource {

@@ -91,16 +91,20 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
       JET_TRY(bool more, rows->next());
       if (!more) return okStatus();
       if (idCols.empty()) {
-        JET_CHECK(writer.add(rows->values()));
+        JET_CHECK(writer.add(rows->values(), rows->fate()));
         continue;
       }
       values = rows->values();
       remap(values, idCols, ids);
-      JET_CHECK(writer.add(values));
+      JET_CHECK(writer.add(values, rows->fate()));
     }
   }
   // Sorted by the primary key's entry; rows with equal keys (only in a
-  // salvaged table) keep their order through the sequence number.
+  // salvaged table) keep their order through the sequence number. A record
+  // is the key, then the sequence number, the row's fate and its values: the
+  // long values too, which are stored when the row is placed, so that their
+  // pages follow the primary key as the rows do (what makes compaction a
+  // fixed point).
   JET_TRY(IndexShape shape, indexShape(plan.definition, plan.definition.realIndexes[*pk]));
   ExternalSorter sorter(folder, options.sortMemory);
   std::vector<Value> keyValues;
@@ -115,6 +119,7 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
     JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues));
     payload.clear();
     for (int shift = 56; shift >= 0; shift -= 8) payload.push_back(std::byte(sequence >> shift));
+    payload.push_back(std::byte(rows->fate()));
     encodeValues(values, payload);
     JET_CHECK(sorter.add(key, payload));
   }
@@ -122,8 +127,9 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   for (;;) {
     JET_TRY(bool more, sorter.next());
     if (!more) return okStatus();
-    JET_CHECK(decodeValues(sorter.payload().subspan(8), values));
-    JET_CHECK(writer.add(values));
+    const std::span<const std::byte> record = sorter.payload();
+    JET_CHECK(decodeValues(record.subspan(9), values));
+    JET_CHECK(writer.add(values, static_cast<RowFate>(record[8])));
   }
 }
 

@@ -32,11 +32,18 @@ std::uint8_t DataPageBuilder::add(std::span<const std::byte> row) {
   return slot;
 }
 
+void DataPageBuilder::flag(std::uint8_t slot, std::uint16_t flags) {
+  ByteView v(page_);
+  const std::size_t at = kRowOffsets + std::size_t{slot} * kSlotSize;
+  ByteWriter(page_).u16(at, static_cast<std::uint16_t>(*v.u16(at) | flags));
+}
+
 std::span<std::byte> DataPageBuilder::row(std::uint8_t slot) {
   ByteView v(page_);
-  const std::size_t start = *v.u16(kRowOffsets + std::size_t{slot} * kSlotSize);
+  const std::size_t start = *v.u16(kRowOffsets + std::size_t{slot} * kSlotSize) & kOffsetMask;
   const std::size_t end =
-      slot == 0 ? kPageSize : *v.u16(kRowOffsets + (std::size_t{slot} - 1) * kSlotSize);
+      slot == 0 ? kPageSize
+                : *v.u16(kRowOffsets + (std::size_t{slot} - 1) * kSlotSize) & kOffsetMask;
   return std::span<std::byte>(page_).subspan(start, end - start);
 }
 

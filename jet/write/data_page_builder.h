@@ -2,9 +2,9 @@
 // rows ("LVAL" pages) or usage-map rows.
 //
 // Rows go from the end of the page downwards, slot 0's row ending at the end
-// of the page; the offset table grows from 0x0A. Every slot is live (no flag
-// bits): a new file has no deleted or moved rows. The bytes between the
-// offset table and the last row are zero.
+// of the page; the offset table grows from 0x0A. Slots are live unless
+// flagged: a compacted file has no deleted or moved rows, only the generator
+// makes them. The bytes between the offset table and the last row are zero.
 #pragma once
 
 #include <array>
@@ -46,6 +46,8 @@ class DataPageBuilder {
   // Reserves a row of `size` zero bytes, filled in later through row().
   std::uint8_t reserve(std::size_t size);
   std::span<std::byte> row(std::uint8_t slot);
+  // Sets flag bits (data_page::kDeleted, kMoved, kNotLive) on a slot.
+  void flag(std::uint8_t slot, std::uint16_t flags);
 
   // The page with its header and free space set.
   std::span<const std::byte> bytes();

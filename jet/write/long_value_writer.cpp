@@ -42,7 +42,9 @@ Result<std::uint32_t> LongValueWriter::placeFor(Column& c, std::size_t size) {
 }
 
 Result<std::vector<std::byte>> LongValueWriter::store(std::size_t column,
-                                                      std::span<const std::byte> value) {
+                                                      std::span<const std::byte> value,
+                                                      bool deleted) {
+  const std::uint16_t flags = deleted ? data_page::kDeleted : 0;
   if (value.size() > kLengthMask) return Error(errc::kTooLarge, "valor largo");
   const auto length = static_cast<std::uint32_t>(value.size());
   if (value.size() <= kMaxInline) {
@@ -54,6 +56,7 @@ Result<std::vector<std::byte>> LongValueWriter::store(std::size_t column,
   if (value.size() <= kMaxOneRow) {
     JET_TRY(std::uint32_t page, placeFor(c, value.size()));
     const std::uint8_t row = c.open.add(value);
+    c.open.flag(row, flags);
     return reference(length, kOneRow, RowLocation{page, row}.pointer());
   }
   // Chained: whole pages of kChainedChunk bytes, each row naming the next,
@@ -68,6 +71,7 @@ Result<std::vector<std::byte>> LongValueWriter::store(std::size_t column,
   }
   JET_TRY(std::uint32_t lastPage, placeFor(c, rest + kChainedData));
   const std::uint8_t lastRow = c.open.reserve(rest + kChainedData);
+  c.open.flag(lastRow, flags);
   std::span<std::byte> last = c.open.row(lastRow);
   std::copy(value.end() - static_cast<std::ptrdiff_t>(rest), value.end(),
             last.begin() + kChainedData);
@@ -82,7 +86,7 @@ Result<std::vector<std::byte>> LongValueWriter::store(std::size_t column,
               value.begin() + static_cast<std::ptrdiff_t>((i + 1) * kChainedChunk),
               row.begin() + kChainedData);
     page.reset(data_page::kLongValueOwner);
-    page.add(row);
+    page.flag(page.add(row), flags);
     JET_CHECK(out_->write(chain[i], page.bytes()));
   }
   c.pages.insert(c.pages.end(), chain.begin(), chain.end());

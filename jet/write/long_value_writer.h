@@ -39,8 +39,10 @@ class LongValueWriter {
   explicit LongValueWriter(PageOutput& out) : out_(&out) {}
 
   // Stores `value` for the column at position `column` and returns the field
-  // the row holds.
-  Result<std::vector<std::byte>> store(std::size_t column, std::span<const std::byte> value);
+  // the row holds. `deleted`: the value of a deleted row, whose long-value
+  // rows are flagged deleted as Access leaves them.
+  Result<std::vector<std::byte>> store(std::size_t column, std::span<const std::byte> value,
+                                       bool deleted = false);
   // Writes the pages still open.
   Status finish();
 

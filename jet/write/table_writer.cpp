@@ -43,7 +43,8 @@ TableWriter::TableWriter(PageOutput& out, TableDefinition table,
                          const std::filesystem::path& scratchFolder, std::size_t sortMemory)
     : out_(&out), table_(withLongValueMaps(std::move(table))), tdefPages_(std::move(tdefPages)),
       encoder_(table_), longValues_(out), entries_(scratchFolder, sortMemory), maps_(&maps),
-      mapRows_(std::move(mapRows)), data_(table_.page), autoNumberColumn_(table_.columns.size()) {
+      mapRows_(std::move(mapRows)), data_(table_.page), bodies_(table_.page),
+      autoNumberColumn_(table_.columns.size()) {
   minimumRow_ = encoder_.minimumRowSize();
   for (std::size_t i = 0; i < table_.columns.size(); ++i) {
     const ColumnDef& c = table_.columns[i];
@@ -77,26 +78,58 @@ Status TableWriter::closeDataPage() {
   return okStatus();
 }
 
-Status TableWriter::add(std::span<const Value> values) {
+Status TableWriter::placeFor(std::size_t size) {
+  if (dataPage_ != 0 && data_.fits(size)) return okStatus();
+  JET_CHECK(closeDataPage());
+  JET_TRY(dataPage_, out_->allocate());
+  data_.reset(table_.page);
+  dataPages_.push_back(dataPage_);
+  return okStatus();
+}
+
+Result<std::uint32_t> TableWriter::bodyPageFor(std::size_t size) {
+  if (bodyPage_ != 0 && bodies_.fits(size)) return bodyPage_;
+  if (bodyPage_ != 0) JET_CHECK(out_->write(bodyPage_, bodies_.bytes()));
+  JET_TRY(bodyPage_, out_->allocate());
+  bodies_.reset(table_.page);
+  dataPages_.push_back(bodyPage_);
+  return bodyPage_;
+}
+
+Status TableWriter::add(std::span<const Value> values, RowFate fate) {
   if (values.size() != table_.columns.size()) return Error(errc::kInvalidArgument);
   if (autoNumberColumn_ < values.size()) {
     if (const auto* v = std::get_if<std::int32_t>(&values[autoNumberColumn_])) {
       highestAutoNumber_ = std::max(highestAutoNumber_.value_or(*v), *v);
     }
   }
+  const bool deleted = fate == RowFate::kDeleted;
   JET_CHECK(encoder_.encode(
       values,
-      [this](std::size_t column, std::span<const std::byte> value) {
-        return longValues_.store(column, value);
+      [this, deleted](std::size_t column, std::span<const std::byte> value) {
+        return longValues_.store(column, value, deleted);
       },
       row_));
-  if (dataPage_ == 0 || !data_.fits(row_.size())) {
-    JET_CHECK(closeDataPage());
-    JET_TRY(dataPage_, out_->allocate());
-    data_.reset(table_.page);
-    dataPages_.push_back(dataPage_);
+  std::uint8_t slot = 0;
+  if (fate == RowFate::kMoved) {
+    // The body on a page of bodies, flagged as such; in the row's place a
+    // pointer to it (row number, then page), where the indexes point.
+    JET_TRY(std::uint32_t bodyPage, bodyPageFor(row_.size()));
+    const std::uint8_t body = bodies_.add(row_);
+    bodies_.flag(body, data_page::kNotLive);
+    const std::array<std::byte, data_page::kPointerSize> pointer{
+        std::byte(body), std::byte(bodyPage), std::byte(bodyPage >> 8), std::byte(bodyPage >> 16)};
+    JET_CHECK(placeFor(pointer.size()));
+    slot = data_.add(pointer);
+    data_.flag(slot, data_page::kMoved);
+  } else {
+    JET_CHECK(placeFor(row_.size()));
+    slot = data_.add(row_);
+    if (deleted) {
+      data_.flag(slot, data_page::kDeleted);
+      return okStatus();  // no index entry, not counted
+    }
   }
-  const std::uint8_t slot = data_.add(row_);
   if (rows_ == UINT32_MAX) return Error(errc::kTooLarge, "filas");
   ++rows_;
 
@@ -116,8 +149,9 @@ Status TableWriter::add(std::span<const Value> values) {
     // are all NULL.
     if (shape.ignoreNulls && !anyValue) continue;
     key_.assign(1, std::byte(r));
-    JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues_));
-    key_.insert(key_.end(), key.begin(), key.end());
+    for (std::size_t i = 0; i < shape.columns.size(); ++i) {
+      JET_CHECK(appendKeyColumn(shape.columns[i], keyValues_[i], key_));
+    }
     JET_CHECK(entries_.add(key_, where));
   }
   return okStatus();
@@ -135,6 +169,7 @@ Status TableWriter::writeMap(std::uint32_t pointer, std::span<const std::uint32_
 
 Result<TableDefinition> TableWriter::finish() {
   JET_CHECK(closeDataPage());
+  if (bodyPage_ != 0) JET_CHECK(out_->write(bodyPage_, bodies_.bytes()));
   JET_CHECK(longValues_.finish());
 
   // Index trees, one after the other from the shared sort.
@@ -163,6 +198,7 @@ Result<TableDefinition> TableWriter::finish() {
 
   // Usage maps: the data pages, those with room, each long-value column's,
   // each index's.
+  std::sort(dataPages_.begin(), dataPages_.end());
   JET_TRY(table_.usageMap, mapRow());
   JET_CHECK(writeMap(table_.usageMap, dataPages_, false));
   JET_TRY(table_.freeMap, mapRow());

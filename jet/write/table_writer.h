@@ -26,6 +26,7 @@
 #include "jet/core/result.h"
 #include "jet/format/table_definition.h"
 #include "jet/model/index_shape.h"
+#include "jet/write/compaction_source.h"
 #include "jet/write/data_page_builder.h"
 #include "jet/write/external_sorter.h"
 #include "jet/write/long_value_writer.h"
@@ -48,8 +49,10 @@ class TableWriter {
   TableWriter& operator=(const TableWriter&) = delete;
 
   Status begin();
-  // Adds a row; values[i] belongs to the table's columns[i].
-  Status add(std::span<const Value> values);
+  // Adds a row; values[i] belongs to the table's columns[i]. `fate`: how it
+  // is stored (compaction_source.h); a deleted row still counts for the
+  // AutoNumber seed, as the number was handed out.
+  Status add(std::span<const Value> values, RowFate fate = RowFate::kLive);
   // Writes the rest and the definition; returns the definition as written.
   Result<TableDefinition> finish();
 
@@ -60,6 +63,10 @@ class TableWriter {
 
  private:
   Status closeDataPage();
+  // Where a row of `size` bytes goes: the open data page, or a new one.
+  Status placeFor(std::size_t size);
+  // A page for the bodies of moved rows, apart from the one being filled.
+  Result<std::uint32_t> bodyPageFor(std::size_t size);
   Result<std::uint32_t> mapRow();  // the next reserved usage-map row
   Status writeMap(std::uint32_t pointer, std::span<const std::uint32_t> pages, bool inlineOnly);
 
@@ -79,6 +86,8 @@ class TableWriter {
   DataPageBuilder data_;
   std::uint32_t dataPage_ = 0;  // 0: none open
   std::vector<std::uint32_t> dataPages_;
+  DataPageBuilder bodies_;
+  std::uint32_t bodyPage_ = 0;  // 0: none open
   std::vector<std::uint32_t> withRoom_;
 
   std::uint32_t rows_ = 0;
