@@ -8,6 +8,7 @@ void registerDump(CLI::App& app, Commands& commands);
 void registerCheck(CLI::App& app, Commands& commands);
 void registerCompact(CLI::App& app, Commands& commands);
 void registerCreate(CLI::App& app, Commands& commands);
+void registerGenerate(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
@@ -16,6 +17,7 @@ void registerCommands(CLI::App& app, Commands& commands) {
   registerCheck(app, commands);
   registerCompact(app, commands);
   registerCreate(app, commands);
+  registerGenerate(app, commands);
 }
 
 }  // namespace jetdb

@@ -85,6 +85,12 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   // The table's usage map holds its data pages; the free-space map a subset.
   c.claimMap(def.usageMap, def.page, table);
   c.claimMap(def.freeMap, def.page, table);
+  // Each Memo and OLE column's maps (the end of the definition lists them):
+  // their rows, and the bitmap pages of the page-referenced ones.
+  for (const LongValueMaps& m : def.longValueMaps) {
+    c.claimMap(m.usageMap, def.page, table);
+    if (m.freeMap != 0) c.claimMap(m.freeMap, def.page, table);
+  }
   const std::set<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
   for (std::uint32_t p : data) c.owners.claim(p, PageUse::kTableData, def.page, table);
   for (std::uint32_t p : c.mapPages(def.freeMap, table, "mapa de espacio libre")) {

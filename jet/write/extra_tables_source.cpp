@@ -28,6 +28,7 @@ class ChainedStream final : public RowStream {
     return true;
   }
   const std::vector<Value>& values() const override { return base_ ? base_->values() : current_; }
+  RowFate fate() const override { return base_ ? base_->fate() : RowFate::kLive; }
 
  private:
   std::unique_ptr<RowStream> base_;
