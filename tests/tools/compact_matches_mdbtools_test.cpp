@@ -11,13 +11,12 @@
 #include "jet/model/catalog.h"
 #include "tests/support/corpus.h"
 #include "tests/support/csv.h"
+#include "tests/support/mdbtools_compare.h"
 
 namespace {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
-
-bool haveMdbExport() { return runCommand("command -v mdb-export >/dev/null 2>&1").status == 0; }
 
 std::vector<std::string> tablesOf(const fs::path& file) {
   CommandOutput out = runCommand("mdb-tables -S -1 " + shellQuote(file.string()));
