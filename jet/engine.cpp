@@ -26,7 +26,9 @@ Status compactDatabase(const std::filesystem::path& source,
     return Error::alreadyExists(destination.string());
   }
   JET_TRY(std::unique_ptr<Database> db, Database::open(source, Database::Access::kRead));
-  JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db));
+  DatabaseSourceOptions options;
+  options.scratchFolder = destination.parent_path().empty() ? "." : destination.parent_path();
+  JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db, options));
   return compact(*input, destination);
 }
 

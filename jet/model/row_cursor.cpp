@@ -82,38 +82,64 @@ Result<bool> RowCursor::next() {
 
 Status RowCursor::step(bool& found) {
   const std::uint16_t row = nextSlot_++;
-  const std::uint32_t number = data_->number();
-  auto slot = data_->slot(row);
+  return readSlot(*data_, row, found);
+}
+
+Result<bool> RowCursor::readAt(RowLocation at) {
+  auto page = db_->pages().read(at.page);
+  if (!page) {
+    JET_CHECK(damaged(std::move(page).error(), at.page, at.row));
+    return false;
+  }
+  auto data = DataPage::decode((*page)->view(), at.page);
+  if (!data) {
+    JET_CHECK(damaged(std::move(data).error(), at.page, at.row));
+    return false;
+  }
+  if (data->owner() != table_->page) {
+    JET_CHECK(damaged(Error::corrupt(at.page, "la página de datos pertenece a otra tabla"),
+                      at.page, at.row));
+    return false;
+  }
+  bool found = false;
+  JET_CHECK(readSlot(*data, at.row, found));
+  if (found) ++count_;
+  return found;
+}
+
+Status RowCursor::readSlot(const DataPage& data, std::uint16_t row, bool& found) {
+  const std::uint32_t number = data.number();
+  auto slot = data.slot(row);
   if (!slot) return damaged(std::move(slot).error(), number, row);
   location_ = {number, static_cast<std::uint8_t>(row)};
   body_ = location_;
   if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
   if (slot->kind == SlotKind::kLive) {
-    ByteView bytes = *data_->rowBytes(row);
+    ByteView bytes = *data.rowBytes(row);
     JET_CHECK(readRow(bytes, number));
     found = !values_.empty() || table_->columns.empty();
     return okStatus();
   }
   // A moved row: its body is on the page the slot names, in a slot flagged 0x8000.
-  auto target = data_->movedTo(row);
+  auto target = data.movedTo(row);
   if (!target) return damaged(std::move(target).error(), number, row);
   body_ = *target;
   auto page = db_->pages().read(target->page);
   if (!page) return damaged(std::move(page).error(), number, row);
-  auto data = DataPage::decode((*page)->view(), target->page);
-  if (!data) return damaged(std::move(data).error(), number, row);
-  if (data->owner() != table_->page) {
+  auto body = DataPage::decode((*page)->view(), target->page);
+  if (!body) return damaged(std::move(body).error(), number, row);
+  if (body->owner() != table_->page) {
     return damaged(Error::corrupt(target->page, "una fila desplazada apunta a otra tabla"),
                    number, row);
   }
-  auto bodySlot = data->slot(target->row);
+  auto bodySlot = body->slot(target->row);
   if (!bodySlot) return damaged(std::move(bodySlot).error(), target->page, target->row);
   if (bodySlot->kind != SlotKind::kMovedBody) {
     return damaged(Error::corrupt(target->page, "una fila desplazada apunta a una fila que no "
                                                 "es su cuerpo"),
                    number, row);
   }
-  JET_CHECK(readRow(*data->rowBytes(target->row), target->page));
+  JET_CHECK(readRow(*body->rowBytes(target->row), target->page));
   found = !values_.empty() || table_->columns.empty();
   return okStatus();
 }
@@ -125,6 +151,10 @@ Status RowCursor::readRow(ByteView row, std::uint32_t page) {
   }
   values_.reserve(table_->columns.size());
   for (std::size_t k = 0; k < table_->columns.size(); ++k) {
+    if (k < wanted_.size() && !wanted_[k]) {
+      values_.emplace_back();
+      continue;
+    }
     Status status;
     values_.push_back(decode(table_->columns[k], fields_[k], page, status));
     if (!status) {

@@ -45,6 +45,16 @@ class RowCursor {
   // Moves to the next live row; false at the end.
   Result<bool> next();
 
+  // Reads the row named by slot `at` (a live row, or the slot flagged 0x4000
+  // of a moved one) of a page of this table; false when that slot holds no
+  // row (deleted, or the body of a moved row). Damage as for next().
+  Result<bool> readAt(RowLocation at);
+
+  // Decodes only the columns whose flag is set (by position in the
+  // definition); the others read as NULL. Long values of skipped columns are
+  // not read at all, which makes a pass over keys cheap. Empty: all columns.
+  void selectColumns(std::vector<bool> wanted) { wanted_ = std::move(wanted); }
+
   // Where the current row is named: its page and slot (for a moved row, the
   // slot flagged 0x4000).
   RowLocation location() const { return location_; }
@@ -58,6 +68,8 @@ class RowCursor {
  private:
   // Reads the current page's next slot; sets `found` when a row was decoded.
   Status step(bool& found);
+  // Reads slot `row` of `data`; sets `found` when a row was decoded.
+  Status readSlot(const DataPage& data, std::uint16_t row, bool& found);
   Status readRow(ByteView row, std::uint32_t page);
   // Reports `e` (true: go on) or, without a sink, returns it.
   Status damaged(Error e, std::int64_t page, std::int64_t row);
@@ -77,6 +89,7 @@ class RowCursor {
   RowLocation body_;
   std::vector<FieldBytes> fields_;
   std::vector<Value> values_;
+  std::vector<bool> wanted_;
   std::uint64_t count_ = 0;
 };
 

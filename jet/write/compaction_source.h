@@ -108,6 +108,10 @@ class RowStream {
   virtual const std::vector<Value>& values() const = 0;
   // How the current row is to be stored.
   virtual RowFate fate() const { return RowFate::kLive; }
+  // True when the rows come in the order of the table's primary key (keys
+  // strictly ascending): the compactor then writes them as they come instead
+  // of sorting them, and fails with 3343 if the order breaks.
+  virtual bool primaryKeyOrder() const { return false; }
 };
 
 class CompactionSource {

@@ -23,6 +23,7 @@
 
 #include "jet/core/ascii.h"
 #include "jet/format/usage_map.h"
+#include "jet/format/index_page.h"
 #include "jet/io/output_file.h"
 #include "jet/model/index_shape.h"
 #include "jet/write/data_page_builder.h"
@@ -86,10 +87,30 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   JET_TRY(std::unique_ptr<RowStream> rows, source.rows(index));
   std::vector<Value> values;
   const std::optional<std::size_t> pk = primaryKey(plan.definition);
-  if (!pk) {
+  // Rows already in key order (or with no order to keep) are written as they
+  // come, the promised order checked on the way. MSysObjects and MSysACEs
+  // are small and their keys hold the remapped ids: they are always sorted.
+  if (!pk || (rows->primaryKeyOrder() && idCols.empty())) {
+    std::optional<IndexShape> shape;
+    if (pk) {
+      JET_TRY(shape, indexShape(plan.definition, plan.definition.realIndexes[*pk]));
+    }
+    std::vector<Value> keyValues;
+    std::vector<std::byte> previous;
+    bool first = true;
     for (;;) {
       JET_TRY(bool more, rows->next());
       if (!more) return okStatus();
+      if (shape) {
+        keyValues.clear();
+        for (std::size_t pos : shape->valuePositions) keyValues.push_back(rows->values()[pos]);
+        JET_TRY(std::vector<std::byte> key, encodeKey(shape->columns, keyValues));
+        if (!first && compareKeys(previous, key) >= 0) {
+          return Error::corrupt(-1, "las filas de " + table.name + " no siguen su clave principal");
+        }
+        first = false;
+        previous = std::move(key);
+      }
       if (idCols.empty()) {
         JET_CHECK(writer.add(rows->values(), rows->fate()));
         continue;

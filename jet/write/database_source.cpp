@@ -1,11 +1,16 @@
 #include "jet/write/database_source.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
+#include "jet/format/index_page.h"
+#include "jet/index/index_key.h"
 #include "jet/model/catalog.h"
+#include "jet/model/index_shape.h"
 #include "jet/model/row_cursor.h"
 #include "jet/model/table.h"
+#include "jet/write/external_sorter.h"
 
 namespace jet {
 namespace {
@@ -13,19 +18,54 @@ namespace {
 // Reads a table through RowCursor, failing at the first damage.
 class CursorStream final : public RowStream {
  public:
-  CursorStream(const Database& db, const SourceTable& table)
-      : cursor_(db, table.definition, nullptr, table.name) {}
+  CursorStream(const Database& db, const SourceTable& table, bool keyOrder)
+      : cursor_(db, table.definition, nullptr, table.name), keyOrder_(keyOrder) {}
   Result<bool> next() override { return cursor_.next(); }
   const std::vector<Value>& values() const override { return cursor_.values(); }
+  bool primaryKeyOrder() const override { return keyOrder_; }
 
  private:
   RowCursor cursor_;
+  bool keyOrder_;
 };
+
+// Reads whole rows at the places a key sort lists.
+class SortedStream final : public RowStream {
+ public:
+  SortedStream(const Database& db, const SourceTable& table, std::unique_ptr<ExternalSorter> keys)
+      : cursor_(db, table.definition, nullptr, table.name), keys_(std::move(keys)) {}
+  Result<bool> next() override {
+    JET_TRY(bool more, keys_->next());
+    if (!more) return false;
+    const std::span<const std::byte> p = keys_->payload();
+    const RowLocation at{std::to_integer<std::uint32_t>(p[0]) << 16 |
+                             std::to_integer<std::uint32_t>(p[1]) << 8 |
+                             std::to_integer<std::uint32_t>(p[2]),
+                         std::to_integer<std::uint8_t>(p[3])};
+    JET_TRY(bool found, cursor_.readAt(at));
+    if (!found) return Error::corrupt(at.page, "la fila ha desaparecido entre dos lecturas");
+    return true;
+  }
+  const std::vector<Value>& values() const override { return cursor_.values(); }
+  bool primaryKeyOrder() const override { return true; }
+
+ private:
+  RowCursor cursor_;
+  std::unique_ptr<ExternalSorter> keys_;
+};
+
+std::optional<std::size_t> primaryKeyIndex(const TableDefinition& t) {
+  for (const LogicalIndexDef& l : t.logicalIndexes) {
+    if (l.primaryKey() && l.realIndex < t.realIndexes.size()) return l.realIndex;
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
-Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db) {
-  std::unique_ptr<DatabaseSource> source(new DatabaseSource(db));
+Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db,
+                                                             DatabaseSourceOptions options) {
+  std::unique_ptr<DatabaseSource> source(new DatabaseSource(db, std::move(options)));
   source->settings_.header = db.header();
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, db.pages().bytes().readAt(0, first));
@@ -52,7 +92,37 @@ Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db)
 
 Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   if (table >= tables_.size()) return Error(errc::kInvalidArgument);
-  return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, tables_[table]));
+  const SourceTable& t = tables_[table];
+  const std::optional<std::size_t> pk = primaryKeyIndex(t.definition);
+  if (!pk) return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, false));
+
+  // First pass: the key of every row, read without the other columns.
+  JET_TRY(IndexShape shape, indexShape(t.definition, t.definition.realIndexes[*pk]));
+  std::vector<bool> wanted(t.definition.columns.size(), false);
+  for (std::size_t pos : shape.valuePositions) wanted[pos] = true;
+  RowCursor keys(*db_, t.definition, nullptr, t.name);
+  keys.selectColumns(wanted);
+  auto sorter = std::make_unique<ExternalSorter>(options_.scratchFolder, options_.sortMemory);
+  std::vector<Value> keyValues;
+  std::vector<std::byte> previous;
+  bool inOrder = true;
+  for (;;) {
+    JET_TRY(bool more, keys.next());
+    if (!more) break;
+    keyValues.clear();
+    for (std::size_t pos : shape.valuePositions) keyValues.push_back(keys.values()[pos]);
+    JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues));
+    const RowLocation at = keys.location();
+    const std::array<std::byte, 4> where{std::byte(at.page >> 16), std::byte(at.page >> 8),
+                                         std::byte(at.page), std::byte(at.row)};
+    if (inOrder && keys.count() > 1 && compareKeys(previous, key) >= 0) inOrder = false;
+    previous = key;
+    JET_CHECK(sorter->add(key, where));
+  }
+  // Already in key order (a compacted file): read on in physical order.
+  if (inOrder) return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, true));
+  JET_CHECK(sorter->finish());
+  return std::unique_ptr<RowStream>(std::make_unique<SortedStream>(*db_, t, std::move(sorter)));
 }
 
 }  // namespace jet

@@ -7,12 +7,18 @@
 //
 // The tables are every local table of the catalog, system tables included,
 // in the order of their definition pages (MSysObjects, on page 2, first); each
-// keeps its definition page as its sourceId. Rows come in physical order (a
-// moved row where its first slot is), long values whole. Any damage met makes
-// open() or the row stream fail with 3343: a damaged database is the repair's
-// business, never compacted silently.
+// keeps its definition page as its sourceId. Rows come with their long values
+// whole: in physical order (a moved row where its first slot is), or, for a
+// table with a primary key, in the key's order. For that a first pass reads
+// only the key columns (no long value) and sorts (key, row place) records,
+// small ones, which a second pass follows to read whole rows; when the
+// physical order already is the key's, as in a compacted file, the second
+// pass just reads on. Any damage met makes open() or the row stream fail with
+// 3343: a damaged database is the repair's business, never compacted
+// silently.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "jet/model/database.h"
@@ -20,19 +26,29 @@
 
 namespace jet {
 
+struct DatabaseSourceOptions {
+  // Where the key sort may write its runs (the destination's folder), and
+  // the memory it may hold.
+  std::filesystem::path scratchFolder = std::filesystem::temp_directory_path();
+  std::size_t sortMemory = std::size_t{32} << 20;
+};
+
 class DatabaseSource final : public CompactionSource {
  public:
   // Requires: `db` outlives the source.
-  static Result<std::unique_ptr<DatabaseSource>> open(const Database& db);
+  static Result<std::unique_ptr<DatabaseSource>> open(const Database& db,
+                                                      DatabaseSourceOptions options = {});
 
   const SourceSettings& settings() const override { return settings_; }
   const std::vector<SourceTable>& tables() const override { return tables_; }
   Result<std::unique_ptr<RowStream>> rows(std::size_t table) override;
 
  private:
-  explicit DatabaseSource(const Database& db) : db_(&db) {}
+  explicit DatabaseSource(const Database& db, DatabaseSourceOptions options)
+      : db_(&db), options_(std::move(options)) {}
 
   const Database* db_;
+  DatabaseSourceOptions options_;
   SourceSettings settings_;
   std::vector<SourceTable> tables_;
 };

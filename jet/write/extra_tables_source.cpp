@@ -29,6 +29,10 @@ class ChainedStream final : public RowStream {
   }
   const std::vector<Value>& values() const override { return base_ ? base_->values() : current_; }
   RowFate fate() const override { return base_ ? base_->fate() : RowFate::kLive; }
+  // Added rows come after the base's, in no particular order.
+  bool primaryKeyOrder() const override {
+    return base_ && (!added_ || added_->empty()) && base_->primaryKeyOrder();
+  }
 
  private:
   std::unique_ptr<RowStream> base_;

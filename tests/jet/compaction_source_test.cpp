@@ -5,6 +5,8 @@
 #include "jet/model/catalog.h"
 #include "jet/write/database_source.h"
 #include "jet/write/extra_tables_source.h"
+#include "jet/write/generator.h"
+#include "jet/model/table.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 
@@ -159,6 +161,81 @@ TEST(ExtraTablesSource, RefusesTakenNamesIdsAndRowsOfTheWrongWidth) {
   const auto after = readAll(source, aces);
   ASSERT_EQ(after.size(), before.size() + 1);
   EXPECT_EQ(after.back(), row);
+}
+
+}  // namespace
+}  // namespace jet
+
+namespace jet {
+namespace {
+
+using namespace testing_support;
+
+// A table whose physical order is not its key's (MSysObjects: containers
+// first, then tables by page, then documents) comes in key order, whole,
+// every row once.
+TEST(DatabaseSource, RowsOfAKeyedTableComeInKeyOrder) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  auto db = Database::open(corpusFile("testV1997.mdb"));
+  ASSERT_TRUE(db);
+  DatabaseSourceOptions options;
+  options.scratchFolder = dir.path();
+  auto source = DatabaseSource::open(**db, options);
+  ASSERT_TRUE(source);
+  const SourceTable& objects = (*source)->tables()[0];
+  ASSERT_EQ(objects.name, "MSysObjects");
+  const int id = columnIndex(objects.definition, "Id");
+  auto ids = [&](RowStream& rows) {
+    std::vector<std::int32_t> out;
+    while (*rows.next()) out.push_back(std::get<std::int32_t>(rows.values()[id]));
+    return out;
+  };
+  auto stream = (*source)->rows(0);
+  ASSERT_TRUE(stream);
+  EXPECT_TRUE((*stream)->primaryKeyOrder());
+  const std::vector<std::int32_t> sorted = ids(**stream);
+  EXPECT_EQ(sorted.size(), objects.definition.rowCount);
+  EXPECT_TRUE(std::adjacent_find(sorted.begin(), sorted.end(), std::greater_equal<>()) ==
+              sorted.end());
+  // The physical order differs: the key order was not merely read on.
+  auto table = Table::open(**db, kCatalogPage, "MSysObjects");
+  ASSERT_TRUE(table);
+  std::vector<std::int32_t> physical;
+  RowCursor rows = table->rows();
+  while (*rows.next()) physical.push_back(std::get<std::int32_t>(rows.values()[id]));
+  EXPECT_NE(physical, sorted);
+  std::sort(physical.begin(), physical.end());
+  EXPECT_EQ(physical, sorted);
+}
+
+// readAt reads a row by its place (a moved one through its pointer) as the
+// cursor's walk read it; selected columns leave the others NULL.
+TEST(RowCursorForWriters, ReadAtAndSelectedColumns) {
+  TempDir dir;
+  ASSERT_TRUE(generateDatabase(dir / "g.mdb", {1, 4, DateTime{45000}}));
+  auto db = Database::open(dir / "g.mdb");
+  ASSERT_TRUE(db);
+  auto catalog = Catalog::read(**db);
+  auto table = Table::open(**db, catalog->findTable("Clientes"));
+  ASSERT_TRUE(table);
+  RowCursor walk = table->rows();
+  RowCursor direct = table->rows();
+  int moved = 0;
+  while (*walk.next()) {
+    moved += walk.location() != walk.bodyLocation();
+    auto found = direct.readAt(walk.location());
+    ASSERT_TRUE(found && *found);
+    EXPECT_EQ(direct.values(), walk.values());
+  }
+  EXPECT_GT(moved, 0);
+  RowCursor keys = table->rows();
+  std::vector<bool> wanted(table->definition().columns.size(), false);
+  wanted[0] = true;
+  keys.selectColumns(wanted);
+  ASSERT_TRUE(*keys.next());
+  EXPECT_FALSE(isNull(keys.values()[0]));
+  for (std::size_t i = 1; i < wanted.size(); ++i) EXPECT_TRUE(isNull(keys.values()[i]));
 }
 
 }  // namespace
