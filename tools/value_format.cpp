@@ -1,5 +1,6 @@
 #include "tools/value_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -17,12 +18,11 @@ std::string shortest(T v) {
 
 std::string hex(const std::vector<std::byte>& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (std::byte b : bytes) {
-    auto v = std::to_integer<unsigned>(b);
-    out += kDigits[v >> 4];
-    out += kDigits[v & 15];
+  std::string out(bytes.size() * 2, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto v = std::to_integer<unsigned>(bytes[i]);
+    out[2 * i] = kDigits[v >> 4];
+    out[2 * i + 1] = kDigits[v & 15];
   }
   return out;
 }
@@ -105,7 +105,11 @@ std::string formatValue(const jet::Value& value, const jet::TextDecoder& text) {
 }
 
 std::string csvField(const std::string& text) {
-  if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  // A plain loop: find_first_of searches the set once per character.
+  const bool plain = !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
+  });
+  if (plain) return text;
   std::string out = "\"";
   for (char c : text) {
     if (c == '"') out += '"';

@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace jet {
 namespace {
@@ -19,10 +21,15 @@ void appendUtf8(std::string& out, unsigned code) {
 }  // namespace
 
 // The converter is opened on the first text that is not plain ASCII: opening
-// it loads a code page module, and most text never needs it.
+// it loads a code page module, and most text never needs it. A single-byte
+// code page (every Windows code page but the East Asian ones) is then turned
+// into a table of the UTF-8 form of each byte, so that text converts by
+// lookup; a double-byte code page keeps the converter.
 struct TextDecoder::Impl {
   iconv_t cd = reinterpret_cast<iconv_t>(-1);
   bool opened = false;
+  std::vector<std::string> table;  // empty unless the code page is single-byte
+
   void open(int& codePage) {
     opened = true;
     cd = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
@@ -30,7 +37,29 @@ struct TextDecoder::Impl {
       codePage = 1252;
       cd = iconv_open("UTF-8", "CP1252");
     }
+    if (cd != reinterpret_cast<iconv_t>(-1)) buildTable();
   }
+
+  void buildTable() {
+    std::vector<std::string> bytes(256);
+    for (unsigned b = 0; b < 256; ++b) {
+      char in = static_cast<char>(b);
+      char* inPtr = &in;
+      std::size_t inLeft = 1;
+      char buffer[8];
+      char* o = buffer;
+      std::size_t outLeft = sizeof buffer;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      if (iconv(cd, &inPtr, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (errno != EILSEQ) return;  // a lead byte: the code page is not single-byte
+        appendUtf8(bytes[b], b);      // undefined: the character of its number
+        continue;
+      }
+      bytes[b].assign(buffer, static_cast<std::size_t>(o - buffer));
+    }
+    table = std::move(bytes);
+  }
+
   ~Impl() {
     if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
   }
@@ -48,11 +77,24 @@ TextDecoder::TextDecoder(TextDecoder&&) noexcept = default;
 TextDecoder& TextDecoder::operator=(TextDecoder&&) noexcept = default;
 
 std::string TextDecoder::toUtf8(std::string_view bytes) const {
-  std::string out;
-  bool ascii = true;
-  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return std::string(bytes);
+  const auto firstHigh = std::find_if(bytes.begin(), bytes.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (firstHigh == bytes.end()) return std::string(bytes);
   if (!impl_->opened) impl_->open(codePage_);
+  std::string out;
+  if (!impl_->table.empty()) {
+    out.reserve(bytes.size() + bytes.size() / 2);
+    out.append(bytes.begin(), firstHigh);
+    for (auto it = firstHigh; it != bytes.end(); ++it) {
+      const auto b = static_cast<unsigned char>(*it);
+      if (b < 0x80) {
+        out.push_back(*it);
+      } else {
+        out += impl_->table[b];
+      }
+    }
+    return out;
+  }
   if (impl_->cd == reinterpret_cast<iconv_t>(-1)) {
     for (char c : bytes) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
