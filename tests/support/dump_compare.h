@@ -1,0 +1,37 @@
+// What the outside-reader comparisons share: `jetdb dump` of one table as
+// CSV rows, and the row-by-row comparison of those rows with another
+// reader's, where each reader says through a FieldMatcher how its notation
+// differs from ours (mdbtools_compare.h, mdb_reader_compare.h).
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "jet/format/table_definition.h"
+#include "tests/support/csv.h"
+
+namespace testing_support {
+
+// `jetdb dump FILE TABLE` parsed; expects exit status 0.
+std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::string& table);
+
+// Expects `theirs` to be the reader's notation of `ours`, a field of a
+// column of `type` (never called for the header line).
+using FieldMatcher =
+    std::function<void(const CsvField& ours, const CsvField& theirs, jet::ColumnType type)>;
+
+// Expects the same header line and, row by row, fields that `match` accepts.
+// Outside readers read a moved row where its body lies, we where it was first
+// written: with `anyOrder`, rows are matched by their first two fields (a key
+// of the generator's tables, whose rows move) instead of by position.
+void expectSameRows(std::vector<CsvRow> ours, std::vector<CsvRow> theirs,
+                    const std::vector<jet::ColumnDef>& columns, bool anyOrder,
+                    const FieldMatcher& match);
+
+// Numbers compared as the same double, or float when `single`, to within a
+// relative `tolerance` (0: exactly).
+bool sameNumber(const std::string& a, const std::string& b, bool single, double tolerance = 0);
+
+}  // namespace testing_support
