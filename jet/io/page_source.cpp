@@ -1,5 +1,6 @@
 #include "jet/io/page_source.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "jet/io/rc4.h"
@@ -19,7 +20,7 @@ PageSource PageSource::empty() { return PageSource(nullptr, 0, 0); }
 
 void PageSource::setDatabaseKey(std::uint32_t key) {
   key_ = key;
-  cache_->fill(nullptr);
+  cache_->slots.fill(nullptr);
 }
 
 void PageSource::applyCipher(std::uint32_t key, std::uint32_t number,
@@ -32,19 +33,37 @@ void PageSource::applyCipher(std::uint32_t key, std::uint32_t number,
   Rc4(bytes).apply(page);
 }
 
+Page& PageSource::freshSlot(std::uint32_t number) const {
+  std::shared_ptr<Page>& slot = cache_->slots[number % kCacheSlots];
+  if (!slot || slot.use_count() > 1) slot = std::make_shared<Page>();
+  slot->number = number;
+  return *slot;
+}
+
 Result<PageRef> PageSource::read(std::uint32_t number) const {
   if (number >= pageCount_) {
     return Error::corrupt(number, "la página está fuera del archivo");
   }
-  PageRef& slot = (*cache_)[number % kCacheSlots];
-  if (slot && slot->number == number) return slot;
-  auto page = std::make_shared<Page>();
-  page->number = number;
-  JET_TRY(std::size_t n, bytes_->readAt(std::uint64_t{number} * kPageSize, page->bytes));
-  if (n != kPageSize) return Error::corrupt(number, "el archivo se ha acortado");
-  applyCipher(key_, number, page->bytes);
-  slot = page;
-  return PageRef(std::move(page));
+  Cache& cache = *cache_;
+  if (const auto& slot = cache.slots[number % kCacheSlots]; slot && slot->number == number) {
+    return PageRef(slot);
+  }
+  // A run when this read follows the last one read from the file; a run stops
+  // at the last whole page.
+  const std::uint32_t count =
+      number == cache.lastMiss + 1 ? std::min(kRunPages, pageCount_ - number) : 1;
+  cache.run.resize(std::size_t{count} * kPageSize);
+  JET_TRY(std::size_t n, bytes_->readAt(std::uint64_t{number} * kPageSize, cache.run));
+  if (n < kPageSize) return Error::corrupt(number, "el archivo se ha acortado");
+  const auto got = static_cast<std::uint32_t>(n / kPageSize);
+  for (std::uint32_t i = 0; i < got; ++i) {
+    Page& page = freshSlot(number + i);
+    std::copy_n(cache.run.begin() + std::ptrdiff_t{i} * std::ptrdiff_t{kPageSize}, kPageSize,
+                page.bytes.begin());
+    applyCipher(key_, number + i, page.bytes);
+  }
+  cache.lastMiss = number + got - 1;
+  return PageRef(cache.slots[number % kCacheSlots]);
 }
 
 }  // namespace jet

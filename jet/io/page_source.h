@@ -3,6 +3,8 @@
 // PageSource reads whole pages from a ByteSource, checks every page number
 // against the page count, decrypts the pages of an encrypted database, and
 // keeps a small fixed cache so memory stays bounded whatever the file's size.
+// Reads that go forward page after page (a table's data, a long value's
+// chain) are served from runs of pages read at once, one system call a run.
 // A file whose size is not a multiple of the page size ends with a partial
 // page: it is not a page (pageCount() excludes it) and trailingBytes() says how
 // long it is, for the caller to report as damage.
@@ -63,16 +65,30 @@ class PageSource {
 
  private:
   static constexpr std::size_t kCacheSlots = 32;
+  // Pages read at once once reads go forward (fewer than kCacheSlots, so a
+  // run never evicts its own pages).
+  static constexpr std::uint32_t kRunPages = 16;
+
+  // Pages by number modulo kCacheSlots. A slot's page is rewritten in place
+  // when no caller holds it any more.
+  struct Cache {
+    std::array<std::shared_ptr<Page>, kCacheSlots> slots;
+    std::uint32_t lastMiss = 0xFFFFFFFF;  // last page read from the file
+    std::vector<std::byte> run;
+  };
 
   PageSource(const ByteSource* bytes, std::uint32_t count, std::size_t trailing)
       : bytes_(bytes), pageCount_(count), trailingBytes_(trailing),
-        cache_(std::make_unique<std::array<PageRef, kCacheSlots>>()) {}
+        cache_(std::make_unique<Cache>()) {}
+
+  // The cache slot for page `number`, holding a page no caller holds.
+  Page& freshSlot(std::uint32_t number) const;
 
   const ByteSource* bytes_;
   std::uint32_t pageCount_;
   std::size_t trailingBytes_;
   std::uint32_t key_ = 0;
-  std::unique_ptr<std::array<PageRef, kCacheSlots>> cache_;
+  std::unique_ptr<Cache> cache_;
 };
 
 }  // namespace jet
