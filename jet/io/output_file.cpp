@@ -91,7 +91,7 @@ Result<OutputFile> OutputFile::create(const fs::path& destination) {
 OutputFile::~OutputFile() { discard(); }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(other.fd_), temporary_(std::move(other.temporary_)),
+    : fd_(other.fd_), unflushed_(other.unflushed_), temporary_(std::move(other.temporary_)),
       destination_(std::move(other.destination_)) {
   other.fd_ = -1;
   other.temporary_.clear();
@@ -101,6 +101,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   if (this != &other) {
     discard();
     fd_ = other.fd_;
+    unflushed_ = other.unflushed_;
     temporary_ = std::move(other.temporary_);
     destination_ = std::move(other.destination_);
     other.fd_ = -1;
@@ -118,7 +119,16 @@ void OutputFile::discard() {
 
 Status OutputFile::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
   if (fd_ < 0) return Error(errc::kInvalidArgument);
-  return writeAll(fd_, offset, bytes, destination_);
+  JET_CHECK(writeAll(fd_, offset, bytes, destination_));
+  unflushed_ += bytes.size();
+  if (unflushed_ >= kWritebackStep) {
+    unflushed_ = 0;
+#ifdef __linux__
+    // Only a start: errors, if any, come from the flush in commit().
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  }
+  return okStatus();
 }
 
 Status OutputFile::commit() {

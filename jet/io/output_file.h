@@ -7,7 +7,9 @@
 // destination either does not exist or is complete. Destroying an OutputFile
 // that was not committed removes the temporary file: a failure leaves nothing
 // behind. A crash can leave the temporary file (named "~<destination
-// name>.<random>.tmp"), never a partial destination.
+// name>.<random>.tmp"), never a partial destination. While the file is
+// written, the system is asked every few megabytes to start writing it to
+// disk, so that the flush in commit() waits for little more than the last of it.
 //
 // ScratchFile holds the runs of an external sort: it has no name while it is
 // open where the system allows (Linux O_TMPFILE), and none after it closes.
@@ -50,7 +52,11 @@ class OutputFile {
  private:
   void discard();
 
+  // Bytes written since the system was last asked to start writing them out.
+  static constexpr std::uint64_t kWritebackStep = std::uint64_t{8} << 20;
+
   int fd_ = -1;
+  std::uint64_t unflushed_ = 0;
   std::filesystem::path temporary_;
   std::filesystem::path destination_;
 };
