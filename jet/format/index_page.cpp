@@ -116,13 +116,12 @@ std::size_t IndexPageBuilder::entrySize(const IndexEntry& entry) const {
          (leaf_ ? 0 : index_page::kChildPointerSize);
 }
 
-std::vector<std::byte> IndexPageBuilder::serialized(const IndexEntry& entry) const {
-  std::vector<std::byte> out(entry.key);
+void IndexPageBuilder::serialize(const IndexEntry& entry, std::vector<std::byte>& out) const {
+  out.assign(entry.key.begin(), entry.key.end());
   putPointer(out, entry.dataPage, entry.dataRow);
   if (!leaf_) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::byte((entry.child >> shift) & 0xFF));
   }
-  return out;
 }
 
 // The prefix the page would share with `extra` added: the longest prefix
@@ -133,8 +132,8 @@ std::size_t IndexPageBuilder::prefixWith(const IndexEntry* extra) const {
   if (!compress_ || count < 2) return 0;
   std::size_t prefix = entries_.size() >= 2 ? sharedPrefix_ : first_.size() - 1;
   if (extra) {
-    const std::vector<std::byte> bytes = serialized(*extra);
-    prefix = std::min({prefix, commonPrefix(first_, bytes), bytes.size() - 1});
+    serialize(*extra, trial_);
+    prefix = std::min({prefix, commonPrefix(first_, trial_), trial_.size() - 1});
   }
   return prefix;
 }
@@ -151,7 +150,7 @@ bool IndexPageBuilder::fits(const IndexEntry& entry) const {
 
 void IndexPageBuilder::add(IndexEntry entry) {
   if (entries_.empty()) {
-    first_ = serialized(entry);
+    serialize(entry, first_);
   } else {
     sharedPrefix_ = prefixWith(&entry);
   }
@@ -178,8 +177,9 @@ Status IndexPageBuilder::write(std::uint32_t owner, std::uint32_t prevPage,
   w.u8(kPrefixLength, static_cast<std::uint8_t>(prefix));
   w.u8(kLevelFlag, leaf_ ? 0 : 1);
   std::size_t at = 0;
+  std::vector<std::byte> bytes;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    std::vector<std::byte> bytes = serialized(entries_[i]);
+    serialize(entries_[i], bytes);
     std::span<const std::byte> stored(bytes);
     if (i > 0) stored = stored.subspan(prefix);
     w.bytes(kFirstEntry + at, stored);

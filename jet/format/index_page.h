@@ -129,7 +129,8 @@ class IndexPageBuilder {
  private:
   std::size_t prefixWith(const IndexEntry* extra) const;
   std::size_t totalSize(const IndexEntry* extra) const;
-  std::vector<std::byte> serialized(const IndexEntry& entry) const;
+  // The entry as stored, into `out` (replacing what it held).
+  void serialize(const IndexEntry& entry, std::vector<std::byte>& out) const;
 
   bool leaf_;
   bool compress_;
@@ -137,6 +138,8 @@ class IndexPageBuilder {
   std::size_t rawTotal_ = 0;      // sum of entrySize() over entries_
   std::vector<std::byte> first_;  // the first entry as stored
   std::size_t sharedPrefix_ = 0;  // prefix common to entries_ (two or more)
+  // An entry being tried, serialized: reused so that trying allocates nothing.
+  mutable std::vector<std::byte> trial_;
 };
 
 }  // namespace jet

@@ -1,5 +1,7 @@
 #include "jet/format/long_value.h"
 
+#include <algorithm>
+
 #include <set>
 
 #include "jet/format/data_page.h"
@@ -55,6 +57,8 @@ Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const Long
   }
   std::set<std::uint32_t> seen;
   std::uint32_t pointer = ref.pointer;
+  // The length is 3 bytes on disk, and no larger than the file can hold.
+  out.reserve(std::min<std::uint64_t>(ref.length, std::uint64_t{pages.pageCount()} * kPageSize));
   while (out.size() < ref.length) {
     RowLocation at = RowLocation::fromPointer(pointer);
     if (pointer == 0) return Error::corrupt(-1, "la cadena de un valor largo termina antes de tiempo");
