@@ -23,6 +23,16 @@ int compareBytes(std::span<const std::byte> a, std::span<const std::byte> b) {
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
+// The key's first eight bytes as a big-endian number, zeros past its end:
+// keys whose numbers differ compare as their numbers do.
+std::uint64_t prefixOf(std::span<const std::byte> key) {
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    v = v << 8 | (i < key.size() ? std::to_integer<std::uint64_t>(key[i]) : 0);
+  }
+  return v;
+}
+
 // Key, then payload.
 bool before(std::span<const std::byte> ka, std::span<const std::byte> pa,
             std::span<const std::byte> kb, std::span<const std::byte> pb) {
@@ -49,7 +59,7 @@ std::span<const std::byte> ExternalSorter::recordAt(std::span<const std::byte> b
 Status ExternalSorter::add(std::span<const std::byte> key, std::span<const std::byte> payload) {
   if (finished_) return Error(errc::kInvalidArgument);
   const std::size_t size = kHeader + key.size() + payload.size();
-  if (!batch_.empty() && batch_.size() + size + offsets_.size() * 4 > memory_) JET_CHECK(spill());
+  if (!batch_.empty() && batch_.size() + size + offsets_.size() * sizeof(Slot) > memory_) JET_CHECK(spill());
   if (batch_.capacity() == 0) batch_.reserve(memory_);
   const std::size_t at = batch_.size();
   batch_.resize(at + size);
@@ -59,7 +69,7 @@ Status ExternalSorter::add(std::span<const std::byte> key, std::span<const std::
   std::memcpy(batch_.data() + at + 4, &p, 4);
   if (!key.empty()) std::memcpy(batch_.data() + at + kHeader, key.data(), key.size());
   if (!payload.empty()) std::memcpy(batch_.data() + at + kHeader + k, payload.data(), p);
-  offsets_.push_back(static_cast<std::uint32_t>(at));
+  offsets_.push_back(Slot{prefixOf(key), static_cast<std::uint32_t>(at)});
   ++count_;
   return okStatus();
 }
@@ -68,10 +78,11 @@ void ExternalSorter::sortBatch() {
   std::span<const std::byte> bytes(batch_);
   // Records that compare equal are equal byte for byte, so an unstable sort
   // (faster, no buffer) gives the same order.
-  std::sort(offsets_.begin(), offsets_.end(), [&](std::uint32_t a, std::uint32_t b) {
+  std::sort(offsets_.begin(), offsets_.end(), [&](const Slot& a, const Slot& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
     std::span<const std::byte> ka, pa, kb, pb;
-    recordAt(bytes, a, ka, pa);
-    recordAt(bytes, b, kb, pb);
+    recordAt(bytes, a.at, ka, pa);
+    recordAt(bytes, b.at, kb, pb);
     return before(ka, pa, kb, pb);
   });
 }
@@ -88,8 +99,8 @@ Status ExternalSorter::spill() {
   std::vector<std::byte> sorted;
   sorted.reserve(batch_.size());
   std::span<const std::byte> key, payload;
-  for (std::uint32_t at : offsets_) {
-    std::span<const std::byte> record = recordAt(batch_, at, key, payload);
+  for (const Slot& slot : offsets_) {
+    std::span<const std::byte> record = recordAt(batch_, slot.at, key, payload);
     sorted.insert(sorted.end(), record.begin(), record.end());
   }
   JET_CHECK(scratch_->writeAt(run.offset, sorted));
@@ -162,7 +173,7 @@ Result<bool> ExternalSorter::next() {
   if (!finished_) return Error(errc::kInvalidArgument);
   if (runs_.empty()) {
     if (nextInBatch_ >= offsets_.size()) return false;
-    recordAt(batch_, offsets_[nextInBatch_++], key_, payload_);
+    recordAt(batch_, offsets_[nextInBatch_++].at, key_, payload_);
     return true;
   }
   auto greater = [this](std::size_t a, std::size_t b) { return runAfter(a, b); };

@@ -59,7 +59,13 @@ class ExternalSorter {
   std::size_t memory_;
   std::uint64_t count_ = 0;
   std::vector<std::byte> batch_;
-  std::vector<std::uint32_t> offsets_;  // records of batch_, sorted by sortBatch
+  // A record of batch_: where it starts, and its key's first eight bytes as a
+  // big-endian number (zeros past its end), which order most records alone.
+  struct Slot {
+    std::uint64_t prefix = 0;
+    std::uint32_t at = 0;
+  };
+  std::vector<Slot> offsets_;  // records of batch_, sorted by sortBatch
   std::optional<ScratchFile> scratch_;
   std::uint64_t scratchSize_ = 0;
   std::vector<Run> runs_;

@@ -1,0 +1,69 @@
+// ExternalSorter hands records back in order of key, then payload (unsigned
+// bytes, a prefix first), whether they stayed in memory or went through runs
+// in a scratch file. Keys share long prefixes, hold zero bytes and end at
+// every length, the cases a sort on the keys' first bytes can get wrong.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "jet/write/external_sorter.h"
+#include "tests/support/corpus.h"
+
+namespace {
+
+using Bytes = std::vector<std::byte>;
+using Record = std::pair<Bytes, Bytes>;
+
+std::vector<Record> randomRecords(std::size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  const Bytes alphabet{std::byte{0}, std::byte{1}, std::byte{0x7F}, std::byte{0x80}, std::byte{0xFF}};
+  auto bytes = [&](std::size_t maxLength) {
+    Bytes b(random() % (maxLength + 1));
+    for (auto& x : b) x = alphabet[random() % alphabet.size()];
+    return b;
+  };
+  std::vector<Record> records;
+  for (std::size_t i = 0; i < count; ++i) {
+    Bytes key = Bytes(random() % 10, std::byte{0x41});  // long shared prefixes
+    const Bytes tail = bytes(6);
+    key.insert(key.end(), tail.begin(), tail.end());
+    records.emplace_back(std::move(key), bytes(3));
+  }
+  return records;
+}
+
+void expectSorted(std::size_t count, std::size_t memory, bool spills) {
+  testing_support::TempDir dir;
+  std::vector<Record> records = randomRecords(count, static_cast<unsigned>(count));
+  jet::ExternalSorter sorter(dir.path(), memory);
+  for (const auto& [key, payload] : records) ASSERT_TRUE(sorter.add(key, payload).ok());
+  ASSERT_TRUE(sorter.finish().ok());
+  EXPECT_EQ(sorter.spilled(), spills);
+  std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+    auto less = [](const Bytes& x, const Bytes& y) {
+      return std::lexicographical_compare(
+          x.begin(), x.end(), y.begin(), y.end(), [](std::byte p, std::byte q) {
+            return std::to_integer<unsigned>(p) < std::to_integer<unsigned>(q);
+          });
+    };
+    return less(a.first, b.first) || (a.first == b.first && less(a.second, b.second));
+  });
+  for (const auto& [key, payload] : records) {
+    auto more = sorter.next();
+    ASSERT_TRUE(more && *more);
+    ASSERT_TRUE(std::equal(key.begin(), key.end(), sorter.key().begin(), sorter.key().end()));
+    ASSERT_TRUE(std::equal(payload.begin(), payload.end(), sorter.payload().begin(),
+                           sorter.payload().end()));
+  }
+  auto more = sorter.next();
+  ASSERT_TRUE(more);
+  EXPECT_FALSE(*more);
+}
+
+TEST(ExternalSorter, InMemoryAndThroughRunsGiveKeyThenPayloadOrder) {
+  expectSorted(2000, 1 << 20, false);
+  expectSorted(40000, 64 << 10, true);
+}
+
+}  // namespace
