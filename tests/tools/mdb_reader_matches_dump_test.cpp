@@ -1,6 +1,6 @@
 // mdb-reader, the second outside reader, reads every table (system tables
 // included) of every compacted corpus file, of a generated file and of its
-// compaction with the values `jetdb dump` writes.
+// compaction, and of a new empty database, with the values `jetdb dump` writes.
 #include <gtest/gtest.h>
 
 #include "jet/engine.h"
@@ -31,17 +31,21 @@ TEST(MdbReaderMatchesDump, EveryCompactedCorpusFile) {
 
 // Generated files hold deleted and moved rows (read where their body lies by
 // mdb-reader) and values of every type and long-value form.
-TEST(MdbReaderMatchesDump, GeneratedFileAndItsCompaction) {
+TEST(MdbReaderMatchesDump, GeneratedFileItsCompactionAndANewDatabase) {
   REQUIRE_MDB_READER();
   TempDir dir;
-  const fs::path generated = dir / "generada.mdb", compacted = dir / "compactada.mdb";
-  ASSERT_EQ(runCommand(shellQuote(jetdbPath().string()) + " generate " +
-                       shellQuote(generated.string()) + " --megabytes 3 --seed 5 >/dev/null")
+  const fs::path generated = dir / "generada.mdb", compacted = dir / "compactada.mdb",
+                 created = dir / "nueva.mdb";
+  const std::string jetdb = shellQuote(jetdbPath().string());
+  ASSERT_EQ(runCommand(jetdb + " generate " + shellQuote(generated.string()) +
+                       " --megabytes 3 --seed 5 >/dev/null")
                 .status,
             0);
   expectMdbReaderReadsAsJetdb(generated, true);
   ASSERT_TRUE(jet::compactDatabase(generated, compacted).ok());
   expectMdbReaderReadsAsJetdb(compacted);
+  ASSERT_EQ(runCommand(jetdb + " create " + shellQuote(created.string()) + " >/dev/null").status, 0);
+  expectMdbReaderReadsAsJetdb(created);
 }
 
 }  // namespace
