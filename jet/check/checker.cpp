@@ -92,20 +92,6 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
       if (**next < pageCount) freePages[**next] = true;
     }
   }
-  // Long-value pages are shared by the values of many rows; data pages owned
-  // by no table hold usage-map rows, some of them the maps of long-value
-  // columns that the end of a TDEF names (not read yet), so both are taken as
-  // used without following those maps, unless they are free: freed pages keep
-  // their type and owner (FACTS.md).
-  for (std::uint32_t p = 0; p < pageCount; ++p) {
-    if (freePages[p]) continue;
-    auto page = db.pages().read(p);
-    if (!page || (*page)->type() != data_page::kPageType) continue;
-    const auto owner = (*page)->view().u32(data_page::kOwner);
-    if (owner == data_page::kLongValueOwner) c.owners.claim(p, PageUse::kLongValue, 0, "");
-    if (owner == 0u) c.owners.claim(p, PageUse::kUsageMap, 0, "");
-  }
-
   // 3. The catalog.
   auto catalog = Catalog::read(db, &report.findings);
   if (!catalog) {

@@ -6,11 +6,13 @@
 //   3. The catalog: every MSysObjects row decodes, every parent exists, every
 //      table entry names a table definition page.
 //   4. Each table: its definition (chain of TDEF pages), its usage and
-//      free-space maps, every row and long value, the row count the
+//      free-space maps, every row, its long values against the maps of its
+//      long-value columns (long_value_check.h), the row count the
 //      definition records, and each real index: its tree (order, links,
 //      loops), its usage map, and its entries against the rows' keys.
-//   5. The owner map: every page used once (usage maps and long values may
-//      share), none in use marked free, none unused and not free.
+//   5. The owner map: every page used once (usage-map rows may share a page,
+//      and one table's long values), none in use marked free, none unused
+//      and not free.
 // Findings beyond the cap are counted, not kept.
 #pragma once
 

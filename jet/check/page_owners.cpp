@@ -43,7 +43,9 @@ void PageOwners::claim(std::uint32_t page, PageUse use, std::uint32_t owner,
     c = Claim{use, owner};
     return;
   }
-  const bool shared = use == c.use && (use == PageUse::kUsageMap || use == PageUse::kLongValue);
+  // Map rows of many objects share a page; a table's long values share its own.
+  const bool shared = use == c.use && (use == PageUse::kUsageMap ||
+                                       (use == PageUse::kLongValue && owner == c.owner));
   if (shared) return;
   std::string first = pageUseName(c.use);
   if (!nameOf(c.owner).empty()) first += " de " + nameOf(c.owner);

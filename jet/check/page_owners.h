@@ -3,8 +3,9 @@
 // Every structure the checker reaches claims the pages it uses. A page
 // claimed twice, a page in use that the free-page map marks free, and a page
 // nobody uses that the free-page map does not mark free are all findings.
-// Usage-map rows and long values share their pages (one page holds rows of
-// many maps or values), so those uses may claim a page more than once.
+// Usage-map rows share their pages (one page holds the maps of many objects),
+// and so do the long values of one table, so those uses may claim a page
+// more than once; a long-value page of two tables is claimed twice.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,7 @@ enum class PageUse : std::uint8_t {
   kIndex,            // pages of one index's B-tree
   kUsageMap,         // data pages that hold usage-map rows (shared)
   kMapBitmap,        // bitmap pages (type 0x05) of page-referenced maps
-  kLongValue,        // "LVAL" pages (shared)
+  kLongValue,        // "LVAL" pages (shared within one table)
 };
 
 // Spanish name of a use, for findings.

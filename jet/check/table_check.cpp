@@ -5,12 +5,28 @@
 
 #include "jet/check/check_context.h"
 #include "jet/check/index_compare.h"
+#include "jet/check/long_value_check.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/index_walker.h"
 #include "jet/model/table.h"
 
 namespace jet {
 namespace {
+
+// Passes findings on and notes that there were some.
+class NotingSink : public DamageSink {
+ public:
+  explicit NotingSink(DamageSink& to) : to_(to) {}
+  void report(Finding f) override {
+    any_ = true;
+    to_.report(std::move(f));
+  }
+  bool any() const { return any_; }
+
+ private:
+  DamageSink& to_;
+  bool any_ = false;
+};
 
 struct IndexState {
   const RealIndexDef* def = nullptr;
@@ -85,12 +101,6 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   // The table's usage map holds its data pages; the free-space map a subset.
   c.claimMap(def.usageMap, def.page, table);
   c.claimMap(def.freeMap, def.page, table);
-  // Each Memo and OLE column's maps (the end of the definition lists them):
-  // their rows, and the bitmap pages of the page-referenced ones.
-  for (const LongValueMaps& m : def.longValueMaps) {
-    c.claimMap(m.usageMap, def.page, table);
-    if (m.freeMap != 0) c.claimMap(m.freeMap, def.page, table);
-  }
   const std::set<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
   for (std::uint32_t p : data) c.owners.claim(p, PageUse::kTableData, def.page, table);
   for (std::uint32_t p : c.mapPages(def.freeMap, table, "mapa de espacio libre")) {
@@ -107,17 +117,23 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   }
 
   // Rows and long values: the cursor reports what does not decode and goes on.
-  RowCursor rows = opened->rows(&c.report.findings);
+  LongValueCheck longValues(c, def, table);
+  NotingSink rowDamage(c.report.findings);
+  RowCursor rows = opened->rows(&rowDamage);
+  rows.trackLongValues(true);
   std::uint64_t count = 0;
+  bool everyRowRead = true;
   for (;;) {
     auto more = rows.next();
     if (!more) {
       c.find(table, "", -1, -1, more.error().description());
+      everyRowRead = false;
       break;
     }
     if (!*more) break;
     ++count;
     const RowLocation at = rows.location();
+    longValues.addRow(at, rows.longValueRows());
     for (IndexState& index : indexes) {
       if (!index.expected) continue;
       if (auto s = index.expected->addRow(rows.values(), at.page, at.row); !s) {
@@ -125,6 +141,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
       }
     }
   }
+  longValues.finish(everyRowRead && !rowDamage.any());
   c.report.rows += count;
   if (count != def.rowCount) {
     c.find(table, "", def.page, -1,

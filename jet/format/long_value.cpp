@@ -32,15 +32,23 @@ Result<LongValueRef> decodeLongValueRef(ByteView field, std::uint32_t page) {
 
 namespace {
 
-Result<ByteView> longValueRow(const PageSource& pages, RowLocation at, PageRef& hold) {
+Result<ByteView> longValueRow(const PageSource& pages, RowLocation at, PageRef& hold,
+                              std::vector<RowLocation>* trail) {
+  if (trail) trail->push_back(at);
   JET_TRY(hold, pages.read(at.page));
   JET_TRY(DataPage data, DataPage::decode(hold->view(), at.page));
+  // A pointer into a table's data page would read one of its rows as the value.
+  if (!data.isLongValuePage()) {
+    return Error::corrupt(at.page,
+                          "un valor largo apunta a una página que no es de valores largos");
+  }
   return data.rowBytes(at.row);
 }
 
 }  // namespace
 
-Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref) {
+Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref,
+                                             std::vector<RowLocation>* trail) {
   std::vector<std::byte> out;
   if (ref.form == kInline) {
     out.assign(ref.inlineData.data(), ref.inlineData.data() + ref.inlineData.size());
@@ -50,7 +58,7 @@ Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const Long
   PageRef hold;
   if (ref.form == kOneRow) {
     RowLocation at = RowLocation::fromPointer(ref.pointer);
-    JET_TRY(ByteView row, longValueRow(pages, at, hold));
+    JET_TRY(ByteView row, longValueRow(pages, at, hold, trail));
     if (row.size() < ref.length) return Error::corrupt(at.page, "valor largo truncado");
     out.assign(row.data(), row.data() + ref.length);
     return out;
@@ -65,7 +73,7 @@ Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const Long
     if (!seen.insert(pointer).second) {
       return Error::corrupt(at.page, "la cadena de un valor largo forma un bucle");
     }
-    JET_TRY(ByteView row, longValueRow(pages, at, hold));
+    JET_TRY(ByteView row, longValueRow(pages, at, hold, trail));
     if (row.size() < kChainedData) return Error::corrupt(at.page, "fila de valor largo incompleta");
     std::size_t take = std::min<std::size_t>(row.size() - kChainedData, ref.length - out.size());
     out.insert(out.end(), row.data() + kChainedData, row.data() + kChainedData + take);

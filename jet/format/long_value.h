@@ -21,6 +21,7 @@
 
 #include "jet/core/byte_view.h"
 #include "jet/core/result.h"
+#include "jet/format/data_page.h"
 #include "jet/io/page_source.h"
 
 namespace jet {
@@ -54,8 +55,10 @@ Result<LongValueRef> decodeLongValueRef(ByteView field, std::uint32_t page);
 // Reads the whole value. Every row of a chain is visited once; the value
 // never grows past the length in the reference, so memory is bounded by the
 // bytes the file really holds. Fails with 3343 at the first damaged row (a
-// pointer past the file, a page that is not a data page, a loop, a chain that
-// ends early).
-Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref);
+// pointer past the file, a page that is not a long-value page, a loop, a
+// chain that ends early). When `trail` is given, the place of each long-value
+// row read is appended to it, in chain order, the failing one included.
+Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref,
+                                             std::vector<RowLocation>* trail = nullptr);
 
 }  // namespace jet

@@ -146,6 +146,7 @@ Status RowCursor::readSlot(const DataPage& data, std::uint16_t row, bool& found)
 
 Status RowCursor::readRow(ByteView row, std::uint32_t page) {
   values_.clear();
+  longValueRows_.clear();
   if (auto s = splitRow(row, *table_, page, fields_); !s) {
     return damaged(std::move(s).error(), location_.page, location_.row);
   }
@@ -156,7 +157,7 @@ Status RowCursor::readRow(ByteView row, std::uint32_t page) {
       continue;
     }
     Status status;
-    values_.push_back(decode(table_->columns[k], fields_[k], page, status));
+    values_.push_back(decode(k, fields_[k], page, status));
     if (!status) {
       values_.clear();
       return damaged(std::move(status).error(), location_.page, location_.row);
@@ -165,8 +166,9 @@ Status RowCursor::readRow(ByteView row, std::uint32_t page) {
   return okStatus();
 }
 
-Value RowCursor::decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t page,
+Value RowCursor::decode(std::size_t column, const FieldBytes& f, std::uint32_t page,
                         Status& status) {
+  const ColumnDef& c = table_->columns[column];
   if (c.typeCode == static_cast<std::uint8_t>(ColumnType::kBool)) {
     return f.null ? Value{} : Value{f.bit};
   }
@@ -178,7 +180,9 @@ Value RowCursor::decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t p
       status = std::move(ref).error();
       return Value{};
     }
-    auto bytes = readLongValue(db_->pages(), *ref);
+    trail_.clear();
+    auto bytes = readLongValue(db_->pages(), *ref, trackLongValues_ ? &trail_ : nullptr);
+    for (RowLocation at : trail_) longValueRows_.push_back({column, at});
     if (!bytes) {
       status = std::move(bytes).error();
       return Value{};

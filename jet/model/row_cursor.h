@@ -65,6 +65,17 @@ class RowCursor {
   // Rows read so far.
   std::uint64_t count() const { return count_; }
 
+  // Where the current row's long values lie: each long-value row its Memo and
+  // OLE fields reached (for a damaged chain, up to the row that failed),
+  // with the column's position in TableDefinition::columns. Kept only after
+  // trackLongValues(true), for the checker; readers pay nothing otherwise.
+  struct LongValueRow {
+    std::size_t column = 0;
+    RowLocation at;
+  };
+  void trackLongValues(bool on) { trackLongValues_ = on; }
+  const std::vector<LongValueRow>& longValueRows() const { return longValueRows_; }
+
  private:
   // Reads the current page's next slot; sets `found` when a row was decoded.
   Status step(bool& found);
@@ -73,7 +84,7 @@ class RowCursor {
   Status readRow(ByteView row, std::uint32_t page);
   // Reports `e` (true: go on) or, without a sink, returns it.
   Status damaged(Error e, std::int64_t page, std::int64_t row);
-  Value decode(const ColumnDef& c, const FieldBytes& f, std::uint32_t page, Status& status);
+  Value decode(std::size_t column, const FieldBytes& f, std::uint32_t page, Status& status);
 
   const Database* db_;
   const TableDefinition* table_;
@@ -91,6 +102,9 @@ class RowCursor {
   std::vector<Value> values_;
   std::vector<bool> wanted_;
   std::uint64_t count_ = 0;
+  bool trackLongValues_ = false;
+  std::vector<LongValueRow> longValueRows_;
+  std::vector<RowLocation> trail_;
 };
 
 }  // namespace jet

@@ -2,12 +2,15 @@
 // of damage is not, with a finding that names the place.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "jet/check/checker.h"
 #include "jet/format/data_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/format/usage_map.h"
 #include "jet/model/catalog.h"
+#include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 
@@ -15,57 +18,28 @@ namespace jet {
 namespace {
 
 using testing_support::at;
+using testing_support::checkImage;
+using testing_support::findingsText;
+using testing_support::hasFinding;
 using testing_support::corpusImage;
+using testing_support::getByte;
 using testing_support::getU16;
 using testing_support::getU32;
 using testing_support::setByte;
 using testing_support::setU16;
 using testing_support::setU32;
+using testing_support::usageMapBit;
 
 // compIndexTestV1997: table "Table1" has its TDEF on page 29, data pages 31,
 // 35, ..., one descending index (root 36, leaves 37-39, usage map 30/2).
 // MSysObjects' "Id" index is the leaf on page 11 (9-byte entries, no prefix).
 const char* const kFile = "compIndexTestV1997.mdb";
 
-CheckReport check(const std::string& image) {
-  auto db = Database::openBytes(image, "dañada");
-  EXPECT_TRUE(db.ok()) << db.error().toString();
-  auto report = checkDatabase(**db);
-  EXPECT_TRUE(report.ok());
-  return std::move(report).value();
-}
-
-// True iff some finding's text (place included) contains `text`.
-bool has(const CheckReport& r, const std::string& text) {
-  for (const Finding& f : r.findings.findings()) {
-    if (f.toString().find(text) != std::string::npos) return true;
-  }
-  return false;
-}
-
-std::string dump(const CheckReport& r) {
-  std::string s;
-  for (const Finding& f : r.findings.findings()) s += f.toString() + "\n";
-  return s;
-}
-
-// Offset in the file of the bitmap bit for `page` in the inline usage map
-// that `pointer` names (type 0 maps only).
-std::size_t mapBit(const std::string& image, std::uint32_t pointer, std::uint32_t page, int& bit) {
-  const RowLocation loc = RowLocation::fromPointer(pointer);
-  const std::size_t slot = at(loc.page, data_page::kRowOffsets + loc.row * data_page::kSlotSize);
-  const std::size_t row = at(loc.page, getU16(image, slot) & data_page::kOffsetMask);
-  EXPECT_EQ(image[row + usage_map::kType], char(usage_map::kInline));
-  const std::uint32_t first = getU32(image, row + usage_map::kStartPage);
-  bit = static_cast<int>((page - first) % 8);
-  return row + usage_map::kInlineBitmap + (page - first) / 8;
-}
-
 TEST(CheckerTest, EveryCorpusFileIsClean) {
   REQUIRE_CORPUS();
   for (const auto& path : testing_support::corpusFiles()) {
-    CheckReport r = check(testing_support::readFile(path));
-    EXPECT_TRUE(r.clean()) << path.filename() << "\n" << dump(r);
+    CheckReport r = checkImage(testing_support::readFile(path));
+    EXPECT_TRUE(r.clean()) << path.filename() << "\n" << findingsText(r);
     EXPECT_GT(r.tables, 5u);
     EXPECT_GT(r.indexEntries, 90u);
   }
@@ -75,9 +49,9 @@ TEST(CheckerTest, DataPageOfTheWrongTypeIsReported) {
   REQUIRE_CORPUS();
   std::string image = corpusImage(kFile);
   setByte(image, at(31, 0), index_page::kTypeLeaf);
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "página 31")) << dump(r);
-  EXPECT_TRUE(has(r, "entrada de índice de más")) << dump(r);  // its rows are gone
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "página 31")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "entrada de índice de más")) << findingsText(r);  // its rows are gone
 }
 
 TEST(CheckerTest, PageClaimedTwiceIsReported) {
@@ -93,65 +67,63 @@ TEST(CheckerTest, PageClaimedTwiceIsReported) {
   }
   ASSERT_NE(rootAt, 0u);
   setU32(image, at(29, rootAt), 11);
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "reclamada dos veces")) << dump(r);
-  EXPECT_TRUE(has(r, "pertenece a la tabla de la página 2")) << dump(r);
-  EXPECT_TRUE(has(r, "página 36: página que nadie usa")) << dump(r);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "reclamada dos veces")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "pertenece a la tabla de la página 2")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "página 36: página que nadie usa")) << findingsText(r);
 }
 
 TEST(CheckerTest, FreePageMapThatDisagreesIsReportedBothWays) {
   REQUIRE_CORPUS();
   std::string image = corpusImage("testV1997.mdb");
-  int bit = 0;
   // Page 36 (a stale definition) is free: mark it used.
-  std::size_t byte = mapBit(image, 1u << 8, 36, bit);
-  setByte(image, byte, static_cast<std::uint8_t>(image[byte] & ~(1 << bit)));
+  auto [byte, bit] = usageMapBit(image, 1u << 8, 36);
+  setByte(image, byte, getByte(image, byte) & ~bit);
   // Page 31 (Table1's data) is used: mark it free.
-  byte = mapBit(image, 1u << 8, 31, bit);
-  setByte(image, byte, static_cast<std::uint8_t>(image[byte] | (1 << bit)));
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "página 36: página que nadie usa")) << dump(r);
-  EXPECT_TRUE(has(r, "página 31: página en uso (datos de tabla) marcada como libre")) << dump(r);
+  std::tie(byte, bit) = usageMapBit(image, 1u << 8, 31);
+  setByte(image, byte, getByte(image, byte) | bit);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "página 36: página que nadie usa")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "página 31: página en uso (datos de tabla) marcada como libre")) << findingsText(r);
 }
 
 TEST(CheckerTest, IndexUsageMapThatDisagreesWithTheTreeIsReported) {
   REQUIRE_CORPUS();
   std::string image = corpusImage(kFile);
-  int bit = 0;
-  const std::size_t byte = mapBit(image, 7682, 38, bit);  // leaf 38 leaves the map
-  setByte(image, byte, static_cast<std::uint8_t>(image[byte] & ~(1 << bit)));
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "página 38: página del árbol del índice que falta en su mapa de uso"))
-      << dump(r);
+  const auto [byte, bit] = usageMapBit(image, 7682, 38);  // leaf 38 leaves the map
+  setByte(image, byte, getByte(image, byte) & ~bit);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "página 38: página del árbol del índice que falta en su mapa de uso"))
+      << findingsText(r);
 }
 
 TEST(CheckerTest, RowThatDoesNotDecodeIsReportedAndCheckingGoesOn) {
   REQUIRE_CORPUS();
   std::string image = corpusImage(kFile);
   setU16(image, at(31, data_page::kRowOffsets), 0x0005);  // slot 0 inside the header
-  CheckReport r = check(image);
+  CheckReport r = checkImage(image);
   // Row 1 ends where row 0 starts, so both are lost.
-  EXPECT_TRUE(has(r, "página 31, fila 0")) << dump(r);
-  EXPECT_TRUE(has(r, "página 31, fila 1")) << dump(r);
-  EXPECT_TRUE(has(r, "la definición anota 512 filas y hay 510")) << dump(r);
-  EXPECT_TRUE(has(r, "página 31, fila 0: entrada de índice de más")) << dump(r);
+  EXPECT_TRUE(hasFinding(r, "página 31, fila 0")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "página 31, fila 1")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "la definición anota 512 filas y hay 510")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "página 31, fila 0: entrada de índice de más")) << findingsText(r);
 }
 
 TEST(CheckerTest, LongValueThatDoesNotDecodeIsReported) {
   REQUIRE_CORPUS();
   std::string image = corpusImage("testV1997.mdb");
   setByte(image, at(27, 0), 0x02);  // the long-value page becomes a TDEF page
-  CheckReport r = check(image);
+  CheckReport r = checkImage(image);
   EXPECT_FALSE(r.clean());
-  EXPECT_TRUE(has(r, "página 27")) << dump(r);
+  EXPECT_TRUE(hasFinding(r, "página 27")) << findingsText(r);
 }
 
 TEST(CheckerTest, DefinitionChainThatLoopsIsReported) {
   REQUIRE_CORPUS();
   std::string image = corpusImage("testV1997.mdb");
   setU32(image, at(44, tdef::kNextPage), 34);  // 34 -> 44 -> 34 -> ...
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "página 44") || has(r, "página 34")) << dump(r);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "página 44") || hasFinding(r, "página 34")) << findingsText(r);
   EXPECT_FALSE(r.clean());
 }
 
@@ -161,17 +133,17 @@ TEST(CheckerTest, IndexEntriesOutOfOrderWithWrongKeysMissingOrExtraAreReported) 
     // MSysObjects.Id leaf: the third entry's key 7F 00 00 00 02 becomes ...00.
     std::string image = corpusImage(kFile);
     setByte(image, at(11, index_page::kFirstEntry + 2 * 9 + 4), 0x00);
-    CheckReport r = check(image);
-    EXPECT_TRUE(has(r, "entradas de índice fuera de orden")) << dump(r);
-    EXPECT_TRUE(has(r, "no coincide con los valores de la fila")) << dump(r);
+    CheckReport r = checkImage(image);
+    EXPECT_TRUE(hasFinding(r, "entradas de índice fuera de orden")) << findingsText(r);
+    EXPECT_TRUE(hasFinding(r, "no coincide con los valores de la fila")) << findingsText(r);
   }
   {
     // The first entry now points at row 0x30 of its page, which has no row.
     std::string image = corpusImage(kFile);
     setByte(image, at(11, index_page::kFirstEntry + 8), 0x30);
-    CheckReport r = check(image);
-    EXPECT_TRUE(has(r, "entrada de índice de más")) << dump(r);
-    EXPECT_TRUE(has(r, "falta la entrada de índice de la fila")) << dump(r);
+    CheckReport r = checkImage(image);
+    EXPECT_TRUE(hasFinding(r, "entrada de índice de más")) << findingsText(r);
+    EXPECT_TRUE(hasFinding(r, "falta la entrada de índice de la fila")) << findingsText(r);
   }
 }
 
@@ -179,8 +151,8 @@ TEST(CheckerTest, RowCountThatDisagreesIsReported) {
   REQUIRE_CORPUS();
   std::string image = corpusImage(kFile);
   setU32(image, at(29, tdef::kRowCount), 511);
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "la definición anota 511 filas y hay 512")) << dump(r);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "la definición anota 511 filas y hay 512")) << findingsText(r);
 }
 
 TEST(CheckerTest, CatalogEntriesThatPointNowhereAreReported) {
@@ -199,9 +171,9 @@ TEST(CheckerTest, CatalogEntriesThatPointNowhereAreReported) {
   ASSERT_EQ(getU32(image, row + 1), 29u);
   setU32(image, row + 1, 31);           // Id: a data page, not a definition
   setU32(image, row + 5, 0x0F00FFFF);   // ParentId: no such container
-  CheckReport r = check(image);
-  EXPECT_TRUE(has(r, "apunta a la página 31, que no es una definición de tabla")) << dump(r);
-  EXPECT_TRUE(has(r, "contenedor que no existe")) << dump(r);
+  CheckReport r = checkImage(image);
+  EXPECT_TRUE(hasFinding(r, "apunta a la página 31, que no es una definición de tabla")) << findingsText(r);
+  EXPECT_TRUE(hasFinding(r, "contenedor que no existe")) << findingsText(r);
 }
 
 TEST(CheckerTest, FindingsBeyondTheCapAreCountedNotKept) {

@@ -1,7 +1,10 @@
 #include "tests/support/damage.h"
 
+#include <span>
 #include <stdexcept>
 
+#include "jet/format/data_page.h"
+#include "jet/format/usage_map.h"
 #include "tests/support/corpus.h"
 
 namespace testing_support {
@@ -44,6 +47,36 @@ std::uint32_t getU32(const std::string& image, std::size_t offset) {
 
 void truncateTo(std::string& image, std::size_t size) {
   if (size < image.size()) image.resize(size);
+}
+
+std::pair<std::size_t, std::size_t> rowBounds(const std::string& image, std::uint32_t pointer) {
+  const jet::RowLocation loc = jet::RowLocation::fromPointer(pointer);
+  need(image, at(loc.page, 0), kTestPageSize);
+  const auto bytes = std::as_bytes(std::span(image)).subspan(at(loc.page, 0), kTestPageSize);
+  auto page = jet::DataPage::decode(jet::ByteView(bytes), loc.page);
+  if (!page) throw std::out_of_range(page.error().toString());
+  auto slot = page->slot(loc.row);
+  if (!slot) throw std::out_of_range(slot.error().toString());
+  return {at(loc.page, slot->start), at(loc.page, slot->end)};
+}
+
+std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
+                                                 std::uint32_t page) {
+  namespace um = jet::usage_map;
+  const std::size_t row = rowBounds(image, pointer).first;
+  std::uint32_t bit = page;
+  std::size_t bitmap = 0;
+  if (getByte(image, row + um::kType) == um::kInline) {
+    bit -= getU32(image, row + um::kStartPage);
+    if (bit >= um::kInlinePages) throw std::out_of_range("page outside the inline map");
+    bitmap = row + um::kInlineBitmap;
+  } else {
+    const std::uint32_t index = page / um::kPagesPerMapPage;
+    if (index >= um::kPagePointerCount) throw std::out_of_range("page outside the map");
+    bit %= um::kPagesPerMapPage;
+    bitmap = at(getU32(image, row + um::kPagePointers + 4 * index), um::kMapPageBitmap);
+  }
+  return {bitmap + bit / 8, static_cast<std::uint8_t>(1u << (bit % 8))};
 }
 
 std::string corpusImage(const std::string& name) { return readFile(corpusFile(name)); }

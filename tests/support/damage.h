@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace testing_support {
 
@@ -24,6 +25,16 @@ std::uint16_t getU16(const std::string& image, std::size_t offset);
 std::uint32_t getU32(const std::string& image, std::size_t offset);
 // Keeps the first `size` bytes.
 void truncateTo(std::string& image, std::size_t size);
+
+// Offsets in the image of the first byte of the row at `pointer` (page << 8 |
+// row) and one past its last; throws when the page or slot does not decode.
+std::pair<std::size_t, std::size_t> rowBounds(const std::string& image, std::uint32_t pointer);
+
+// The offset of the byte, and the mask of the bit, that hold `page` in the
+// usage map `pointer` names, of either form; throws when the map has no bit
+// for the page.
+std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
+                                                 std::uint32_t page);
 
 // A corpus file's bytes (empty when the corpus is missing).
 std::string corpusImage(const std::string& name);
