@@ -98,7 +98,8 @@ IndexComparison compareIndexEntries(std::vector<IndexEntry> expected,
     Finding f;
     f.table = table;
     f.index = index;
-    f.message = "y " + std::to_string(reported - maxReports) + " diferencias más entre el índice y las filas";
+    f.count = reported - maxReports;
+    f.message = "y " + std::to_string(f.count) + " diferencias más entre el índice y las filas";
     sink.report(std::move(f));
   }
   return result;

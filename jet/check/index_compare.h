@@ -55,9 +55,9 @@ struct IndexComparison {
 
 // Compares `actual` (the tree's leaf entries, in any order) with `expected`
 // (from IndexExpectation). Findings carry `table` and `index` and the row's
-// page and number; after `maxReports` of them the rest are only counted and
-// summed up in one last finding, so one broken index does not drown the rest
-// of a check.
+// page and number; after `maxReports` of them the rest are summed up in one
+// last finding whose `count` is theirs, so one broken index does not drown
+// the rest of a check and the total stays exact.
 IndexComparison compareIndexEntries(std::vector<IndexEntry> expected,
                                     std::vector<IndexEntry> actual, const IndexShape& shape,
                                     const std::string& table, const std::string& index,

@@ -69,6 +69,24 @@ TEST(IndexCompareTest, MissingExtraRepeatedAndWrongKeysAreEachReportedAtTheirRow
   EXPECT_TRUE(sawMissing);
 }
 
+// Past the cap, one line sums up the rest and counts for all of them.
+TEST(IndexCompareTest, DifferencesPastTheCapAreSummedUpAndCounted) {
+  for (std::uint8_t rows : {20, 25}) {
+    Fixture f(shape());
+    for (std::uint8_t r = 0; r < rows; ++r) f.row(10, r, Text{"a"}, std::int32_t{r});
+    IndexComparison c = f.compare({});  // an empty tree: every entry is missing
+    EXPECT_EQ(c.missing, rows);
+    EXPECT_EQ(f.findings.total(), rows);
+    const auto& kept = f.findings.findings();
+    if (rows == 20) {
+      EXPECT_EQ(kept.size(), 20u);
+    } else {
+      ASSERT_EQ(kept.size(), 21u);
+      EXPECT_EQ(kept.back().message, "y 5 diferencias más entre el índice y las filas");
+    }
+  }
+}
+
 TEST(IndexCompareTest, UniqueIndexRefusesEqualKeysButNotNulls) {
   Fixture f(shape(/*unique=*/true));
   f.row(10, 0, Text{"a"}, std::int32_t{1});
