@@ -35,11 +35,13 @@ std::uint16_t rowsOnPage(const std::string& image, std::uint32_t page) {
 
 Chain findChain(const std::string& image) {
   auto db = Database::openBytes(image);
-  EXPECT_TRUE(db);
-  auto catalog = Catalog::read(**db);
-  EXPECT_TRUE(catalog);
-  auto table = Table::open(**db, catalog->findTable("Documentos"));
-  EXPECT_TRUE(table);
+  auto catalog = db ? Catalog::read(**db) : Result<Catalog>(db.error());
+  const CatalogEntry* entry = catalog ? catalog->findTable("Documentos") : nullptr;
+  auto table = entry ? Table::open(**db, entry) : Result<Table>(Error::corrupt(-1, "Documentos"));
+  if (!table) {
+    ADD_FAILURE() << table.error().toString();
+    return {};
+  }
   const TableDefinition& def = table->definition();
   RowCursor rows = table->rows();
   rows.trackLongValues(true);
