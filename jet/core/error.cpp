@@ -30,6 +30,11 @@ constexpr Entry kTexts[] = {
     {errc::kNoSuchTable, "El motor de base de datos no encuentra la tabla o consulta '|'."},
     {errc::kAlreadyExists, "La base de datos '|' ya existe."},
     {errc::kCorrupt, "Formato de base de datos no reconocido: |."},
+    {errc::kDuplicateKey,
+     "Los cambios no se realizaron porque crearían valores duplicados en el índice, la clave "
+     "principal o la relación: |."},
+    {errc::kFieldTooSmall, "El campo es demasiado pequeño para aceptar la cantidad de datos: |."},
+    {errc::kNumericOverflow, "Desbordamiento de campo numérico: |."},
 };
 
 }  // namespace

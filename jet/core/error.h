@@ -28,6 +28,9 @@ inline constexpr int kAlreadyExists = 3204;   // destination database already ex
 inline constexpr int kCorrupt = 3343;         // damage that stops the operation
 inline constexpr int kInvalidArgument = 3001; // invalid argument
 inline constexpr int kTooLarge = 3035;        // beyond the limits of the format
+inline constexpr int kDuplicateKey = 3022;    // a key repeated in a unique index
+inline constexpr int kFieldTooSmall = 3163;   // a value longer than its column allows
+inline constexpr int kNumericOverflow = 3349; // a number outside its column's range
 }  // namespace errc
 
 // The Spanish description of an error number; "|" stands for the object

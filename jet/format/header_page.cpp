@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "jet/io/page_source.h"
@@ -11,6 +12,31 @@ namespace jet {
 
 bool HeaderPage::hasPassword() const {
   return std::any_of(password.begin(), password.end(), [](std::uint8_t b) { return b != 0; });
+}
+
+bool isKnownCodePage(std::uint16_t codePage) {
+  constexpr std::uint16_t kKnown[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                      1252, 1253, 1254, 1255, 1256, 1257, 1258};
+  return std::find(std::begin(kKnown), std::end(kKnown), codePage) != std::end(kKnown);
+}
+
+bool isKnownSortOrder(std::uint16_t sortOrder) {
+  // General (1033), neutral (1024) and the national orders of Jet 3.
+  constexpr std::uint16_t kKnown[] = {1024, 1025, 1028, 1029, 1030, 1032, 1033,
+                                      1034, 1037, 1038, 1039, 1041, 1042, 1043,
+                                      1045, 1049, 1053, 1054, 1055, 1060, 2052};
+  return std::find(std::begin(kKnown), std::end(kKnown), sortOrder) != std::end(kKnown);
+}
+
+bool isPasswordShaped(const std::array<std::uint8_t, header_page::kPasswordLength>& password) {
+  std::size_t length = 0;
+  while (length < password.size() && password[length] != 0) ++length;
+  if (length == 0) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (password[i] < 0x20) return false;
+  }
+  return std::all_of(password.begin() + static_cast<std::ptrdiff_t>(length), password.end(),
+                     [](std::uint8_t b) { return b == 0; });
 }
 
 void toggleHeaderMask(std::span<std::byte> page) {

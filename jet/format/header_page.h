@@ -71,6 +71,14 @@ struct HeaderPage {
   bool encrypted() const { return databaseKey != 0; }
 };
 
+// True iff `codePage` is a Windows ANSI code page that Jet 3 text can be in.
+bool isKnownCodePage(std::uint16_t codePage);
+// True iff `sortOrder` is one of the sort orders (locale ids) Jet 3 offers.
+bool isKnownSortOrder(std::uint16_t sortOrder);
+// True iff the password field looks like one Access wrote: 1 to 20 bytes of
+// text, then zeros. Random damage rarely has that shape.
+bool isPasswordShaped(const std::array<std::uint8_t, header_page::kPasswordLength>& password);
+
 // Removes (or applies: the mask is its own inverse) the RC4 mask of the header
 // block in place. Requires: page.size() >= header_page::kMinimumSize.
 void toggleHeaderMask(std::span<std::byte> page);

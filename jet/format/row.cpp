@@ -16,7 +16,7 @@ Error bad(std::uint32_t page, const char* what) {
 }  // namespace
 
 Status splitRow(ByteView row, const TableDefinition& t, std::uint32_t page,
-                std::vector<FieldBytes>& out) {
+                std::vector<FieldBytes>& out, RowShape* shape) {
   out.assign(t.columns.size(), FieldBytes{});
   const std::size_t length = row.size();
   if (length < kFixedData) return bad(page, "vacía");
@@ -72,6 +72,13 @@ Status splitRow(ByteView row, const TableDefinition& t, std::uint32_t page,
       f.bytes = *row.sub(offsets[c.varIndex], offsets[c.varIndex + 1] - offsets[c.varIndex]);
     }
     f.null = false;
+  }
+  if (shape) {
+    shape->columnCount = n;
+    shape->varCount = varCount;
+    shape->varOffsets.assign(offsets.begin(), offsets.begin() + static_cast<std::ptrdiff_t>(varCount + 1));
+    shape->varTableStart = varTableStart;
+    shape->nullMask = mask;
   }
   return okStatus();
 }

@@ -42,11 +42,22 @@ struct FieldBytes {
   ByteView bytes;    // data (empty for Yes/No and nulls)
 };
 
+// How a row is laid out, for callers that judge whether bytes can be a row at
+// all (salvage): the counts and the variable offsets splitRow found.
+struct RowShape {
+  std::size_t columnCount = 0;            // n, the first byte
+  std::size_t varCount = 0;               // v
+  std::vector<std::uint16_t> varOffsets;  // v + 1 offsets, absolute in the row
+  std::size_t varTableStart = 0;          // first byte of the variable tables
+  std::size_t nullMask = 0;               // first byte of the null mask
+};
+
 // Splits `row` into the fields of `t.columns` (same order) into `out`.
 // Fails with 3343 naming `page` when the null mask, the variable tables or a
 // field lie outside the row or are out of order. Success has shown no damage;
 // the values themselves are decoded by the caller.
+// When `shape` is given it receives the layout found (on success).
 Status splitRow(ByteView row, const TableDefinition& t, std::uint32_t page,
-                std::vector<FieldBytes>& out);
+                std::vector<FieldBytes>& out, RowShape* shape = nullptr);
 
 }  // namespace jet

@@ -45,33 +45,45 @@ std::string catalogTypeName(std::int16_t type) {
   }
 }
 
+Result<CatalogColumns> CatalogColumns::find(const TableDefinition& t) {
+  CatalogColumns c;
+  c.id_ = columnIndex(t, "Id");
+  c.parent_ = columnIndex(t, "ParentId");
+  c.name_ = columnIndex(t, "Name");
+  c.type_ = columnIndex(t, "Type");
+  c.flags_ = columnIndex(t, "Flags");
+  c.created_ = columnIndex(t, "DateCreate");
+  c.updated_ = columnIndex(t, "DateUpdate");
+  c.props_ = columnIndex(t, "LvProp");
+  if (c.id_ < 0 || c.name_ < 0 || c.type_ < 0) {
+    return Error::corrupt(t.page, "MSysObjects no tiene las columnas Id, Name y Type");
+  }
+  return c;
+}
+
+CatalogEntry CatalogColumns::entry(const std::vector<Value>& v, RowLocation location) const {
+  CatalogEntry e;
+  e.id = get<std::int32_t>(v, id_).value_or(0);
+  e.parentId = get<std::int32_t>(v, parent_).value_or(0);
+  e.name = get<Text>(v, name_).value_or(Text{}).bytes;
+  e.type = get<std::int16_t>(v, type_).value_or(0);
+  e.flags = static_cast<std::uint32_t>(get<std::int32_t>(v, flags_).value_or(0));
+  e.created = get<DateTime>(v, created_);
+  e.updated = get<DateTime>(v, updated_);
+  if (auto p = get<Binary>(v, props_)) e.properties = std::move(p->bytes);
+  e.location = location;
+  return e;
+}
+
 Result<Catalog> Catalog::read(const Database& db, DamageSink* damage) {
   JET_TRY(Table objects, Table::open(db, kCatalogPage, "MSysObjects"));
-  const TableDefinition& t = objects.definition();
-  const int id = columnIndex(t, "Id"), parent = columnIndex(t, "ParentId"),
-            name = columnIndex(t, "Name"), type = columnIndex(t, "Type"),
-            flags = columnIndex(t, "Flags"), created = columnIndex(t, "DateCreate"),
-            updated = columnIndex(t, "DateUpdate"), props = columnIndex(t, "LvProp");
-  if (id < 0 || name < 0 || type < 0) {
-    return Error::corrupt(kCatalogPage, "MSysObjects no tiene las columnas Id, Name y Type");
-  }
+  JET_TRY(CatalogColumns columns, CatalogColumns::find(objects.definition()));
   Catalog c;
   RowCursor rows = objects.rows(damage);
   while (true) {
     JET_TRY(bool more, rows.next());
     if (!more) break;
-    const std::vector<Value>& v = rows.values();
-    CatalogEntry e;
-    e.id = get<std::int32_t>(v, id).value_or(0);
-    e.parentId = get<std::int32_t>(v, parent).value_or(0);
-    e.name = get<Text>(v, name).value_or(Text{}).bytes;
-    e.type = get<std::int16_t>(v, type).value_or(0);
-    e.flags = static_cast<std::uint32_t>(get<std::int32_t>(v, flags).value_or(0));
-    e.created = get<DateTime>(v, created);
-    e.updated = get<DateTime>(v, updated);
-    if (auto p = get<Binary>(v, props)) e.properties = std::move(p->bytes);
-    e.location = rows.location();
-    c.entries_.push_back(std::move(e));
+    c.entries_.push_back(columns.entry(rows.values(), rows.location()));
   }
   return c;
 }

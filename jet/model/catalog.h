@@ -15,6 +15,7 @@
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
 #include "jet/format/data_page.h"
+#include "jet/format/table_definition.h"
 #include "jet/model/database.h"
 #include "jet/model/value.h"
 
@@ -58,6 +59,20 @@ struct CatalogEntry {
 
 // Spanish name of a catalog type ("Tabla", "Consulta", ...), or its number.
 std::string catalogTypeName(std::int16_t type);
+
+// Where the catalog's columns are in the rows of MSysObjects, found by name.
+class CatalogColumns {
+ public:
+  // Fails with 3343 when `objects` lacks one of Id, Name and Type.
+  static Result<CatalogColumns> find(const TableDefinition& objects);
+  // The entry one row of MSysObjects describes; a missing or NULL column
+  // leaves its field at its default.
+  CatalogEntry entry(const std::vector<Value>& row, RowLocation location) const;
+
+ private:
+  int id_ = -1, parent_ = -1, name_ = -1, type_ = -1, flags_ = -1, created_ = -1,
+      updated_ = -1, props_ = -1;
+};
 
 class Catalog {
  public:

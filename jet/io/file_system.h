@@ -1,0 +1,73 @@
+// The file operations that put a new database file in place: create it, write
+// and flush it, give a file a second name, rename over an existing name, and
+// flush a folder so that a rename survives a crash.
+//
+// Repair and compaction reach the disk for writing only through this small
+// interface, so that a test can put a layer in between that fails any one
+// operation (tests/support/faulty_file_system.h), as leveldb's Env does. The
+// POSIX implementation is in file_system.cpp; a Windows one keeps this header
+// (CreateFileW with CREATE_NEW, FlushFileBuffers, CreateHardLinkW,
+// MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+//
+// Every failure is a jet::Error made by Error::fromErrno: 3204 when a name
+// that must be new exists, 3026 when the disk is full, 3051 when permission
+// is denied, 3043 otherwise.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "jet/core/result.h"
+
+namespace jet {
+
+// A file being written. Closing without sync() guarantees nothing about what
+// reached the disk.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Writes all of `bytes` at `offset` (the file grows as needed).
+  virtual Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
+  // Returns once the data and the size written so far are on the disk.
+  virtual Status sync() = 0;
+  // Closes the file; later calls do nothing. The destructor closes too, and
+  // ignores the outcome.
+  virtual Status close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Creates `path` for writing. Fails with 3204 when it exists already, so
+  // that nothing of someone else's is ever overwritten.
+  virtual Result<std::unique_ptr<WritableFile>> createNew(const std::filesystem::path& path) = 0;
+  // Gives `target` the permission bits of `model` (a new file takes the place
+  // of `model` and should keep what its owner allowed).
+  virtual Status copyPermissions(const std::filesystem::path& model,
+                                 const std::filesystem::path& target) = 0;
+  // Makes `alias` a second name of the file `existing` (a hard link). Fails
+  // with 3204 when `alias` exists; with 3051 or 3043 where the file system has
+  // no hard links, and the caller copies instead.
+  virtual Status link(const std::filesystem::path& existing,
+                      const std::filesystem::path& alias) = 0;
+  // Renames `from` to `to` in one step: `to`, if it exists, is replaced, and
+  // at every moment `to` names either its old file or the new one.
+  virtual Status replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Deletes `path`; a missing file is not an error.
+  virtual Status remove(const std::filesystem::path& path) = 0;
+  // Makes the renames and creations done in `folder` durable.
+  virtual Status syncFolder(const std::filesystem::path& folder) = 0;
+  // True iff something exists under `path`.
+  virtual Result<bool> exists(const std::filesystem::path& path) = 0;
+};
+
+// The machine's own file system.
+FileSystem& localFileSystem();
+
+// The folder that holds `file` ("." for a bare name).
+std::filesystem::path folderOf(const std::filesystem::path& file);
+
+}  // namespace jet

@@ -1,0 +1,111 @@
+#include "jet/salvage/header_salvage.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "jet/format/table_definition.h"
+#include "jet/io/page_source.h"
+
+namespace jet {
+namespace {
+
+// Pages read to judge a key: enough to outvote a few damaged pages.
+constexpr std::uint32_t kKeyProbePages = 64;
+// Definitions read to infer the text settings.
+constexpr std::size_t kDefinitionsToRead = 64;
+// Dates Access accepts: years 100 to 9999.
+constexpr double kFirstDay = -657434.0;
+constexpr double kLastDay = 2958466.0;
+
+// How many of the first pages look like Jet pages (a known type, then 0x01)
+// when read under `key`.
+std::uint32_t pagesThatReadUnder(PageSource& pages, std::uint32_t key) {
+  pages.setDatabaseKey(key);
+  std::uint32_t good = 0;
+  for (std::uint32_t p = 1; p < pages.pageCount() && p <= kKeyProbePages; ++p) {
+    auto page = pages.read(p);
+    if (!page) continue;
+    const std::uint8_t type = (*page)->type();
+    if (type >= 0x01 && type <= 0x05 && (*page)->view().u8(1) == 0x01) ++good;
+  }
+  return good;
+}
+
+// The most common (sort order, code page) of the text and memo columns of
+// the definitions found among the pages, or nullopt when there is none.
+std::optional<std::pair<std::uint16_t, std::uint16_t>> textSettings(const PageSource& pages) {
+  std::map<std::pair<std::uint16_t, std::uint16_t>, std::size_t> votes;
+  std::size_t read = 0;
+  for (std::uint32_t p = 1; p < pages.pageCount() && read < kDefinitionsToRead; ++p) {
+    auto page = pages.read(p);
+    if (!page || (*page)->type() != tdef::kPageType) continue;
+    auto def = readTableDefinition(pages, p);
+    if (!def) continue;
+    ++read;
+    for (const ColumnDef& c : def->columns) {
+      if (c.type == ColumnType::kText || c.type == ColumnType::kMemo) {
+        ++votes[{c.sortOrder, c.codePage}];
+      }
+    }
+  }
+  if (votes.empty()) return std::nullopt;
+  auto best = votes.begin();
+  for (auto it = votes.begin(); it != votes.end(); ++it) {
+    if (it->second > best->second) best = it;
+  }
+  return best->first;
+}
+
+void restored(ProblemList& problems, const std::string& what) {
+  problems.add(errc::kCorrupt, "", 0, -1, "cabecera dañada: " + what);
+}
+
+}  // namespace
+
+Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems) {
+  std::array<std::byte, kPageSize> first{};
+  JET_TRY(std::size_t n, bytes.readAt(0, first));
+  JET_TRY(HeaderPage h, decodeHeaderPage(ByteView(first.data(), n), bytes.name()));
+  JET_TRY(PageSource pages, PageSource::create(bytes));
+
+  if (h.databaseKey != 0 && pages.pageCount() > 1) {
+    const std::uint32_t stored = pagesThatReadUnder(pages, h.databaseKey);
+    const std::uint32_t clear = pagesThatReadUnder(pages, 0);
+    if (clear > stored) {
+      restored(problems, "la clave de cifrado no corresponde a las páginas, que están sin cifrar");
+      h.databaseKey = 0;
+    }
+  }
+  pages.setDatabaseKey(h.databaseKey);
+
+  if (h.hasPassword()) {
+    if (isPasswordShaped(h.password)) return Error(errc::kBadPassword, bytes.name());
+    restored(problems, "la contraseña anotada no es válida; la base de datos queda sin contraseña");
+    h.password.fill(0);
+  }
+  if (!isKnownCodePage(h.codePage) || !isKnownSortOrder(h.sortOrder)) {
+    auto text = textSettings(pages);
+    if (!isKnownSortOrder(h.sortOrder)) {
+      const std::uint16_t was = h.sortOrder;
+      h.sortOrder = text && isKnownSortOrder(text->first) ? text->first : 1033;
+      restored(problems, "el orden de clasificación " + std::to_string(was) +
+                             " no existe; se usa " + std::to_string(h.sortOrder));
+    }
+    if (!isKnownCodePage(h.codePage)) {
+      const std::uint16_t was = h.codePage;
+      h.codePage = text && isKnownCodePage(text->second) ? text->second : 1252;
+      restored(problems, "la página de códigos " + std::to_string(was) + " no existe; se usa " +
+                             std::to_string(h.codePage));
+    }
+  }
+  if (h.created && !(std::isfinite(h.created->days) && h.created->days >= kFirstDay &&
+                     h.created->days < kLastDay)) {
+    restored(problems, "la fecha de creación no es una fecha");
+    h.created.reset();
+  }
+  return h;
+}
+
+}  // namespace jet

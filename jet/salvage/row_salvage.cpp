@@ -1,0 +1,192 @@
+#include "jet/salvage/row_salvage.h"
+
+#include <cstdio>
+
+#include "jet/format/long_value.h"
+#include "jet/model/value_decode.h"
+#include "jet/salvage/long_value_salvage.h"
+#include "jet/salvage/row_plausibility.h"
+#include "jet/salvage/value_check.h"
+
+namespace jet {
+namespace {
+
+// Bytes of a refused binary value shown in full in a description; longer
+// ones are cut (with their length said).
+constexpr std::size_t kShownBytes = 255;
+
+std::string hex(const std::vector<std::byte>& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size() && i < kShownBytes; ++i) {
+    const auto b = std::to_integer<unsigned>(bytes[i]);
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  if (bytes.size() > kShownBytes) out += "... (" + std::to_string(bytes.size()) + " bytes)";
+  return out;
+}
+
+std::string number(double d) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", d);
+  return buf;
+}
+
+// The value as a description shows it.
+std::string describe(const Value& v, const TextDecoder& text) {
+  if (const Text* t = std::get_if<Text>(&v)) return "\"" + text.toUtf8(t->bytes) + "\"";
+  if (const Binary* b = std::get_if<Binary>(&v)) return "0x" + hex(b->bytes);
+  if (const DateTime* d = std::get_if<DateTime>(&v)) return number(d->days) + " días";
+  if (const double* d = std::get_if<double>(&v)) return number(*d);
+  if (const float* f = std::get_if<float>(&v)) return number(*f);
+  return "?";
+}
+
+}  // namespace
+
+SalvageRowCursor::SalvageRowCursor(const PageSource& pages, const PageCensus& census,
+                                   const SalvagedTable& table, std::uint16_t codePage,
+                                   ProblemList& problems)
+    : pages_(pages), census_(census), table_(table), problems_(problems), text_(codePage),
+      doubleByte_(isDoubleByteCodePage(codePage)) {}
+
+void SalvageRowCursor::problem(int code, std::int64_t page, std::int64_t row, std::string message) {
+  problems_.add(code, table_.displayName, page, row, std::move(message));
+}
+
+Result<bool> SalvageRowCursor::next() {
+  while (true) {
+    if (data_ && nextSlot_ < data_->rowCount()) {
+      bool found = false;
+      JET_CHECK(step(nextSlot_++, found));
+      if (!found) continue;
+      ++count_;
+      return true;
+    }
+    JET_TRY(bool more, nextPage());
+    if (!more) return false;
+  }
+}
+
+Result<bool> SalvageRowCursor::nextPage() {
+  data_.reset();
+  page_.reset();
+  while (nextPage_ < table_.pages.size()) {
+    const std::uint32_t number = table_.pages[nextPage_++];
+    JET_TRY(page_, pages_.read(number));
+    auto data = DataPage::decode(page_->view(), number);
+    if (data) {
+      data_ = *data;
+      nextSlot_ = 0;
+      return true;
+    }
+    problem(errc::kCorrupt, number, -1,
+            "página de datos ilegible, se pierden sus filas: " + data.error().description());
+  }
+  return false;
+}
+
+Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
+  const std::uint32_t number = data_->number();
+  auto slot = data_->slot(row);
+  if (!slot) {
+    problem(errc::kCorrupt, number, row, "fila ilegible: " + slot.error().description());
+    return okStatus();
+  }
+  location_ = {number, static_cast<std::uint8_t>(row)};
+  if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
+  if (slot->kind == SlotKind::kLive) {
+    JET_TRY(found, readRow(*data_->rowBytes(row), location_));
+    return okStatus();
+  }
+  // A moved row: its body is on another page of the table, in a body slot.
+  auto target = data_->movedTo(row);
+  if (!target) {
+    problem(errc::kCorrupt, number, row, "fila desplazada ilegible: " + target.error().description());
+    return okStatus();
+  }
+  auto lost = [&](const std::string& why) {
+    problem(errc::kCorrupt, number, row,
+            "fila desplazada a la página " + std::to_string(target->page) + ", fila " +
+                std::to_string(target->row) + ": " + why + "; se pierde");
+    return okStatus();
+  };
+  if (!census_.isDataPageOf(target->page, table_.tdef())) return lost("no es una página de la tabla");
+  if (!bodiesRead_.insert(target->pointer()).second) return lost("otra fila ya se leyó de ahí");
+  JET_TRY(PageRef bodyPage, pages_.read(target->page));
+  auto body = DataPage::decode(bodyPage->view(), target->page);
+  if (!body) return lost(body.error().description());
+  auto bodySlot = body->slot(target->row);
+  if (!bodySlot || bodySlot->kind != SlotKind::kMovedBody) {
+    return lost("no hay allí una fila desplazada");
+  }
+  JET_TRY(found, readRow(*body->rowBytes(target->row), *target));
+  return okStatus();
+}
+
+Result<bool> SalvageRowCursor::readRow(ByteView bytes, RowLocation body) {
+  const TableDefinition& t = table_.definition;
+  if (auto s = splitRow(bytes, t, body.page, fields_, &shape_); !s) {
+    problem(errc::kCorrupt, location_.page, location_.row,
+            s.error().description() + "; se pierde la fila");
+    return false;
+  }
+  if (auto why = implausibleRow(bytes, t, shape_)) {
+    problem(errc::kCorrupt, location_.page, location_.row,
+            "los datos no tienen forma de fila de la tabla (" + *why + "); se descartan");
+    return false;
+  }
+  values_.clear();
+  values_.reserve(t.columns.size());
+  altered_ = false;
+  for (std::size_t k = 0; k < t.columns.size(); ++k) {
+    JET_TRY(Value v, decode(t.columns[k], fields_[k], body));
+    values_.push_back(std::move(v));
+  }
+  return true;
+}
+
+Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, RowLocation body) {
+  if (c.typeCode == static_cast<std::uint8_t>(ColumnType::kBool)) {
+    return f.null ? Value{} : Value{f.bit};
+  }
+  if (f.null) return Value{};
+  const std::string column = text_.toUtf8(c.name);
+  if (isKnownColumnType(c.typeCode) && isLongValue(c.type)) {
+    auto ref = decodeLongValueRef(f.bytes, body.page);
+    if (!ref) {
+      problem(errc::kCorrupt, location_.page, location_.row,
+              "columna " + column + ": referencia a valor largo dañada, queda nula");
+      altered_ = true;
+      return Value{};
+    }
+    JET_TRY(SalvagedLongValue lv, salvageLongValue(pages_, census_, *ref));
+    if (!lv.complete) {
+      problem(errc::kCorrupt, location_.page, location_.row,
+              "columna " + column + ": valor largo dañado (" + lv.damage + "); se conservan " +
+                  std::to_string(lv.bytes.size()) + " de " + std::to_string(ref->length) +
+                  " bytes");
+      altered_ = true;
+    }
+    if (c.type == ColumnType::kOle) return Value{Binary{std::move(lv.bytes)}};
+    return Value{Text{std::string(reinterpret_cast<const char*>(lv.bytes.data()), lv.bytes.size())}};
+  }
+  std::optional<Value> v = decodeValueBytes(c.typeCode, f.bytes);
+  if (!v) {
+    problem(errc::kCorrupt, location_.page, location_.row,
+            "columna " + column + ": dato incompleto, queda nula");
+    altered_ = true;
+    return Value{};
+  }
+  if (auto refused = refusedValue(c, *v, doubleByte_)) {
+    problem(refused->code, location_.page, location_.row,
+            "columna " + column + ": " + refused->reason + ", valor que Jet no admite; queda nula. "
+            "Valor encontrado: " + describe(*v, text_));
+    altered_ = true;
+    return Value{};
+  }
+  return std::move(*v);
+}
+
+}  // namespace jet

@@ -1,0 +1,235 @@
+#include "jet/salvage/salvage_reader.h"
+
+#include <algorithm>
+#include <set>
+
+#include "jet/core/ascii.h"
+#include "jet/format/table_definition.h"
+#include "jet/format/usage_map.h"
+#include "jet/model/catalog.h"
+#include "jet/model/text.h"
+#include "jet/salvage/header_salvage.h"
+
+namespace jet {
+namespace {
+
+// The system tables whose rows other structures depend on, by the names of
+// their columns: a definition found by scanning with exactly these columns is
+// that table (the compactor finds MSysACEs by name, for instance).
+struct SystemTable {
+  const char* name;
+  std::vector<std::string_view> columns;
+};
+const std::vector<SystemTable>& systemTables() {
+  static const std::vector<SystemTable> kTables = {
+      {"MSysACEs", {"ACM", "FInheritable", "ObjectId", "SID"}},
+      {"MSysQueries",
+       {"Attribute", "Expression", "Flag", "LvExtra", "Name1", "Name2", "ObjectId", "Order"}},
+      {"MSysRelationships",
+       {"ccolumn", "grbit", "icolumn", "szColumn", "szObject", "szReferencedColumn",
+        "szReferencedObject", "szRelationship"}},
+  };
+  return kTables;
+}
+
+// The system table `def` is, judged by its columns, or nullptr.
+const SystemTable* systemTableOf(const TableDefinition& def) {
+  std::vector<std::string> names;
+  for (const ColumnDef& c : def.columns) names.push_back(c.name);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+      return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+    });
+  });
+  for (const SystemTable& t : systemTables()) {
+    if (names.size() == t.columns.size() &&
+        std::equal(names.begin(), names.end(), t.columns.begin(),
+                   [](const std::string& a, std::string_view b) { return equalsIgnoringAsciiCase(a, b); })) {
+      return &t;
+    }
+  }
+  return nullptr;
+}
+
+// The pages of the usage map `pointer` names; damage to the map is reported
+// once and ends the walk.
+std::set<std::uint32_t> mapPages(const PageSource& pages, std::uint32_t pointer, bool& damaged,
+                                 std::string& why) {
+  std::set<std::uint32_t> out;
+  auto cursor = UsageMapCursor::open(pages, pointer);
+  if (!cursor) {
+    damaged = true;
+    why = cursor.error().description();
+    return out;
+  }
+  // Bounded: each page named is above the one before, or the walk stops.
+  while (true) {
+    auto next = cursor->next();
+    if (!next) {
+      damaged = true;
+      why = next.error().description();
+      return out;
+    }
+    if (!*next) return out;
+    out.insert(**next);
+  }
+}
+
+}  // namespace
+
+std::string recoveredTableName(std::uint32_t tdefPage) {
+  return "Tabla_recuperada_" + std::to_string(tdefPage);
+}
+
+Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes) {
+  std::unique_ptr<SalvageReader> r(new SalvageReader(bytes));
+  // 1. The header.
+  JET_TRY(r->header_, salvageHeader(bytes, r->problems_));
+  r->headerRestored_ = !r->problems_.empty();
+  JET_TRY(r->pages_, PageSource::create(bytes));
+  r->pages_.setDatabaseKey(r->header_.databaseKey);
+  // 2. The census.
+  JET_TRY(r->census_, PageCensus::take(r->pages_, r->problems_));
+  // 3. The catalog, 4. its tables, 5. the tables it lost.
+  std::vector<CatalogEntry> entries;
+  const std::size_t before = r->problems_.total();
+  JET_CHECK(r->readCatalog(entries));
+  const bool catalogDamaged = r->problems_.total() != before;
+  r->addCatalogTables(entries);
+  r->addRecoveredTables(catalogDamaged);
+  std::sort(r->tables_.begin() + 1, r->tables_.end(),
+            [](const SalvagedTable& a, const SalvagedTable& b) { return a.tdef() < b.tdef(); });
+  return r;
+}
+
+SalvageRowCursor SalvageReader::rows(std::size_t table) {
+  return SalvageRowCursor(pages_, census_, tables_.at(table), header_.codePage, problems_);
+}
+
+SalvagedTable SalvageReader::makeTable(CatalogEntry entry, TableDefinition def, bool recovered) {
+  SalvagedTable t;
+  t.displayName = TextDecoder(header_.codePage).toUtf8(entry.name);
+  t.entry = std::move(entry);
+  t.recovered = recovered;
+  t.definition = std::move(def);
+  // 6. Its pages.
+  t.pages = tablePages(t.definition, t.displayName);
+  return t;
+}
+
+std::vector<std::uint32_t> SalvageReader::tablePages(const TableDefinition& def,
+                                                     const std::string& name) {
+  bool damaged = false;
+  std::string why;
+  std::set<std::uint32_t> pages = mapPages(pages_, def.usageMap, damaged, why);
+  if (damaged) {
+    problems_.add(errc::kCorrupt, name, def.page, -1,
+                  "mapa de uso dañado (" + why + "); sus páginas se buscan por su cabecera");
+  }
+  for (auto it = pages.begin(); it != pages.end();) {
+    if (census_.isDataPageOf(*it, def.page)) {
+      ++it;
+      continue;
+    }
+    problems_.add(errc::kCorrupt, name, *it, -1,
+                  "el mapa de uso nombra una página que no es de datos de la tabla; no se lee");
+    it = pages.erase(it);
+  }
+  for (std::uint32_t p : census_.dataPagesOf(def.page)) {
+    if (pages.insert(p).second && !damaged) {
+      problems_.add(errc::kCorrupt, name, p, -1,
+                    "página de datos de la tabla que faltaba en su mapa de uso; se lee");
+    }
+  }
+  return {pages.begin(), pages.end()};
+}
+
+Status SalvageReader::readCatalog(std::vector<CatalogEntry>& entries) {
+  auto def = readTableDefinition(pages_, kCatalogPage);
+  if (!def) {
+    return Error::corrupt(kCatalogPage, "la definición de MSysObjects no se puede leer: " +
+                                            def.error().description());
+  }
+  JET_TRY(CatalogColumns columns, CatalogColumns::find(*def));
+  CatalogEntry self;
+  self.id = static_cast<std::int32_t>(kCatalogPage);
+  self.name = "MSysObjects";
+  self.type = catalog_type::kTable;
+  self.flags = 0x80000000u;
+  tables_.push_back(makeTable(std::move(self), std::move(*def), false));
+  SalvageRowCursor rows(pages_, census_, tables_.front(), header_.codePage, problems_);
+  while (true) {
+    JET_TRY(bool more, rows.next());
+    if (!more) break;
+    entries.push_back(columns.entry(rows.values(), rows.location()));
+    if (entries.back().id == static_cast<std::int32_t>(kCatalogPage)) {
+      tables_.front().entry = entries.back();
+    }
+    if (entries.back().type == catalog_type::kContainer &&
+        equalsIgnoringAsciiCase(entries.back().name, "Tables")) {
+      tablesContainer_ = entries.back().id;
+    }
+  }
+  return okStatus();
+}
+
+void SalvageReader::addCatalogTables(const std::vector<CatalogEntry>& entries) {
+  std::set<std::uint32_t> seen{kCatalogPage};
+  const TextDecoder text(header_.codePage);
+  for (const CatalogEntry& e : entries) {
+    if (!e.isTable() || e.id == static_cast<std::int32_t>(kCatalogPage)) continue;
+    const std::string name = text.toUtf8(e.name);
+    const std::uint32_t page = e.tablePage();
+    auto lost = [&](const std::string& why) {
+      problems_.add(errc::kCorrupt, name, page, -1,
+                    "la definición de la tabla no se puede leer (" + why +
+                        "); la tabla y sus filas se pierden");
+      lostTableIds_.insert(e.id);
+    };
+    if (static_cast<std::uint32_t>(e.id) != page || !seen.insert(page).second) {
+      lost("el catálogo le da un Id que no es el de otra definición");
+      continue;
+    }
+    auto def = readTableDefinition(pages_, page);
+    if (!def) {
+      lost(def.error().description());
+      continue;
+    }
+    tables_.push_back(makeTable(e, std::move(*def), false));
+  }
+}
+
+void SalvageReader::addRecoveredTables(bool catalogDamaged) {
+  // Without the free-page map, stale definitions of dropped tables look like
+  // tables the catalog lost: they are only taken when the catalog shows
+  // damage.
+  if (!census_.freeMapKnown() && !catalogDamaged) return;
+  std::set<std::uint32_t> known;
+  for (const SalvagedTable& t : tables_) known.insert(t.definition.pages.begin(), t.definition.pages.end());
+  for (std::int32_t id : lostTableIds_) known.insert(static_cast<std::uint32_t>(id));
+  for (std::uint32_t page : census_.definitionStarts()) {
+    if (known.count(page)) continue;
+    auto def = readTableDefinition(pages_, page);
+    // A damaged definition nobody names is nothing to recover; the table type
+    // tells a first page from the continuation page of a damaged one.
+    if (!def || (def->tableType != tdef::kUserTable && def->tableType != tdef::kSystemTable)) continue;
+    CatalogEntry e;
+    e.id = static_cast<std::int32_t>(page);
+    e.parentId = tablesContainer_;
+    e.type = catalog_type::kTable;
+    e.name = recoveredTableName(page);
+    if (def->isSystem()) {
+      e.flags = 0x80000000u;
+      const SystemTable* system = systemTableOf(*def);
+      const bool taken = system && std::any_of(tables_.begin(), tables_.end(), [&](const SalvagedTable& t) {
+        return equalsIgnoringAsciiCase(t.name(), system->name);
+      });
+      if (system && !taken) e.name = system->name;
+    }
+    problems_.add(errc::kCorrupt, e.name, page, -1,
+                  "definición de tabla que el catálogo no nombra; se recupera con este nombre");
+    tables_.push_back(makeTable(std::move(e), std::move(*def), true));
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,90 @@
+// Reading what can still be read of a damaged database.
+//
+// Outline of open():
+//   1. The header: the settings page 0 still holds, the rest restored
+//      (header_salvage.h).
+//   2. A census of every page: type, owner, free or not (page_census.h).
+//   3. The catalog: MSysObjects' definition (page 2) and every row of it that
+//      can be read.
+//   4. The tables the catalog names whose definitions can be read, under their
+//      names; a table whose definition is lost is a problem, and its catalog
+//      rows are left out (lostTableIds()).
+//   5. Definitions no catalog row names, found by the census (a catalog row
+//      lost to damage): kept under a recognisable name,
+//      "Tabla_recuperada_<página>", or a system table's own name when their
+//      columns are that table's.
+//   6. Each table's data pages: those its usage map names and those whose
+//      header names the table and that are not free (a damaged map loses no
+//      page); never a page that belongs to another table.
+// Rows are then read one table at a time (rows()). Every loss met on the way
+// is a problem in problems(), the future rows of MSysCompactError.
+//
+// The reader reads `bytes` only; it never writes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "jet/core/result.h"
+#include "jet/format/header_page.h"
+#include "jet/io/byte_source.h"
+#include "jet/io/page_source.h"
+#include "jet/salvage/page_census.h"
+#include "jet/salvage/problem.h"
+#include "jet/salvage/row_salvage.h"
+#include "jet/salvage/salvaged_table.h"
+
+namespace jet {
+
+// The name a table found only by scanning gets: "Tabla_recuperada_<page>".
+std::string recoveredTableName(std::uint32_t tdefPage);
+
+class SalvageReader {
+ public:
+  // Requires: `bytes` outlives the reader. Fails with 3049 when page 0 is not
+  // a Jet 3 header, 3031 when the database has a password, 3343 when not even
+  // MSysObjects' definition can be read, 3043 on an I/O error.
+  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes);
+
+  const HeaderPage& header() const { return header_; }
+  // True iff a header setting had to be restored.
+  bool headerRestored() const { return headerRestored_; }
+  const PageSource& pages() const { return pages_; }
+  const PageCensus& census() const { return census_; }
+
+  // MSysObjects first, then the other tables in the order of their definition
+  // pages, the catalog's and the recovered ones alike.
+  const std::vector<SalvagedTable>& tables() const { return tables_; }
+  // Catalog Ids of the tables whose definitions are lost.
+  const std::set<std::int32_t>& lostTableIds() const { return lostTableIds_; }
+  // The Id of the catalog's container of tables.
+  std::int32_t tablesContainerId() const { return tablesContainer_; }
+
+  ProblemList& problems() { return problems_; }
+  const ProblemList& problems() const { return problems_; }
+
+  // A cursor over the rows of tables()[table]. Requires: this reader outlives it.
+  SalvageRowCursor rows(std::size_t table);
+
+ private:
+  explicit SalvageReader(const ByteSource& bytes) : bytes_(&bytes) {}
+  Status readCatalog(std::vector<CatalogEntry>& entries);
+  void addCatalogTables(const std::vector<CatalogEntry>& entries);
+  void addRecoveredTables(bool catalogDamaged);
+  std::vector<std::uint32_t> tablePages(const TableDefinition& def, const std::string& name);
+  SalvagedTable makeTable(CatalogEntry entry, TableDefinition def, bool recovered);
+
+  const ByteSource* bytes_;
+  HeaderPage header_;
+  bool headerRestored_ = false;
+  PageSource pages_ = PageSource::empty();
+  PageCensus census_;
+  ProblemList problems_;
+  std::vector<SalvagedTable> tables_;
+  std::set<std::int32_t> lostTableIds_;
+  std::int32_t tablesContainer_ = 0x0F000001;
+};
+
+}  // namespace jet

@@ -1,0 +1,84 @@
+// The file operations that put a new database in place, on the real file
+// system, in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "jet/io/file_system.h"
+#include "tests/support/corpus.h"
+
+namespace jet {
+namespace {
+
+using namespace testing_support;
+
+std::span<const std::byte> bytesOf(const std::string& s) {
+  return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
+}
+
+TEST(FileSystemTest, CreateNewWritesAFileAndNeverOverwritesOne) {
+  TempDir dir;
+  FileSystem& fs = localFileSystem();
+  auto file = fs.createNew(dir / "nueva.mdb");
+  ASSERT_TRUE(file.ok()) << file.error().toString();
+  ASSERT_TRUE((*file)->writeAt(4, bytesOf("dato")).ok());
+  ASSERT_TRUE((*file)->writeAt(0, bytesOf("abcd")).ok());
+  ASSERT_TRUE((*file)->sync().ok());
+  ASSERT_TRUE((*file)->close().ok());
+  EXPECT_TRUE((*file)->close().ok());  // a second close does nothing
+  EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+
+  auto again = fs.createNew(dir / "nueva.mdb");
+  ASSERT_FALSE(again.ok());
+  EXPECT_EQ(again.error().number(), errc::kAlreadyExists);
+  EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+}
+
+TEST(FileSystemTest, LinkGivesASecondNameUnlessTheNameIsTaken) {
+  TempDir dir;
+  FileSystem& fs = localFileSystem();
+  writeFile(dir / "a.mdb", "original");
+  writeFile(dir / "ocupado.mdb", "otro");
+  ASSERT_TRUE(fs.link(dir / "a.mdb", dir / "copia.mdb").ok());
+  EXPECT_EQ(readFile(dir / "copia.mdb"), "original");
+  auto taken = fs.link(dir / "a.mdb", dir / "ocupado.mdb");
+  ASSERT_FALSE(taken.ok());
+  EXPECT_EQ(taken.error().number(), errc::kAlreadyExists);
+  EXPECT_EQ(readFile(dir / "ocupado.mdb"), "otro");
+}
+
+TEST(FileSystemTest, ReplaceRenamesOverTheOldFile) {
+  TempDir dir;
+  FileSystem& fs = localFileSystem();
+  writeFile(dir / "base.mdb", "vieja");
+  writeFile(dir / "nueva.tmp", "nueva");
+  ASSERT_TRUE(fs.replace(dir / "nueva.tmp", dir / "base.mdb").ok());
+  EXPECT_EQ(readFile(dir / "base.mdb"), "nueva");
+  EXPECT_FALSE(*fs.exists(dir / "nueva.tmp"));
+  EXPECT_TRUE(fs.syncFolder(dir.path()).ok());
+  auto missing = fs.replace(dir / "no-existe", dir / "base.mdb");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.error().number(), errc::kNotFound);
+}
+
+TEST(FileSystemTest, RemoveExistsAndPermissions) {
+  TempDir dir;
+  FileSystem& fs = localFileSystem();
+  writeFile(dir / "modelo.mdb", "x");
+  writeFile(dir / "destino.mdb", "y");
+  ASSERT_EQ(::chmod((dir / "modelo.mdb").c_str(), 0640), 0);
+  ASSERT_TRUE(fs.copyPermissions(dir / "modelo.mdb", dir / "destino.mdb").ok());
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "destino.mdb").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  EXPECT_TRUE(*fs.exists(dir / "destino.mdb"));
+  ASSERT_TRUE(fs.remove(dir / "destino.mdb").ok());
+  EXPECT_FALSE(*fs.exists(dir / "destino.mdb"));
+  EXPECT_TRUE(fs.remove(dir / "destino.mdb").ok());  // already gone
+  EXPECT_EQ(folderOf("base.mdb"), std::filesystem::path("."));
+  EXPECT_EQ(folderOf(dir / "base.mdb"), dir.path());
+}
+
+}  // namespace
+}  // namespace jet

@@ -1,0 +1,68 @@
+// Measuring what a repair saved: the rows of the original database, which of
+// them lay wholly on bytes the damage left alone, and how the rows read back
+// after the repair compare with them.
+//
+// A row is recoverable when none of the bytes it depends on changed: its data
+// page's header, its slot and the slot before it (they bound it), its bytes;
+// the same for the body of a moved row; for each long value it holds, the
+// header, slots and bytes of every long-value row of its chain; and every page
+// of its table's definition. (Bytes cut off by a truncation count as changed.)
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jet/model/value.h"
+
+namespace testing_support {
+
+struct OriginalRow {
+  std::vector<jet::Value> values;
+  bool recoverable = false;
+};
+
+struct OriginalTable {
+  std::string name;     // as the catalog has it
+  std::uint32_t tdef = 0;
+  std::vector<OriginalRow> rows;
+};
+
+// The user tables of `original` and their rows, each marked recoverable or
+// not against `damaged`. Throws std::runtime_error when `original` cannot be
+// read.
+std::vector<OriginalTable> originalRows(const std::string& original, const std::string& damaged);
+
+// Rows read back after a repair, by table name.
+using RecoveredRows = std::map<std::string, std::vector<std::vector<jet::Value>>>;
+
+struct RecoveryScore {
+  std::uint64_t recoverable = 0;  // rows of the original that lay on undamaged bytes
+  std::uint64_t recovered = 0;    // of those, rows that came back value for value
+  std::uint64_t bonus = 0;        // rows on damaged bytes that still came back whole
+  std::uint64_t altered = 0;      // rows that came back with values left NULL or cut short
+  std::uint64_t damaged = 0;      // rows that came back with values the damage changed
+  std::uint64_t spurious = 0;     // rows that match no row of the original at all
+  std::vector<std::string> notes; // the first missing and spurious rows, described
+
+  RecoveryScore& operator+=(const RecoveryScore& other);
+  double rate() const { return recoverable ? double(recovered) / double(recoverable) : 1.0; }
+};
+
+// Matches the rows read back with the original's, table by table: a table is
+// found under the name `renamed` gives its definition page (a damaged catalog
+// row may have changed it), else under its name or the name of a table found
+// by scanning ("Tabla_recuperada_<tdef>"). Values compare bit for bit (floating point
+// included). A row that equals no original row is altered when it could be
+// one whose values the repair left NULL or cut short; damaged when it is an
+// original row that lay on damaged bytes with some values changed (at least
+// half of its values equal, the rest not); spurious otherwise.
+RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
+                            const RecoveredRows& recovered,
+                            const std::map<std::uint32_t, std::string>& renamed = {});
+
+// True iff two values are the same, floating point compared bit for bit.
+bool sameValue(const jet::Value& a, const jet::Value& b);
+
+}  // namespace testing_support
