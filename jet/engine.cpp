@@ -8,11 +8,7 @@
 
 namespace jet {
 
-// Placeholder until the repair lands: it refuses to act rather than pretend
-// to succeed.
-Status repairDatabase(const std::filesystem::path& database) {
-  return Error(errc::kInvalidArgument, database.string());
-}
+// repairDatabase is in jet/repair/repair.cpp.
 
 // 1. The destination must not exist (3204; it is not touched).
 // 2. The source is opened read-only under our shared lock: 3044, 3049, 3000

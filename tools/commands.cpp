@@ -9,6 +9,7 @@ void registerCheck(CLI::App& app, Commands& commands);
 void registerCompact(CLI::App& app, Commands& commands);
 void registerCreate(CLI::App& app, Commands& commands);
 void registerGenerate(CLI::App& app, Commands& commands);
+void registerRepair(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
@@ -18,6 +19,7 @@ void registerCommands(CLI::App& app, Commands& commands) {
   registerCompact(app, commands);
   registerCreate(app, commands);
   registerGenerate(app, commands);
+  registerRepair(app, commands);
 }
 
 }  // namespace jetdb

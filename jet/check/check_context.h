@@ -37,6 +37,9 @@ struct CheckContext {
   TextDecoder text;
 };
 
+// Step 1 of checker.h: the settings of the header page.
+void checkHeader(CheckContext& c);
+
 // Step 4 of checker.h for the table that `entry` names.
 void checkTable(CheckContext& c, const CatalogEntry& entry);
 

@@ -1,5 +1,6 @@
 #include "jet/check/checker.h"
 
+#include <cmath>
 #include <vector>
 
 #include "jet/check/check_context.h"
@@ -70,15 +71,26 @@ std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std:
   return pages;
 }
 
+void checkHeader(CheckContext& c) {
+  const HeaderPage& h = c.db.header();
+  auto bad = [&c](std::string what) { c.find("", "", 0, -1, "cabecera: " + what); };
+  if (!isKnownCodePage(h.codePage)) bad("página de códigos desconocida (" + std::to_string(h.codePage) + ")");
+  if (!isKnownSortOrder(h.sortOrder)) bad("orden de clasificación desconocido (" + std::to_string(h.sortOrder) + ")");
+  // A database with a password is refused when opened, unless for a repair.
+  if (h.hasPassword()) bad("contraseña anotada");
+  if (h.created && !std::isfinite(h.created->days)) bad("fecha de creación que no es una fecha");
+}
+
 Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& options) {
   CheckReport report(options.maxFindings);
   CheckContext c(db, report);
   const std::uint32_t pageCount = db.pages().pageCount();
   report.pages = pageCount;
 
-  // 1. What opening the file saw.
+  // 1. What opening the file saw, and the header's settings.
   for (const Finding& f : db.openFindings().findings()) report.findings.report(f);
   c.owners.claim(0, PageUse::kHeader, 0, "");
+  checkHeader(c);
 
   // 2. The free-page map. It covers whole bitmaps, so it goes on past the
   // file's last page (pages there are free): its walk stops at the first page

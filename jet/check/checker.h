@@ -1,7 +1,8 @@
 // The structural check of a whole database file.
 //
 // Outline (each step goes on after damage, reporting it with its place):
-//   1. The header and what opening the file saw (a partial last page).
+//   1. The header (settings that name no code page or sort order, a password
+//      field set) and what opening the file saw (a partial last page).
 //   2. The free-page map (page 1, row 0).
 //   3. The catalog: every MSysObjects row decodes, every parent exists, every
 //      table entry names a table definition page.

@@ -28,6 +28,12 @@ class PosixWritableFile final : public WritableFile {
     return okStatus();
   }
 
+  void startWriteback() override {
+#ifdef __linux__
+    if (fd_ >= 0) ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  }
+
   Status sync() override {
     if (fd_ < 0) return Error(errc::kIoError, path_.string());
     if (::fsync(fd_) != 0) return Error::fromErrno(errno, path_.string());

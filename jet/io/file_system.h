@@ -30,6 +30,9 @@ class WritableFile {
   virtual ~WritableFile() = default;
   // Writes all of `bytes` at `offset` (the file grows as needed).
   virtual Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
+  // Asks the system to start writing what was written so far to the disk,
+  // without waiting; only a hint (errors come from sync()).
+  virtual void startWriteback() {}
   // Returns once the data and the size written so far are on the disk.
   virtual Status sync() = 0;
   // Closes the file; later calls do nothing. The destructor closes too, and

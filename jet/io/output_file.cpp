@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path folderOf(const fs::path& file) {
-  fs::path folder = file.parent_path();
-  return folder.empty() ? fs::path(".") : folder;
-}
-
 Status writeAll(int fd, std::uint64_t offset, std::span<const std::byte> bytes,
                 const fs::path& name) {
   std::size_t done = 0;
@@ -33,57 +28,28 @@ Status writeAll(int fd, std::uint64_t offset, std::span<const std::byte> bytes,
   return okStatus();
 }
 
-Status syncFolder(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Error::fromErrno(errno, folder.string());
-  int rc = ::fsync(fd);
-  int err = errno;
-  ::close(fd);
-  // Some file systems cannot flush a folder; the rename is then as durable as
-  // they make it.
-  if (rc != 0 && err != EINVAL && err != EROFS) return Error::fromErrno(err, folder.string());
-  return okStatus();
-}
-
-// Renames without ever replacing `to`: EEXIST when it exists.
-int renameNoReplace(const fs::path& from, const fs::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS) return errno;
-  // The file system cannot rename without replacing: a hard link is created
-  // only where no name exists, and then the temporary name goes.
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return 0;
-  }
-  if (errno != EPERM && errno != ENOTSUP) return errno;
-  // Neither (FAT): test, then rename.
-  struct stat st {};
-  if (::stat(to.c_str(), &st) == 0) return EEXIST;
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 }  // namespace
 
-Result<OutputFile> OutputFile::create(const fs::path& destination) {
-  std::error_code ec;
-  if (fs::exists(fs::symlink_status(destination, ec))) {
-    return Error::alreadyExists(destination.string());
-  }
+Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& fileSystem) {
+  JET_TRY(bool taken, fileSystem.exists(destination));
+  if (taken) return Error::alreadyExists(destination.string());
   const fs::path folder = folderOf(destination);
+  std::error_code ec;
   if (!fs::is_directory(folder, ec)) return Error::notFound(folder.string());
   std::random_device random;
   for (int attempt = 0; attempt < 32; ++attempt) {
     fs::path temporary = folder / ("~" + destination.filename().string() + "." +
                                    std::to_string(random() % 1000000000u) + ".tmp");
-    int fd = ::open(temporary.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      OutputFile file;
-      file.fd_ = fd;
-      file.temporary_ = std::move(temporary);
-      file.destination_ = destination;
-      return file;
+    auto file = fileSystem.createNew(temporary);
+    if (file) {
+      OutputFile out;
+      out.fileSystem_ = &fileSystem;
+      out.file_ = std::move(*file);
+      out.temporary_ = std::move(temporary);
+      out.destination_ = destination;
+      return out;
     }
-    if (errno != EEXIST) return Error::fromErrno(errno, folder.string());
+    if (file.error().number() != errc::kAlreadyExists) return std::move(file).error();
   }
   return Error(errc::kIoError, folder.string());
 }
@@ -91,62 +57,73 @@ Result<OutputFile> OutputFile::create(const fs::path& destination) {
 OutputFile::~OutputFile() { discard(); }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(other.fd_), unflushed_(other.unflushed_), temporary_(std::move(other.temporary_)),
-      destination_(std::move(other.destination_)) {
-  other.fd_ = -1;
+    : fileSystem_(other.fileSystem_), unflushed_(other.unflushed_), file_(std::move(other.file_)),
+      temporary_(std::move(other.temporary_)), destination_(std::move(other.destination_)) {
   other.temporary_.clear();
 }
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   if (this != &other) {
     discard();
-    fd_ = other.fd_;
+    fileSystem_ = other.fileSystem_;
     unflushed_ = other.unflushed_;
+    file_ = std::move(other.file_);
     temporary_ = std::move(other.temporary_);
     destination_ = std::move(other.destination_);
-    other.fd_ = -1;
     other.temporary_.clear();
   }
   return *this;
 }
 
 void OutputFile::discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  if (file_) (void)file_->close();
+  file_.reset();
+  if (!temporary_.empty()) (void)fileSystem_->remove(temporary_);
   temporary_.clear();
 }
 
 Status OutputFile::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (fd_ < 0) return Error(errc::kInvalidArgument);
-  JET_CHECK(writeAll(fd_, offset, bytes, destination_));
+  if (!file_) return Error(errc::kInvalidArgument);
+  JET_CHECK(file_->writeAt(offset, bytes));
   unflushed_ += bytes.size();
   if (unflushed_ >= kWritebackStep) {
     unflushed_ = 0;
-#ifdef __linux__
-    // Only a start: errors, if any, come from the flush in commit().
-    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
+    file_->startWriteback();
   }
   return okStatus();
 }
 
-Status OutputFile::commit() {
-  if (fd_ < 0) return Error(errc::kInvalidArgument);
-  if (::fsync(fd_) != 0) {
-    Error e = Error::fromErrno(errno, destination_.string());
-    discard();
-    return e;
+// The temporary file takes the destination's name, never over an existing
+// file: a second name (which fails when the destination exists), then the
+// temporary name goes. Where there are no hard links (FAT): test, then rename.
+Status OutputFile::nameDestination() {
+  Status linked = fileSystem_->link(temporary_, destination_);
+  if (linked) {
+    // Should the temporary name stay, the destination is complete all the
+    // same; the destructor tries once more to remove it.
+    if (fileSystem_->remove(temporary_)) temporary_.clear();
+    return okStatus();
   }
-  ::close(fd_);
-  fd_ = -1;
-  if (int err = renameNoReplace(temporary_, destination_); err != 0) {
-    Error e = Error::fromErrno(err, destination_.string());
-    discard();
-    return e;
-  }
+  const int n = linked.error().number();
+  if (n == errc::kAlreadyExists || n == errc::kDiskFull) return linked;
+  JET_TRY(bool taken, fileSystem_->exists(destination_));
+  if (taken) return Error::alreadyExists(destination_.string());
+  JET_CHECK(fileSystem_->replace(temporary_, destination_));
   temporary_.clear();
-  return syncFolder(folderOf(destination_));
+  return okStatus();
+}
+
+Status OutputFile::commit() {
+  if (!file_) return Error(errc::kInvalidArgument);
+  Status s = file_->sync();
+  if (s) s = file_->close();
+  file_.reset();
+  if (s) s = nameDestination();
+  if (!s) {
+    discard();
+    return s;
+  }
+  return fileSystem_->syncFolder(folderOf(destination_));
 }
 
 Result<ScratchFile> ScratchFile::create(const fs::path& folder) {

@@ -2,14 +2,16 @@
 // and anonymous scratch files.
 //
 // OutputFile writes under a temporary name in the destination's folder;
-// commit() flushes the file to disk, renames it to the destination (never
+// commit() flushes the file to disk, gives it the destination's name (never
 // over an existing file) and flushes the folder, so that at every moment the
 // destination either does not exist or is complete. Destroying an OutputFile
 // that was not committed removes the temporary file: a failure leaves nothing
 // behind. A crash can leave the temporary file (named "~<destination
-// name>.<random>.tmp"), never a partial destination. While the file is
-// written, the system is asked every few megabytes to start writing it to
-// disk, so that the flush in commit() waits for little more than the last of it.
+// name>.<random>.tmp"), never a partial destination. Every operation goes
+// through a FileSystem (file_system.h), so that a test can fail any of them.
+// While the file is written, the system is asked every few megabytes to start
+// writing it to disk, so that the flush in commit() waits for little more
+// than the last of it.
 //
 // ScratchFile holds the runs of an external sort: it has no name while it is
 // open where the system allows (Linux O_TMPFILE), and none after it closes.
@@ -20,17 +22,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 
 #include "jet/core/result.h"
+#include "jet/io/file_system.h"
 
 namespace jet {
 
 class OutputFile {
  public:
   // Fails with 3204 when `destination` exists (nothing is touched), 3044 when
-  // its folder does not, 3051 when the folder may not be written.
-  static Result<OutputFile> create(const std::filesystem::path& destination);
+  // its folder does not, 3051 when the folder may not be written. Requires:
+  // `fileSystem` outlives the OutputFile.
+  static Result<OutputFile> create(const std::filesystem::path& destination,
+                                   FileSystem& fileSystem = localFileSystem());
 
   OutputFile() = default;
   ~OutputFile();
@@ -41,9 +47,10 @@ class OutputFile {
 
   // Writes all of `bytes` at `offset` (3026 when the disk is full).
   Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes);
-  // Flushes, renames to the destination and flushes the folder. Fails with
-  // 3204 when the destination appeared meanwhile; the temporary file is then
-  // removed.
+  // Flushes, names the file as the destination (a second name, then the
+  // temporary one removed; a rename where the file system has no hard links)
+  // and flushes the folder. Fails with 3204 when the destination appeared
+  // meanwhile; the temporary file is then removed.
   Status commit();
 
   const std::filesystem::path& temporaryPath() const { return temporary_; }
@@ -51,12 +58,14 @@ class OutputFile {
 
  private:
   void discard();
+  Status nameDestination();
 
   // Bytes written since the system was last asked to start writing them out.
   static constexpr std::uint64_t kWritebackStep = std::uint64_t{8} << 20;
 
-  int fd_ = -1;
+  FileSystem* fileSystem_ = nullptr;
   std::uint64_t unflushed_ = 0;
+  std::unique_ptr<WritableFile> file_;
   std::filesystem::path temporary_;
   std::filesystem::path destination_;
 };

@@ -40,6 +40,16 @@ Page& PageSource::freshSlot(std::uint32_t number) const {
   return *slot;
 }
 
+void PageSource::includePartialPage() {
+  if (partialIncluded_ || trailingBytes_ == 0) return;
+  partialIncluded_ = true;
+  ++pageCount_;
+}
+
+std::size_t PageSource::validBytes(std::uint32_t number) const {
+  return partialIncluded_ && number + 1 == pageCount_ ? trailingBytes_ : kPageSize;
+}
+
 Result<PageRef> PageSource::read(std::uint32_t number) const {
   if (number >= pageCount_) {
     return Error::corrupt(number, "la página está fuera del archivo");
@@ -54,12 +64,17 @@ Result<PageRef> PageSource::read(std::uint32_t number) const {
       number == cache.lastMiss + 1 ? std::min(kRunPages, pageCount_ - number) : 1;
   cache.run.resize(std::size_t{count} * kPageSize);
   JET_TRY(std::size_t n, bytes_->readAt(std::uint64_t{number} * kPageSize, cache.run));
-  if (n < kPageSize) return Error::corrupt(number, "el archivo se ha acortado");
-  const auto got = static_cast<std::uint32_t>(n / kPageSize);
+  // The pages the read brought whole (an included partial page as far as the
+  // file goes, zeros after).
+  std::uint32_t got = 0;
+  while (got < count && n >= std::size_t{got} * kPageSize + validBytes(number + got)) ++got;
+  if (got == 0) return Error::corrupt(number, "el archivo se ha acortado");
   for (std::uint32_t i = 0; i < got; ++i) {
     Page& page = freshSlot(number + i);
-    std::copy_n(cache.run.begin() + std::ptrdiff_t{i} * std::ptrdiff_t{kPageSize}, kPageSize,
-                page.bytes.begin());
+    const auto from = cache.run.begin() + std::ptrdiff_t{i} * std::ptrdiff_t{kPageSize};
+    const std::size_t valid = validBytes(number + i);
+    std::copy_n(from, valid, page.bytes.begin());
+    std::fill(page.bytes.begin() + static_cast<std::ptrdiff_t>(valid), page.bytes.end(), std::byte{0});
     applyCipher(key_, number + i, page.bytes);
   }
   cache.lastMiss = number + got - 1;

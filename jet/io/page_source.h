@@ -55,6 +55,13 @@ class PageSource {
   void setDatabaseKey(std::uint32_t key);
   std::uint32_t databaseKey() const { return key_; }
 
+  // For salvage: the partial page at the end becomes the last page, its
+  // missing bytes read as zeros; validBytes() says how many are real.
+  void includePartialPage();
+  // The bytes of page `number` that the file holds: kPageSize but for an
+  // included partial page.
+  std::size_t validBytes(std::uint32_t number) const;
+
   // Page `number`, decrypted. Fails with 3343 naming the page when it lies past
   // the last whole page, 3043 when the read fails.
   Result<PageRef> read(std::uint32_t number) const;
@@ -87,6 +94,7 @@ class PageSource {
   const ByteSource* bytes_;
   std::uint32_t pageCount_;
   std::size_t trailingBytes_;
+  bool partialIncluded_ = false;
   std::uint32_t key_ = 0;
   std::unique_ptr<Cache> cache_;
 };

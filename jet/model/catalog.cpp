@@ -10,13 +10,6 @@
 namespace jet {
 namespace {
 
-// Index of the column named `name`, or -1.
-int columnIndex(const TableDefinition& t, std::string_view name) {
-  for (std::size_t i = 0; i < t.columns.size(); ++i) {
-    if (equalsIgnoringAsciiCase(t.columns[i].name, name)) return static_cast<int>(i);
-  }
-  return -1;
-}
 
 template <class T>
 std::optional<T> get(const std::vector<Value>& values, int index) {
@@ -26,6 +19,13 @@ std::optional<T> get(const std::vector<Value>& values, int index) {
 }
 
 }  // namespace
+
+int columnIndex(const TableDefinition& t, std::string_view name) {
+  for (std::size_t i = 0; i < t.columns.size(); ++i) {
+    if (equalsIgnoringAsciiCase(t.columns[i].name, name)) return static_cast<int>(i);
+  }
+  return -1;
+}
 
 std::string catalogTypeName(std::int16_t type) {
   using namespace catalog_type;

@@ -60,6 +60,10 @@ struct CatalogEntry {
 // Spanish name of a catalog type ("Tabla", "Consulta", ...), or its number.
 std::string catalogTypeName(std::int16_t type);
 
+// Index of the column of `t` named `name` (compared without regard to ASCII
+// case), or -1.
+int columnIndex(const TableDefinition& t, std::string_view name);
+
 // Where the catalog's columns are in the rows of MSysObjects, found by name.
 class CatalogColumns {
  public:

@@ -15,7 +15,7 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
                                                            : OperationLock::Kind::kExclusive));
   JET_CHECK(checkNotInUse(db->file_));
   db->bytes_ = std::make_unique<FileBytes>(db->file_);
-  JET_CHECK(finishOpen(*db));
+  JET_CHECK(finishOpen(*db, access));
   return db;
 }
 
@@ -23,15 +23,17 @@ Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::st
   std::unique_ptr<Database> db(new Database());
   db->name_ = name;
   db->bytes_ = std::make_unique<MemoryBytes>(std::move(bytes), std::move(name));
-  JET_CHECK(finishOpen(*db));
+  JET_CHECK(finishOpen(*db, Access::kRead));
   return db;
 }
 
-Status Database::finishOpen(Database& db) {
+Status Database::finishOpen(Database& db, Access access) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, db.bytes_->readAt(0, first));
   JET_TRY(db.header_, decodeHeaderPage(ByteView(first.data(), n), db.name_));
-  if (db.header_.hasPassword()) return Error(errc::kBadPassword, db.name_);
+  if (db.header_.hasPassword() && access != Access::kRepair) {
+    return Error(errc::kBadPassword, db.name_);
+  }
   JET_TRY(db.pages_, PageSource::create(*db.bytes_));
   db.pages_.setDatabaseKey(db.header_.databaseKey);
   if (db.pages_.trailingBytes() != 0) {

@@ -35,6 +35,9 @@ class Database {
   enum class Access {
     kRead,   // shared lock; the file is opened read-only
     kWrite,  // exclusive lock; the file is opened for reading and writing
+    // As kWrite, but a header whose password field is set is not refused:
+    // for the repair, which judges the header itself (header_salvage.h).
+    kRepair,
   };
 
   static Result<std::unique_ptr<Database>> open(const std::filesystem::path& path,
@@ -58,7 +61,7 @@ class Database {
 
  private:
   Database() = default;
-  static Status finishOpen(Database& db);
+  static Status finishOpen(Database& db, Access access);
 
   std::string name_;
   File file_;

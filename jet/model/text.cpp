@@ -18,6 +18,30 @@ void appendUtf8(std::string& out, unsigned code) {
   }
 }
 
+// Converts all of `in` with `cd`; at each byte iconv refuses, `bad` appends
+// what stands for it and says how many bytes it stood for.
+template <class Bad>
+std::string convertAll(iconv_t cd, std::string_view in, Bad bad) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string out;
+  char* from = const_cast<char*>(in.data());
+  std::size_t left = in.size();
+  char buffer[1024];
+  while (left > 0) {
+    char* o = buffer;
+    std::size_t outLeft = sizeof buffer;
+    const std::size_t r = iconv(cd, &from, &left, &o, &outLeft);
+    out.append(buffer, static_cast<std::size_t>(o - buffer));
+    if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+      const std::size_t skip = std::min(left, bad(out, std::string_view(from, left)));
+      from += skip;
+      left -= skip;
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 // The converter is opened on the first text that is not plain ASCII: opening
@@ -99,24 +123,26 @@ std::string TextDecoder::toUtf8(std::string_view bytes) const {
     for (char c : bytes) appendUtf8(out, static_cast<unsigned char>(c));
     return out;
   }
-  iconv(impl_->cd, nullptr, nullptr, nullptr, nullptr);
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  char buffer[1024];
-  while (inLeft > 0) {
-    char* o = buffer;
-    std::size_t outLeft = sizeof buffer;
-    std::size_t r = iconv(impl_->cd, &in, &inLeft, &o, &outLeft);
-    out.append(buffer, static_cast<std::size_t>(o - buffer));
-    if (r == static_cast<std::size_t>(-1)) {
-      if (errno == E2BIG) continue;
-      // An undefined or incomplete byte: show it as the character of its number.
-      appendUtf8(out, static_cast<unsigned char>(*in));
-      ++in;
-      --inLeft;
-      iconv(impl_->cd, nullptr, nullptr, nullptr, nullptr);
-    }
-  }
+  // An undefined or incomplete byte: shown as the character of its number.
+  return convertAll(impl_->cd, bytes, [](std::string& to, std::string_view rest) {
+    appendUtf8(to, static_cast<unsigned char>(rest[0]));
+    return std::size_t{1};
+  });
+}
+
+std::string fromUtf8(std::string_view text, int codePage) {
+  iconv_t cd = iconv_open(("CP" + std::to_string(codePage)).c_str(), "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("CP1252", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
+  // A character the code page lacks, or a broken sequence: one '?' for the
+  // whole UTF-8 sequence.
+  std::string out = convertAll(cd, text, [](std::string& to, std::string_view rest) {
+    to += '?';
+    std::size_t n = 1;
+    while (n < rest.size() && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80) ++n;
+    return n;
+  });
+  iconv_close(cd);
   return out;
 }
 

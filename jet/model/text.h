@@ -32,4 +32,10 @@ class TextDecoder {
   std::unique_ptr<Impl> impl_;
 };
 
+// The bytes of UTF-8 `text` in Windows code page `codePage`, for text the
+// engine itself writes into a database (the descriptions of MSysCompactError).
+// A character the code page lacks becomes '?'; an unknown code page is taken
+// for 1252.
+std::string fromUtf8(std::string_view text, int codePage);
+
 }  // namespace jet

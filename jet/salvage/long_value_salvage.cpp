@@ -30,6 +30,10 @@ Result<ByteView> longValueRow(const PageSource& pages, const PageCensus& census,
           " no está";
     return ByteView();
   }
+  if (slot->end > pages.validBytes(at.page)) {
+    why = "la página " + std::to_string(at.page) + " está cortada por el final del archivo";
+    return ByteView();
+  }
   return *data->rowBytes(at.row);
 }
 

@@ -59,9 +59,12 @@ Result<PageCensus> PageCensus::take(const PageSource& pages, ProblemList& proble
   }
   if (pages.trailingBytes() != 0) {
     Finding f;
-    f.page = pages.pageCount();
+    const bool kept = pages.validBytes(pages.pageCount() - 1) != kPageSize;
+    f.page = kept ? pages.pageCount() - 1 : pages.pageCount();
     f.message = "el archivo termina con una página incompleta de " +
-                std::to_string(pages.trailingBytes()) + " bytes, que se pierde";
+                std::to_string(pages.trailingBytes()) +
+                (kept ? " bytes; solo se leen las filas que caben enteras en ellos"
+                      : " bytes, que se pierde");
     f.bytesLost = static_cast<std::int64_t>(pages.trailingBytes());
     problems.add(errc::kCorrupt, std::move(f));
   }

@@ -1,49 +1,13 @@
 #include "jet/salvage/row_salvage.h"
 
-#include <cstdio>
-
 #include "jet/format/long_value.h"
 #include "jet/model/value_decode.h"
 #include "jet/salvage/long_value_salvage.h"
 #include "jet/salvage/row_plausibility.h"
 #include "jet/salvage/value_check.h"
+#include "jet/salvage/value_text.h"
 
 namespace jet {
-namespace {
-
-// Bytes of a refused binary value shown in full in a description; longer
-// ones are cut (with their length said).
-constexpr std::size_t kShownBytes = 255;
-
-std::string hex(const std::vector<std::byte>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size() && i < kShownBytes; ++i) {
-    const auto b = std::to_integer<unsigned>(bytes[i]);
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  if (bytes.size() > kShownBytes) out += "... (" + std::to_string(bytes.size()) + " bytes)";
-  return out;
-}
-
-std::string number(double d) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", d);
-  return buf;
-}
-
-// The value as a description shows it.
-std::string describe(const Value& v, const TextDecoder& text) {
-  if (const Text* t = std::get_if<Text>(&v)) return "\"" + text.toUtf8(t->bytes) + "\"";
-  if (const Binary* b = std::get_if<Binary>(&v)) return "0x" + hex(b->bytes);
-  if (const DateTime* d = std::get_if<DateTime>(&v)) return number(d->days) + " días";
-  if (const double* d = std::get_if<double>(&v)) return number(*d);
-  if (const float* f = std::get_if<float>(&v)) return number(*f);
-  return "?";
-}
-
-}  // namespace
 
 SalvageRowCursor::SalvageRowCursor(const PageSource& pages, const PageCensus& census,
                                    const SalvagedTable& table, std::uint16_t codePage,
@@ -97,6 +61,10 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   location_ = {number, static_cast<std::uint8_t>(row)};
   if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
   if (slot->kind == SlotKind::kLive) {
+    if (slot->end > pages_.validBytes(number)) {
+      problem(errc::kCorrupt, number, row, "fila cortada por el final del archivo; se pierde");
+      return okStatus();
+    }
     JET_TRY(found, readRow(*data_->rowBytes(row), location_));
     return okStatus();
   }
@@ -121,6 +89,7 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   if (!bodySlot || bodySlot->kind != SlotKind::kMovedBody) {
     return lost("no hay allí una fila desplazada");
   }
+  if (bodySlot->end > pages_.validBytes(target->page)) return lost("cortada por el final del archivo");
   JET_TRY(found, readRow(*body->rowBytes(target->row), *target));
   return okStatus();
 }
@@ -163,11 +132,21 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
     }
     JET_TRY(SalvagedLongValue lv, salvageLongValue(pages_, census_, *ref));
     if (!lv.complete) {
+      altered_ = true;
+      // Part of a system table's value (properties, a query's extra data,
+      // a module) is no longer what its readers expect, and nothing read
+      // is no value: NULL then.
+      if (table_.definition.isSystem() || lv.bytes.empty()) {
+        problem(errc::kCorrupt, location_.page, location_.row,
+                "columna " + column + ": valor largo dañado (" + lv.damage + "); de " +
+                    std::to_string(ref->length) + " bytes se leen " + std::to_string(lv.bytes.size()) +
+                    ", queda nulo");
+        return Value{};
+      }
       problem(errc::kCorrupt, location_.page, location_.row,
               "columna " + column + ": valor largo dañado (" + lv.damage + "); se conservan " +
                   std::to_string(lv.bytes.size()) + " de " + std::to_string(ref->length) +
                   " bytes");
-      altered_ = true;
     }
     if (c.type == ColumnType::kOle) return Value{Binary{std::move(lv.bytes)}};
     return Value{Text{std::string(reinterpret_cast<const char*>(lv.bytes.data()), lv.bytes.size())}};
@@ -182,7 +161,7 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
   if (auto refused = refusedValue(c, *v, doubleByte_)) {
     problem(refused->code, location_.page, location_.row,
             "columna " + column + ": " + refused->reason + ", valor que Jet no admite; queda nula. "
-            "Valor encontrado: " + describe(*v, text_));
+            "Valor encontrado: " + describeValue(*v, text_));
     altered_ = true;
     return Value{};
   }

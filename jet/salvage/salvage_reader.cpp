@@ -88,6 +88,7 @@ Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& byt
   r->headerRestored_ = !r->problems_.empty();
   JET_TRY(r->pages_, PageSource::create(bytes));
   r->pages_.setDatabaseKey(r->header_.databaseKey);
+  r->pages_.includePartialPage();  // the rows it holds whole are kept
   // 2. The census.
   JET_TRY(r->census_, PageCensus::take(r->pages_, r->problems_));
   // 3. The catalog, 4. its tables, 5. the tables it lost.
@@ -180,23 +181,34 @@ void SalvageReader::addCatalogTables(const std::vector<CatalogEntry>& entries) {
     if (!e.isTable() || e.id == static_cast<std::int32_t>(kCatalogPage)) continue;
     const std::string name = text.toUtf8(e.name);
     const std::uint32_t page = e.tablePage();
-    auto lost = [&](const std::string& why) {
-      problems_.add(errc::kCorrupt, name, page, -1,
-                    "la definición de la tabla no se puede leer (" + why +
-                        "); la tabla y sus filas se pierden");
-      lostTableIds_.insert(e.id);
+    auto drop = [&](const std::string& why) {
+      problems_.add(errc::kCorrupt, name, e.location.page, e.location.row,
+                    "fila del catálogo que se quita: " + why);
+      droppedCatalogRows_.insert(e.location.pointer());
     };
-    if (static_cast<std::uint32_t>(e.id) != page || !seen.insert(page).second) {
-      lost("el catálogo le da un Id que no es el de otra definición");
+    if (static_cast<std::uint32_t>(e.id) != page) {
+      drop("el Id de la tabla no es una página");
+      continue;
+    }
+    if (!seen.insert(page).second) {
+      drop("otra fila del catálogo tiene el mismo Id");
       continue;
     }
     auto def = readTableDefinition(pages_, page);
     if (!def) {
-      lost(def.error().description());
+      drop("la definición de la tabla no se puede leer (" + def.error().description() +
+           "); la tabla y sus filas se pierden");
+      lostTableIds_.insert(e.id);
+      lostTableNames_.push_back(e.name);
       continue;
     }
     tables_.push_back(makeTable(e, std::move(*def), false));
   }
+}
+
+bool SalvageReader::nameTaken(std::string_view name) const {
+  return std::any_of(tables_.begin(), tables_.end(),
+                     [&](const SalvagedTable& t) { return equalsIgnoringAsciiCase(t.name(), name); });
 }
 
 void SalvageReader::addRecoveredTables(bool catalogDamaged) {
@@ -218,13 +230,11 @@ void SalvageReader::addRecoveredTables(bool catalogDamaged) {
     e.parentId = tablesContainer_;
     e.type = catalog_type::kTable;
     e.name = recoveredTableName(page);
+    for (int n = 2; nameTaken(e.name); ++n) e.name = recoveredTableName(page) + "_" + std::to_string(n);
     if (def->isSystem()) {
       e.flags = 0x80000000u;
       const SystemTable* system = systemTableOf(*def);
-      const bool taken = system && std::any_of(tables_.begin(), tables_.end(), [&](const SalvagedTable& t) {
-        return equalsIgnoringAsciiCase(t.name(), system->name);
-      });
-      if (system && !taken) e.name = system->name;
+      if (system && !nameTaken(system->name)) e.name = system->name;
     }
     problems_.add(errc::kCorrupt, e.name, page, -1,
                   "definición de tabla que el catálogo no nombra; se recupera con este nombre");

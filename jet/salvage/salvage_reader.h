@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <vector>
 
 #include "jet/core/result.h"
@@ -57,8 +58,12 @@ class SalvageReader {
   // MSysObjects first, then the other tables in the order of their definition
   // pages, the catalog's and the recovered ones alike.
   const std::vector<SalvagedTable>& tables() const { return tables_; }
-  // Catalog Ids of the tables whose definitions are lost.
+  // Catalog Ids and names of the tables whose definitions are lost.
   const std::set<std::int32_t>& lostTableIds() const { return lostTableIds_; }
+  const std::vector<std::string>& lostTableNames() const { return lostTableNames_; }
+  // MSysObjects rows (row pointers) to leave out: those of lost tables, and
+  // second rows for one table.
+  const std::set<std::uint32_t>& droppedCatalogRows() const { return droppedCatalogRows_; }
   // The Id of the catalog's container of tables.
   std::int32_t tablesContainerId() const { return tablesContainer_; }
 
@@ -75,6 +80,7 @@ class SalvageReader {
   void addRecoveredTables(bool catalogDamaged);
   std::vector<std::uint32_t> tablePages(const TableDefinition& def, const std::string& name);
   SalvagedTable makeTable(CatalogEntry entry, TableDefinition def, bool recovered);
+  bool nameTaken(std::string_view name) const;
 
   const ByteSource* bytes_;
   HeaderPage header_;
@@ -84,6 +90,8 @@ class SalvageReader {
   ProblemList problems_;
   std::vector<SalvagedTable> tables_;
   std::set<std::int32_t> lostTableIds_;
+  std::vector<std::string> lostTableNames_;
+  std::set<std::uint32_t> droppedCatalogRows_;
   std::int32_t tablesContainer_ = 0x0F000001;
 };
 

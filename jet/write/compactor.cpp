@@ -234,7 +234,8 @@ Status writeAll(CompactionSource& source, OutputFile& file, const CompactOptions
 
 Status compact(CompactionSource& source, const std::filesystem::path& destination,
                const CompactOptions& options) {
-  JET_TRY(OutputFile file, OutputFile::create(destination));
+  FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : localFileSystem();
+  JET_TRY(OutputFile file, OutputFile::create(destination, fileSystem));
   JET_CHECK(writeAll(source, file, options));
   return file.commit();
 }

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "jet/core/result.h"
+#include "jet/io/file_system.h"
 #include "jet/write/compaction_source.h"
 
 namespace jet {
@@ -22,6 +23,9 @@ struct CompactOptions {
   // Memory for sorting rows into primary-key order and index entries into
   // key order; beyond it, sorted runs go to temporary files.
   std::size_t sortMemory = std::size_t{64} << 20;
+  // Creates, writes, flushes and names the destination; nullptr: the
+  // machine's. (Sorted runs beyond sortMemory go to unnamed scratch files.)
+  FileSystem* fileSystem = nullptr;
 };
 
 Status compact(CompactionSource& source, const std::filesystem::path& destination,

@@ -2,13 +2,7 @@
 // file system over a temporary drive C:, the real engine, and Access 97
 // databases from the corpus. Drive C: is <temp>/home, the folder the program
 // starts in is C:\KEL, and TORV.INI there names C:\KEL\DATOS.
-//
-// The cases that need the engine to repair and compact (DISABLED_ below) wait
-// for jet::repairDatabase and jet::compactDatabase, which for now refuse with
-// 3001; enable them when the engine does the work.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>
@@ -24,6 +18,7 @@
 #include "platform/statvfs_disk_space.h"
 #include "tests/app/qt_test_support.h"
 #include "tests/support/corpus.h"
+#include "tests/support/foreign_lock.h"
 
 namespace app {
 namespace {
@@ -101,7 +96,7 @@ TEST_F(EndToEndTest, TheSettingsProposeTheDataFolder) {
   EXPECT_EQ(window->cmp().selectedText(), QString("x"));
 }
 
-TEST_F(EndToEndTest, DISABLED_Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile) {
+TEST_F(EndToEndTest, Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile) {
   const std::string rowsBefore = jetdb("dump --format json").out;
   const auto boxes = repair("c:\\kel\\datos\\kel01.mdb", {"Sí"});
   ASSERT_EQ(boxes.size(), 2u);
@@ -115,7 +110,7 @@ TEST_F(EndToEndTest, DISABLED_Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile)
   EXPECT_EQ(jetdb("dump --format json").out, rowsBefore) << "every row kept";
 }
 
-TEST_F(EndToEndTest, DISABLED_StaleBakIsDeletedBeforeTheSwap) {
+TEST_F(EndToEndTest, StaleBakIsDeletedBeforeTheSwap) {
   writeFile(home / "BORRAR2.BAK", "de otra vez");
   const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
   ASSERT_EQ(boxes.size(), 2u);
@@ -133,20 +128,12 @@ TEST_F(EndToEndTest, No_TouchesNothing) {
   EXPECT_EQ(logic->Respuesta(), -1);
 }
 
-TEST_F(EndToEndTest, DISABLED_DatabaseInUseIsNotTouched) {
-  // Another program holds a lock on the database, as Jet does: a lock on an
-  // open file description of its own counts as another process's.
-  const int other = ::open(database.c_str(), O_RDWR | O_CLOEXEC);
-  ASSERT_GE(other, 0);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 0x10000000;
-  lock.l_len = 1;
-  ASSERT_EQ(::fcntl(other, F_OFD_SETLK, &lock), 0);
+TEST_F(EndToEndTest, DatabaseInUseIsNotTouched) {
+  testing_support::ForeignLock other(database);
+  ASSERT_TRUE(other.held());
   const std::string before = readFile(database);
   const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  ::close(other);
+  other.release();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text, QString("La Base de Datos a reparar en estos momentos está en uso. El "
                                    "proceso de Reparación queda cancelado."));
@@ -155,7 +142,7 @@ TEST_F(EndToEndTest, DISABLED_DatabaseInUseIsNotTouched) {
   EXPECT_EQ(logic->Respuesta(), 0);
 }
 
-TEST_F(EndToEndTest, DISABLED_FileThatIsNoDatabaseIsNotTouched) {
+TEST_F(EndToEndTest, FileThatIsNoDatabaseIsNotTouched) {
   writeFile(database, "Esto es un texto, no una base de datos.\n");
   const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
   ASSERT_EQ(boxes.size(), 2u);

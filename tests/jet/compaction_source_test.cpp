@@ -29,13 +29,6 @@ std::vector<std::vector<Value>> readAll(CompactionSource& source, std::size_t ta
   return rows;
 }
 
-int columnIndex(const TableDefinition& t, const std::string& name) {
-  for (std::size_t i = 0; i < t.columns.size(); ++i) {
-    if (t.columns[i].name == name) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 // Every local table of the catalog, system tables included, in definition
 // page order with MSysObjects first, each yielding the rows its definition
 // counts; the header page comes along as stored.

@@ -20,7 +20,7 @@ std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::stri
 bool sameNumber(const std::string& a, const std::string& b, bool single, double tolerance) {
   if (a == b) return true;
   const double x = std::strtod(a.c_str(), nullptr), y = std::strtod(b.c_str(), nullptr);
-  if (single) return static_cast<float>(x) == static_cast<float>(y);
+  if (single && static_cast<float>(x) == static_cast<float>(y)) return true;
   return x == y || std::fabs(x - y) <= tolerance * std::max(std::fabs(x), std::fabs(y));
 }
 

@@ -30,8 +30,8 @@ void expectSameRows(std::vector<CsvRow> ours, std::vector<CsvRow> theirs,
                     const std::vector<jet::ColumnDef>& columns, bool anyOrder,
                     const FieldMatcher& match);
 
-// Numbers compared as the same double, or float when `single`, to within a
-// relative `tolerance` (0: exactly).
+// Numbers compared as the same double, or float when `single`, or else to
+// within a relative `tolerance`.
 bool sameNumber(const std::string& a, const std::string& b, bool single, double tolerance = 0);
 
 }  // namespace testing_support

@@ -12,8 +12,8 @@
 //     query's SQL text in the corpus holds a trailing zero byte);
 //   - mdb-export writes an empty text like a NULL, unquoted;
 //   - mdb-export writes a Double with 16 significant digits, we with as many
-//     as it takes to read it back exactly: Single and Double values are
-//     compared as numbers, to the 15 digits both keep.
+//     as it takes to read it back exactly, and a Single with 8: they are
+//     compared as numbers, to the digits both keep (15 and 7).
 #pragma once
 
 #include <filesystem>

@@ -1,0 +1,203 @@
+#include "jet/repair/repair.h"
+
+#include <ctime>
+#include <memory>
+
+#include "jet/check/checker.h"
+#include "jet/core/ascii.h"
+#include "jet/engine.h"
+#include "jet/model/database.h"
+#include "jet/model/text.h"
+#include "jet/repair/compact_error_table.h"
+#include "jet/salvage/salvage_source.h"
+#include "jet/write/compactor.h"
+#include "jet/write/extra_tables_source.h"
+
+namespace jet {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names tried for the rebuilt file and the damaged copy before giving up.
+constexpr int kNamesTried = 1000;
+// Bytes copied at a time when the damaged file has to be copied.
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+// Days from 1899-12-30, Jet's day 0, to 1970-01-01.
+constexpr double kUnixEpochDay = 25569.0;
+
+// The local time now, as Jet stores dates.
+DateTime now() {
+  std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  return DateTime{kUnixEpochDay + static_cast<double>(timegm(&local)) / 86400.0};
+}
+
+fs::path rebuiltName(const fs::path& database, int n) {
+  fs::path p = database;
+  p += n == 1 ? ".reparando" : ".reparando-" + std::to_string(n);
+  return p;
+}
+
+// A name from `make` that does not exist yet.
+Result<fs::path> freshName(FileSystem& fileSystem, const fs::path& database,
+                           fs::path (*make)(const fs::path&, int)) {
+  for (int n = 1; n <= kNamesTried; ++n) {
+    fs::path candidate = make(database, n);
+    JET_TRY(bool taken, fileSystem.exists(candidate));
+    if (!taken) return candidate;
+  }
+  return Error::alreadyExists(make(database, kNamesTried).string());
+}
+
+// Step 4: the salvage, its problems and MSysCompactError, compacted into `target`.
+Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
+               FileSystem& fileSystem, const fs::path& target) {
+  ExtraTablesSource source(salvage);
+  const DateTime created = now();
+  std::vector<std::vector<Value>> catalogRows;
+  for (std::size_t i : salvage.recoveredTables()) {
+    JET_TRY(std::vector<Value> row, source.catalogRow(salvage.tables()[i], created));
+    catalogRows.push_back(std::move(row));
+  }
+  if (!catalogRows.empty()) JET_CHECK(source.appendRows("MSysObjects", std::move(catalogRows)));
+  JET_CHECK(source.addTable(compactErrorTable(source.unusedId(), reader.header()),
+                            compactErrorRows(all, reader.header().codePage), created));
+  CompactOptions options;
+  options.fileSystem = &fileSystem;
+  return compact(source, target, options);
+}
+
+// Step 5.
+Status verifyRebuilt(const fs::path& rebuilt) {
+  JET_TRY(auto db, Database::open(rebuilt));
+  JET_TRY(CheckReport check, checkDatabase(*db));
+  if (!check.clean()) {
+    return Error::corrupt(-1, "la base de datos reconstruida no supera la comprobación (" +
+                                  check.findings.findings().front().toString() + ")");
+  }
+  return okStatus();
+}
+
+// Copies the open file `from` to the new file `to`, flushed.
+Status copyFile(const File& from, FileSystem& fileSystem, const fs::path& to) {
+  JET_TRY(std::unique_ptr<WritableFile> out, fileSystem.createNew(to));
+  std::vector<std::byte> buffer(kCopyChunk);
+  for (std::uint64_t offset = 0;;) {
+    JET_TRY(std::size_t n, from.readAt(offset, buffer));
+    if (n == 0) break;
+    JET_CHECK(out->writeAt(offset, std::span(buffer.data(), n)));
+    offset += n;
+  }
+  JET_CHECK(out->sync());
+  return out->close();
+}
+
+// Step 6: the damaged file's second name (or copy); returns it.
+Result<fs::path> keepDamaged(const Database& db, FileSystem& fileSystem, const fs::path& database) {
+  for (int n = 1; n <= kNamesTried; ++n) {
+    const fs::path name = damagedCopyName(database, n);
+    Status linked = fileSystem.link(database, name);
+    if (linked) return name;
+    if (linked.error().number() == errc::kAlreadyExists) continue;
+    // No hard links here (FAT: EPERM; others: ENOTSUP): a copy, under a name
+    // nobody has. Any other failure is the repair's.
+    if (linked.error().number() != errc::kNoPermission && linked.error().number() != errc::kIoError) {
+      return std::move(linked).error();
+    }
+    JET_TRY(bool taken, fileSystem.exists(name));
+    if (taken) continue;
+    if (Status copied = copyFile(*db.file(), fileSystem, name); !copied) {
+      if (copied.error().number() != errc::kAlreadyExists) (void)fileSystem.remove(name);
+      return std::move(copied).error();
+    }
+    return name;
+  }
+  return Error::alreadyExists(damagedCopyName(database, kNamesTried).string());
+}
+
+// Steps 6 and 7, undone on failure as far as ours.
+Status swapIn(const Database& db, FileSystem& fileSystem, const fs::path& database,
+              const fs::path& rebuilt, fs::path& backup) {
+  JET_TRY(backup, keepDamaged(db, fileSystem, database));
+  Status s = fileSystem.syncFolder(folderOf(database));
+  if (s) s = fileSystem.copyPermissions(database, rebuilt);
+  if (s) s = fileSystem.replace(rebuilt, database);
+  if (!s) {
+    // The database still holds the original: the kept name is not needed.
+    (void)fileSystem.remove(backup);
+    backup.clear();
+    return s;
+  }
+  return fileSystem.syncFolder(folderOf(database));
+}
+
+}  // namespace
+
+Status repairDatabase(const fs::path& database) {
+  JET_TRY(RepairReport report, repair(database));
+  (void)report;
+  return okStatus();
+}
+
+fs::path damagedCopyName(const fs::path& database, int n) {
+  fs::path name = database.parent_path() / database.stem();
+  name += n == 1 ? ".dañado" : ".dañado-" + std::to_string(n);
+  name += database.extension();
+  return name;
+}
+
+Result<RepairReport> repair(const fs::path& database, const RepairOptions& options) {
+  FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : localFileSystem();
+  RepairReport report;
+  // 1. Open.
+  JET_TRY(std::unique_ptr<Database> db, Database::open(database, Database::Access::kRepair));
+  // 2. Check.
+  CheckOptions checkOptions;
+  checkOptions.maxFindings = options.maxFindings;
+  JET_TRY(CheckReport check, checkDatabase(*db, checkOptions));
+  report.findings = check.findings.findings();
+  report.findingsTotal = check.findings.total();
+  if (check.clean()) return report;
+  report.damaged = true;
+
+  // 3. Salvage.
+  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes()));
+  SalvageSource salvage(*reader);
+  JET_CHECK(salvage.scan());
+  report.rowsKept = salvage.rowsKept();
+  const TextDecoder text(reader->header().codePage);
+  for (std::size_t i : salvage.recoveredTables()) {
+    report.recoveredTables.push_back(text.toUtf8(salvage.tables()[i].name));
+  }
+  for (const std::string& name : reader->lostTableNames()) report.lostTables.push_back(text.toUtf8(name));
+  report.problems = reader->problems();
+  if (options.dryRun) return report;
+
+  // What MSysCompactError lists: what the check found, then what the
+  // salvage dropped or changed.
+  ProblemList all;
+  for (const Finding& f : report.findings) all.add(errc::kCorrupt, f);
+  if (report.findingsTotal > report.findings.size()) {
+    all.add(errc::kCorrupt, "", -1, -1,
+            "y " + std::to_string(report.findingsTotal - report.findings.size()) +
+                " hallazgos más de la comprobación, que no se detallan");
+  }
+  for (const Problem& p : report.problems.problems()) all.add(p.code, p.where);
+
+  // 4. Rebuild.
+  JET_TRY(fs::path rebuilt, freshName(fileSystem, database, rebuiltName));
+  // 5. Check the rebuilt file; 6 and 7, swap it in. (The compactor may have
+  // named the rebuilt file before failing to flush its folder.)
+  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt);
+  if (s) s = verifyRebuilt(rebuilt);
+  if (s) s = swapIn(*db, fileSystem, database, rebuilt, report.backup);
+  if (!s) {
+    (void)fileSystem.remove(rebuilt);
+    return std::move(s).error();
+  }
+  report.written = true;
+  return report;
+}
+
+}  // namespace jet

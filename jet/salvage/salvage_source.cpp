@@ -1,0 +1,235 @@
+#include "jet/salvage/salvage_source.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "jet/core/ascii.h"
+#include "jet/index/index_key.h"
+#include "jet/model/index_shape.h"
+#include "jet/salvage/value_text.h"
+
+namespace jet {
+namespace {
+
+// A set of 64-bit hashes with open addressing: 8 bytes a slot, at most half
+// full. Inserting reports whether the hash was there already.
+class HashSet {
+ public:
+  bool insert(std::uint64_t h) {
+    if (h == 0) h = 1;  // 0 marks an empty slot
+    if (2 * (size_ + 1) > slots_.size()) grow();
+    for (std::size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i] == h) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = h;
+        ++size_;
+        return true;
+      }
+    }
+  }
+
+ private:
+  void grow() {
+    std::vector<std::uint64_t> old = std::move(slots_);
+    slots_.assign(std::max<std::size_t>(16, old.size() * 2), 0);
+    size_ = 0;
+    for (std::uint64_t h : old) {
+      if (h != 0) insert(h);
+    }
+  }
+  std::vector<std::uint64_t> slots_;
+  std::size_t size_ = 0;
+};
+
+// The unique indexes of a table and the hashes of the keys seen so far.
+struct UniqueKeys {
+  std::string name;
+  IndexShape shape;
+  HashSet seen;
+};
+
+}  // namespace
+
+// Which rows of a table the source leaves out whatever their ordinal.
+struct SalvageSource::Filter {
+  const std::set<std::uint32_t>* droppedRows = nullptr;  // by location
+  int idColumn = -1;                                     // a table id to test
+  const std::set<std::int32_t>* droppedIds = nullptr;
+  std::vector<int> nameColumns;                          // table names to test
+  const std::vector<std::string>* droppedNames = nullptr;
+
+  bool leavesOut(const std::vector<Value>& v, RowLocation at) const {
+    if (droppedRows && droppedRows->count(at.pointer())) return true;
+    if (idColumn >= 0) {
+      const auto* id = std::get_if<std::int32_t>(&v[static_cast<std::size_t>(idColumn)]);
+      if (id && droppedIds->count(*id)) return true;
+    }
+    for (int c : nameColumns) {
+      const auto* name = std::get_if<Text>(&v[static_cast<std::size_t>(c)]);
+      if (name && std::any_of(droppedNames->begin(), droppedNames->end(), [&](const std::string& n) {
+            return equalsIgnoringAsciiCase(n, name->bytes);
+          })) {
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+// The second pass over one table: the rows the first pass kept.
+class SalvageSource::Stream final : public RowStream {
+ public:
+  Stream(SalvageRowCursor cursor, Filter filter, const std::set<std::uint64_t>& leftOut,
+         std::unique_ptr<ProblemList> scratch)
+      : scratch_(std::move(scratch)), cursor_(std::move(cursor)), filter_(std::move(filter)),
+        leftOut_(leftOut) {}
+
+  Result<bool> next() override {
+    while (true) {
+      JET_TRY(bool more, cursor_.next());
+      if (!more) return false;
+      const std::uint64_t ordinal = ordinal_++;
+      if (!filter_.leavesOut(cursor_.values(), cursor_.location()) && !leftOut_.count(ordinal)) {
+        return true;
+      }
+    }
+  }
+  const std::vector<Value>& values() const override { return cursor_.values(); }
+
+ private:
+  std::unique_ptr<ProblemList> scratch_;  // the first pass recorded these problems
+  SalvageRowCursor cursor_;
+  Filter filter_;
+  const std::set<std::uint64_t>& leftOut_;
+  std::uint64_t ordinal_ = 0;
+};
+
+SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {
+  settings_.header = reader.header();
+  if (!reader.headerRestored()) {
+    // Page 0 as stored carries the bytes no setting names; after damage
+    // they are Access's defaults instead.
+    settings_.headerPage.resize(kPageSize);
+    auto n = reader.pages().bytes().readAt(0, settings_.headerPage);
+    if (!n || *n != kPageSize) settings_.headerPage.clear();
+  }
+  droppedIds_ = reader.lostTableIds();
+  droppedNames_ = reader.lostTableNames();
+  for (std::size_t i = 0; i < reader.tables().size(); ++i) {
+    const SalvagedTable& t = reader.tables()[i];
+    if (i > 0 && equalsIgnoringAsciiCase(t.name(), kCompactErrorTable)) {
+      droppedIds_.insert(t.entry.id);  // its catalog and permission rows go with it
+      continue;
+    }
+    tables_.push_back(SourceTable{t.name(), static_cast<std::int32_t>(t.tdef()), t.definition});
+    readerIndex_.push_back(i);
+  }
+  leftOut_.resize(tables_.size());
+  sanitizeRelationships();
+}
+
+void SalvageSource::sanitizeRelationships() {
+  std::set<std::uint32_t> kept;
+  for (const SourceTable& t : tables_) kept.insert(static_cast<std::uint32_t>(t.sourceId));
+  for (std::size_t i = 0; i < tables_.size(); ++i) {
+    for (LogicalIndexDef& l : tables_[i].definition.logicalIndexes) {
+      if (l.relTablePage == 0 || kept.count(l.relTablePage)) continue;
+      reader_.problems().add(errc::kCorrupt, reader_.tables()[readerIndex_[i]].displayName,
+                             tables_[i].definition.page, -1,
+                             "la relación del índice con la tabla de la página " +
+                                 std::to_string(l.relTablePage) +
+                                 ", que se ha perdido, se quita; el índice se conserva");
+      if (l.foreignKey()) l.kind = 0;
+      l.relTableType = 0;
+      l.relIndex = -1;
+      l.relTablePage = 0;
+      l.cascadeUpdates = l.cascadeDeletes = false;
+    }
+  }
+}
+
+SalvageSource::Filter SalvageSource::filterFor(std::size_t table) const {
+  Filter f;
+  const TableDefinition& def = tables_[table].definition;
+  const std::string& name = tables_[table].name;
+  if (table == 0) {
+    f.droppedRows = &reader_.droppedCatalogRows();
+    f.idColumn = columnIndex(def, "Id");
+  } else if (equalsIgnoringAsciiCase(name, "MSysACEs")) {
+    f.idColumn = columnIndex(def, "ObjectId");
+  } else if (equalsIgnoringAsciiCase(name, "MSysRelationships")) {
+    for (const char* c : {"szObject", "szReferencedObject"}) {
+      if (int k = columnIndex(def, c); k >= 0) f.nameColumns.push_back(k);
+    }
+  }
+  f.droppedIds = &droppedIds_;
+  f.droppedNames = &droppedNames_;
+  return f;
+}
+
+Status SalvageSource::scan() {
+  const TextDecoder text(settings_.header.codePage);
+  for (std::size_t i = 0; i < tables_.size(); ++i) {
+    const SalvagedTable& salvaged = reader_.tables()[readerIndex_[i]];
+    const TableDefinition& def = tables_[i].definition;
+    std::vector<UniqueKeys> unique;
+    for (const RealIndexDef& real : def.realIndexes) {
+      if (!real.unique()) continue;
+      auto shape = indexShape(def, real);
+      if (shape) unique.push_back({"#" + std::to_string(real.position), std::move(*shape), {}});
+    }
+    const Filter filter = filterFor(i);
+    // The reader met MSysObjects' problems already, reading the catalog.
+    ProblemList seen(0);
+    SalvageRowCursor cursor(reader_.pages(), reader_.census(), salvaged, settings_.header.codePage,
+                            readerIndex_[i] == 0 ? seen : reader_.problems());
+    std::vector<Value> key;
+    for (std::uint64_t ordinal = 0;; ++ordinal) {
+      JET_TRY(bool more, cursor.next());
+      if (!more) break;
+      const std::vector<Value>& values = cursor.values();
+      if (filter.leavesOut(values, cursor.location())) continue;
+      bool repeated = false;
+      for (UniqueKeys& u : unique) {
+        key.clear();
+        for (std::size_t p : u.shape.valuePositions) key.push_back(values[p]);
+        // Jet's unique indexes take any number of keys that are all NULL.
+        if (std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) continue;
+        auto bytes = encodeKey(u.shape.columns, key);
+        if (!bytes) continue;
+        const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        if (!u.seen.insert(std::hash<std::string_view>{}(view))) repeated = true;
+      }
+      if (repeated) {
+        leftOut_[i].insert(ordinal);
+        reader_.problems().add(errc::kDuplicateKey, salvaged.displayName, cursor.location().page,
+                               cursor.location().row,
+                               "fila cuya clave repite la de otra en un índice único; no se copia. "
+                               "Valores: " + describeRow(values, text));
+        continue;
+      }
+      ++rowsKept_;
+    }
+  }
+  scanned_ = true;
+  return okStatus();
+}
+
+std::vector<std::size_t> SalvageSource::recoveredTables() const {
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < tables_.size(); ++i) {
+    if (reader_.tables()[readerIndex_[i]].recovered) out.push_back(i);
+  }
+  return out;
+}
+
+Result<std::unique_ptr<RowStream>> SalvageSource::rows(std::size_t table) {
+  if (table >= tables_.size() || !scanned_) return Error(errc::kInvalidArgument);
+  auto scratch = std::make_unique<ProblemList>(0);
+  SalvageRowCursor cursor(reader_.pages(), reader_.census(), reader_.tables()[readerIndex_[table]],
+                          settings_.header.codePage, *scratch);
+  return std::unique_ptr<RowStream>(std::make_unique<Stream>(std::move(cursor), filterFor(table),
+                                                             leftOut_[table], std::move(scratch)));
+}
+
+}  // namespace jet

@@ -1,0 +1,73 @@
+// The compaction source of a damaged database: what the salvage reader could
+// read, made fit to be written again (compaction_source.h).
+//
+//   auto reader = SalvageReader::open(bytes);
+//   SalvageSource source(**reader);
+//   JET_CHECK(source.scan());     // first pass: every row read once
+//   compact(source, destination); // second pass: the same rows again
+//
+// The first pass completes the reader's problems before anything is written
+// (MSysCompactError must list them all) and finds the rows to leave out; the
+// second hands the compactor exactly the rows the first kept. Besides the
+// reader's rows, the source
+//   - leaves out the catalog rows the reader dropped, and the MSysACEs and
+//     MSysRelationships rows of tables whose definitions are lost;
+//   - turns a relationship index whose other table is lost into a plain index;
+//   - leaves out a row whose key repeats another row's in a unique index
+//     (3022), its values in the problem's description, so that the new
+//     index can be built;
+//   - leaves out any earlier MSysCompactError (the repair writes a new one).
+// Memory: one row at a time, and 16 bytes per row of the largest table with a
+// unique index (the hashes of its keys).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "jet/salvage/salvage_reader.h"
+#include "jet/write/compaction_source.h"
+
+namespace jet {
+
+// The table repair writes its problems into, as Jet names it.
+inline constexpr std::string_view kCompactErrorTable = "MSysCompactError";
+
+class SalvageSource final : public CompactionSource {
+ public:
+  // Requires: `reader` outlives the source.
+  explicit SalvageSource(SalvageReader& reader);
+
+  // The first pass. Fails only on an I/O error.
+  Status scan();
+
+  // Rows the first pass kept, all tables together.
+  std::uint64_t rowsKept() const { return rowsKept_; }
+  // Positions in tables() of the tables found only by scanning.
+  std::vector<std::size_t> recoveredTables() const;
+
+  const SourceSettings& settings() const override { return settings_; }
+  const std::vector<SourceTable>& tables() const override { return tables_; }
+  // Requires: scan() succeeded.
+  Result<std::unique_ptr<RowStream>> rows(std::size_t table) override;
+
+ private:
+  class Stream;
+  struct Filter;
+
+  Filter filterFor(std::size_t table) const;
+  void sanitizeRelationships();
+
+  SalvageReader& reader_;
+  SourceSettings settings_;
+  std::vector<SourceTable> tables_;
+  std::vector<std::size_t> readerIndex_;           // tables_[i] is reader.tables()[readerIndex_[i]]
+  std::vector<std::set<std::uint64_t>> leftOut_;   // per table: ordinals of rows left out
+  std::set<std::int32_t> droppedIds_;              // tables whose other rows go
+  std::vector<std::string> droppedNames_;
+  std::uint64_t rowsKept_ = 0;
+  bool scanned_ = false;
+};
+
+}  // namespace jet

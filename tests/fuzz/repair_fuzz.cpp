@@ -1,0 +1,126 @@
+// libFuzzer target: repair in place of a database file made of arbitrary
+// bytes, in a temporary folder of its own.
+//
+// Whatever the bytes, the repair ends (libFuzzer's -timeout catches a hang)
+// with a numbered error or a report, and:
+//   - every file operation names a path inside the folder (aborts otherwise);
+//   - after an error the file holds the bytes it was given, and nothing else
+//     is left in the folder;
+//   - after a repair that wrote, the folder holds the repaired file and the
+//     damaged copy, which holds the bytes given;
+//   - a healthy file is left as it was, alone.
+// Flushes are skipped (the file system below does them as no-ops): they only
+// cost time here.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "jet/repair/repair.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path& folder() {
+  static const fs::path kFolder = [] {
+    std::string name = (fs::temp_directory_path() / "repair_fuzz.XXXXXX").string();
+    if (!::mkdtemp(name.data())) std::abort();
+    return fs::path(name);
+  }();
+  return kFolder;
+}
+
+void mustBeInside(const fs::path& path) {
+  if (path.parent_path() != folder()) std::abort();
+}
+
+class FlushFile final : public jet::WritableFile {
+ public:
+  explicit FlushFile(std::unique_ptr<jet::WritableFile> inner) : inner_(std::move(inner)) {}
+  jet::Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
+    return inner_->writeAt(offset, bytes);
+  }
+  jet::Status sync() override { return jet::okStatus(); }
+  jet::Status close() override { return inner_->close(); }
+
+ private:
+  std::unique_ptr<jet::WritableFile> inner_;
+};
+
+// The machine's file system, for paths inside the folder only, without flushes.
+class FolderOnly final : public jet::FileSystem {
+ public:
+  jet::Result<std::unique_ptr<jet::WritableFile>> createNew(const fs::path& path) override {
+    mustBeInside(path);
+    JET_TRY(auto file, local().createNew(path));
+    return std::unique_ptr<jet::WritableFile>(std::make_unique<FlushFile>(std::move(file)));
+  }
+  jet::Status copyPermissions(const fs::path& model, const fs::path& target) override {
+    mustBeInside(model);
+    mustBeInside(target);
+    return local().copyPermissions(model, target);
+  }
+  jet::Status link(const fs::path& existing, const fs::path& alias) override {
+    mustBeInside(existing);
+    mustBeInside(alias);
+    return local().link(existing, alias);
+  }
+  jet::Status replace(const fs::path& from, const fs::path& to) override {
+    mustBeInside(from);
+    mustBeInside(to);
+    return local().replace(from, to);
+  }
+  jet::Status remove(const fs::path& path) override {
+    mustBeInside(path);
+    return local().remove(path);
+  }
+  jet::Status syncFolder(const fs::path& f) override {
+    if (f != folder()) std::abort();
+    return jet::okStatus();
+  }
+  jet::Result<bool> exists(const fs::path& path) override {
+    mustBeInside(path);
+    return local().exists(path);
+  }
+
+ private:
+  static jet::FileSystem& local() { return jet::localFileSystem(); }
+};
+
+std::string contents(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::size_t entries() {
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder())) ++n;
+  return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const fs::path database = folder() / "base.mdb";
+  fs::remove_all(folder());
+  fs::create_directory(folder());
+  std::ofstream(database, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+
+  FolderOnly fileSystem;
+  jet::RepairOptions options;
+  options.fileSystem = &fileSystem;
+  options.maxFindings = 50;
+  auto report = jet::repair(database, options);
+  if (!report || !report->written) {
+    // An error or a healthy file: the file as given, alone.
+    if (contents(database) != bytes || entries() != 1) std::abort();
+    return 0;
+  }
+  if (contents(jet::damagedCopyName(database, 1)) != bytes || entries() != 2) std::abort();
+  return 0;
+}

@@ -1,0 +1,73 @@
+// jetdb repair FILE [--dry-run] [--max N]: repairs a database in place
+// (jet/repair/repair.h).
+//
+// A healthy database is left as it is: "sin daños", exit 0. A damaged one is
+// rebuilt from what can be read; the command prints what the check found,
+// what the salvage dropped or changed (the rows of MSysCompactError), where
+// the damaged file was kept, and exits 0. With --dry-run nothing is written:
+// the same lists, then what repair would do, and exit 1 when there is damage
+// (0 when healthy). Any error: its number and Spanish description, exit 2;
+// the database is then as it was.
+#include <iostream>
+
+#include "jet/repair/repair.h"
+#include "tools/commands.h"
+#include "tools/common.h"
+
+namespace jetdb {
+namespace {
+
+void printFindings(const jet::RepairReport& r) {
+  std::cout << "Comprobación: " << r.findingsTotal << " hallazgos\n";
+  for (const jet::Finding& f : r.findings) std::cout << "  " << f.toString() << "\n";
+  if (r.findingsTotal > r.findings.size()) {
+    std::cout << "  ... y " << r.findingsTotal - r.findings.size() << " más\n";
+  }
+  std::cout << "Recuperación: " << r.problems.total() << " problemas\n";
+  for (const jet::Problem& p : r.problems.problems()) {
+    std::cout << "  " << p.code << " " << p.where.toString() << "\n";
+  }
+  if (r.problems.dropped() > 0) std::cout << "  ... y " << r.problems.dropped() << " más\n";
+  for (const std::string& t : r.recoveredTables) std::cout << "Tabla recuperada: " << t << "\n";
+  for (const std::string& t : r.lostTables) std::cout << "Tabla perdida: " << t << "\n";
+}
+
+int run(const std::string& file, bool dryRun, std::size_t max) {
+  jet::RepairOptions options;
+  options.dryRun = dryRun;
+  options.maxFindings = max;
+  auto report = jet::repair(file, options);
+  if (!report) return printError(report.error());
+  if (!report->damaged) {
+    std::cout << "sin daños: no hay nada que reparar\n";
+    return kExitOk;
+  }
+  printFindings(*report);
+  if (dryRun) {
+    std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
+              << " filas; la copia dañada se guardaría como "
+              << jet::damagedCopyName(file, 1).filename().string()
+              << " (u otro nombre libre) y MSysCompactError anotaría los problemas\n";
+    return kExitFindings;
+  }
+  std::cout << "Reparada: " << report->rowsKept << " filas; la copia dañada se guarda como "
+            << report->backup.string() << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+void registerRepair(CLI::App& app, Commands& commands) {
+  auto* cmd = app.add_subcommand("repair", "Repara la base de datos en su sitio");
+  auto file = std::make_shared<std::string>();
+  auto dryRun = std::make_shared<bool>(false);
+  auto max = std::make_shared<std::size_t>(500);
+  cmd->add_option("FILE", *file, "Base de datos (.mdb)")->required();
+  cmd->add_flag("--dry-run", *dryRun, "Solo dice lo que haría; no escribe nada");
+  cmd->add_option("--max", *max, "Hallazgos de la comprobación que se muestran como máximo");
+  cmd->callback([&commands, file, dryRun, max] {
+    commands.selected = [file, dryRun, max] { return run(*file, *dryRun, *max); };
+  });
+}
+
+}  // namespace jetdb
