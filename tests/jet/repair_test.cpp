@@ -1,7 +1,8 @@
 // Repair in place: a healthy database is not touched; a damaged one is
-// rebuilt from what can be read, checks clean, reads alike in mdb-export,
-// keeps every row that lay on undamaged bytes, takes in no other row, lists
-// its losses in MSysCompactError and keeps the damaged file beside it.
+// rebuilt from what can be read, checks clean, reads alike in mdb-export and
+// mdb-reader, keeps every row that lay on undamaged bytes, takes in no other
+// row, lists its losses in MSysCompactError and keeps the damaged file
+// beside it.
 //
 // DamagedCopiesAreRebuilt prints, per kind of damage, the recovery figures
 // (recovered rows over recoverable rows, spurious rows):
@@ -21,6 +22,7 @@
 #include "tests/support/damage_generator.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/foreign_lock.h"
+#include "tests/support/mdb_reader_compare.h"
 #include "tests/support/mdbtools_compare.h"
 #include "tests/support/recovery.h"
 
@@ -45,7 +47,9 @@ struct ReadBack {
   std::string checkFindings;  // empty when clean
 };
 
-ReadBack readBack(const fs::path& file, bool compareWithMdbExport) {
+// With `outsideReaders`, mdb-export and mdb-reader (where installed) must
+// read every table as we do.
+ReadBack readBack(const fs::path& file, bool outsideReaders) {
   ReadBack out;
   auto db = Database::open(file);
   EXPECT_TRUE(db.ok()) << db.error().toString();
@@ -64,8 +68,9 @@ ReadBack readBack(const fs::path& file, bool compareWithMdbExport) {
     RowCursor cursor = table->rows();
     for (auto more = cursor.next(); more.ok() && *more; more = cursor.next()) rows.push_back(cursor.values());
     if (e->name == "MSysCompactError") out.errorRows = rows.size();
-    if (compareWithMdbExport && !e->isSystem()) expectDumpMatchesMdbExport(file, *table);
+    if (outsideReaders && haveMdbExport() && !e->isSystem()) expectDumpMatchesMdbExport(file, *table);
   }
+  if (outsideReaders && haveMdbReader()) expectMdbReaderReadsAsJetdb(file);
   return out;
 }
 
@@ -153,7 +158,6 @@ std::vector<std::pair<std::string, std::string>> soundImages(const TempDir& dir)
 
 TEST(RepairTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
   REQUIRE_CORPUS();
-  const bool mdbExport = haveMdbExport();
   TempDir sources;
   const auto images = soundImages(sources);
   std::uint64_t seed = 0;
@@ -193,7 +197,7 @@ TEST(RepairTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
         EXPECT_EQ(folderEntries(dir.path()),
                   (std::vector<std::string>{"base.dañado.mdb", "base.mdb"}));
         EXPECT_EQ(readFile(dir / "base.dañado.mdb"), image) << "the damaged file kept as it was";
-        const ReadBack back = readBack(db, mdbExport && copy == 0);
+        const ReadBack back = readBack(db, copy == 0);
         EXPECT_EQ(back.checkFindings, "");
         EXPECT_GT(back.errorRows, 0u) << "MSysCompactError lists what was met";
         RecoveryScore score = scoreRecovery(originalRows(original, image), back.rows, salvagedNames(image));
