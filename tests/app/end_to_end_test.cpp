@@ -4,6 +4,9 @@
 // starts in is C:\KEL, and TORV.INI there names C:\KEL\DATOS.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include <QtTest/QTest>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
@@ -18,6 +21,7 @@
 #include "platform/statvfs_disk_space.h"
 #include "tests/app/qt_test_support.h"
 #include "tests/support/corpus.h"
+#include "tests/support/damage_generator.h"
 #include "tests/support/foreign_lock.h"
 
 namespace app {
@@ -70,11 +74,11 @@ class EndToEndTest : public ::testing::Test {
     return left;
   }
 
-  // jetdb's exit status and output on the database.
-  testing_support::CommandOutput jetdb(const std::string& command) {
+  // jetdb's exit status and output on the database; `after` follows its name.
+  testing_support::CommandOutput jetdb(const std::string& command, const std::string& after = "") {
     return testing_support::runCommand(
         testing_support::shellQuote(testing_support::jetdbPath().string()) + " " + command + " " +
-        testing_support::shellQuote(database.string()) + " 2>&1");
+        testing_support::shellQuote(database.string()) + " " + after + " 2>&1");
   }
 
   testing_support::TempDir temp;
@@ -108,6 +112,34 @@ TEST_F(EndToEndTest, Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile) {
   EXPECT_EQ(entries, std::vector<std::string>{"kel01.mdb"}) << "the name as it was on disk";
   EXPECT_EQ(jetdb("check").status, 0) << "a clean database";
   EXPECT_EQ(jetdb("dump --format json").out, rowsBefore) << "every row kept";
+}
+
+TEST_F(EndToEndTest, Yes_DamagedDatabaseComesBackWholeAndTheDamagedFileIsKept) {
+  // The tables as they were, by name: the repaired file has one more.
+  std::string tables;
+  std::istringstream names(jetdb("tables").out);
+  for (std::string name; std::getline(names, name);) tables += testing_support::shellQuote(name) + " ";
+  const std::string rowsBefore = jetdb("dump --format json", tables).out;
+  std::string image = readFile(database);
+  const testing_support::Damage damage =
+      testing_support::applyDamage(image, testing_support::DamageKind::kIndexPage, 1);
+  ASSERT_TRUE(damage.applied) << damage.what;
+  writeFile(database, image);
+  ASSERT_EQ(jetdb("check").status, 1) << damage.what;
+
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, kFinished);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  EXPECT_EQ(jetdb("check").status, 0) << "the indexes rebuilt from the rows";
+  EXPECT_EQ(jetdb("dump --format json", tables).out, rowsBefore) << "no row lost, none added";
+  EXPECT_NE(jetdb("tables --system").out.find("MSysCompactError"), std::string::npos);
+  std::vector<std::string> entries;
+  for (const auto& e : fs::directory_iterator(data)) entries.push_back(e.path().filename());
+  std::sort(entries.begin(), entries.end());
+  ASSERT_EQ(entries.size(), 2u) << "the database and the damaged file as it was";
+  EXPECT_EQ(entries[1], "kel01.mdb");
+  EXPECT_EQ(readFile(data / entries[0]), image);
 }
 
 TEST_F(EndToEndTest, StaleBakIsDeletedBeforeTheSwap) {
