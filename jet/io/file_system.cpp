@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "jet/io/write_fully.h"
+
 namespace jet {
 namespace {
 
@@ -15,17 +17,7 @@ class PosixWritableFile final : public WritableFile {
 
   Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
     if (fd_ < 0) return Error(errc::kIoError, path_.string());
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                           static_cast<off_t>(offset + done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return Error::fromErrno(errno, path_.string());
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    return okStatus();
+    return writeFully(fd_, offset, bytes, path_.string());
   }
 
   void startWriteback() override {

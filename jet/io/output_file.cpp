@@ -8,27 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "jet/io/write_fully.h"
+
 namespace jet {
-namespace {
 
 namespace fs = std::filesystem;
-
-Status writeAll(int fd, std::uint64_t offset, std::span<const std::byte> bytes,
-                const fs::path& name) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                         static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Error::fromErrno(errno, name.string());
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return okStatus();
-}
-
-}  // namespace
 
 Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& fileSystem) {
   JET_TRY(bool taken, fileSystem.exists(destination));
@@ -157,7 +141,7 @@ ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
 }
 
 Status ScratchFile::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  return writeAll(fd_, offset, bytes, "temporal");
+  return writeFully(fd_, offset, bytes, "temporal");
 }
 
 Status ScratchFile::readAt(std::uint64_t offset, std::span<std::byte> out) const {
