@@ -29,6 +29,7 @@ Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& f
       OutputFile out;
       out.fileSystem_ = &fileSystem;
       out.file_ = std::move(*file);
+      out.writer_ = std::make_unique<BackgroundWriter>(*out.file_);
       out.temporary_ = std::move(temporary);
       out.destination_ = destination;
       return out;
@@ -41,8 +42,8 @@ Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& f
 OutputFile::~OutputFile() { discard(); }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fileSystem_(other.fileSystem_), unflushed_(other.unflushed_), file_(std::move(other.file_)),
-      temporary_(std::move(other.temporary_)), destination_(std::move(other.destination_)) {
+    : fileSystem_(other.fileSystem_), file_(std::move(other.file_)),
+      writer_(std::move(other.writer_)), temporary_(std::move(other.temporary_)), destination_(std::move(other.destination_)) {
   other.temporary_.clear();
 }
 
@@ -50,8 +51,8 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
   if (this != &other) {
     discard();
     fileSystem_ = other.fileSystem_;
-    unflushed_ = other.unflushed_;
     file_ = std::move(other.file_);
+    writer_ = std::move(other.writer_);
     temporary_ = std::move(other.temporary_);
     destination_ = std::move(other.destination_);
     other.temporary_.clear();
@@ -60,21 +61,16 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 }
 
 void OutputFile::discard() {
+  writer_.reset();
   if (file_) (void)file_->close();
   file_.reset();
   if (!temporary_.empty()) (void)fileSystem_->remove(temporary_);
   temporary_.clear();
 }
 
-Status OutputFile::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  if (!file_) return Error(errc::kInvalidArgument);
-  JET_CHECK(file_->writeAt(offset, bytes));
-  unflushed_ += bytes.size();
-  if (unflushed_ >= kWritebackStep) {
-    unflushed_ = 0;
-    file_->startWriteback();
-  }
-  return okStatus();
+Status OutputFile::write(std::vector<std::byte>& bytes, std::span<const WriteExtent> extents) {
+  if (!writer_) return Error(errc::kInvalidArgument);
+  return writer_->write(bytes, extents);
 }
 
 // The temporary file takes the destination's name, never over an existing
@@ -98,8 +94,10 @@ Status OutputFile::nameDestination() {
 }
 
 Status OutputFile::commit() {
-  if (!file_) return Error(errc::kInvalidArgument);
-  Status s = file_->sync();
+  if (!file_ || !writer_) return Error(errc::kInvalidArgument);
+  Status s = writer_->drain();
+  writer_.reset();
+  if (s) s = file_->sync();
   if (s) s = file_->close();
   file_.reset();
   if (s) s = nameDestination();

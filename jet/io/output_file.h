@@ -9,9 +9,11 @@
 // behind. A crash can leave the temporary file (named "~<destination
 // name>.<random>.tmp"), never a partial destination. Every operation goes
 // through a FileSystem (file_system.h), so that a test can fail any of them.
-// While the file is written, the system is asked every few megabytes to start
-// writing it to disk, so that the flush in commit() waits for little more
-// than the last of it.
+// Writes are handed to a thread of the OutputFile's own, so that building the
+// next pages and storing the last ones go on at once; a failed write is
+// reported by a later call or by commit(). While the file is written, the
+// system is asked every few megabytes to start writing it to disk, so that
+// the flush in commit() waits for little more than the last of it.
 //
 // ScratchFile holds the runs of an external sort: it has no name while it is
 // open where the system allows (Linux O_TMPFILE), and none after it closes.
@@ -24,8 +26,10 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "jet/core/result.h"
+#include "jet/io/background_writer.h"
 #include "jet/io/file_system.h"
 
 namespace jet {
@@ -45,8 +49,11 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Writes all of `bytes` at `offset` (3026 when the disk is full).
-  Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes);
+  // Queues the pieces `extents` of `bytes` to be written, and gives back in
+  // `bytes` the memory of a buffer already written, to fill again (contents
+  // and size unspecified). Returns the failure of any earlier write (3026
+  // when the disk is full); after a failure nothing more is written.
+  Status write(std::vector<std::byte>& bytes, std::span<const WriteExtent> extents);
   // Flushes, names the file as the destination (a second name, then the
   // temporary one removed; a rename where the file system has no hard links)
   // and flushes the folder. Fails with 3204 when the destination appeared
@@ -60,12 +67,9 @@ class OutputFile {
   void discard();
   Status nameDestination();
 
-  // Bytes written since the system was last asked to start writing them out.
-  static constexpr std::uint64_t kWritebackStep = std::uint64_t{8} << 20;
-
   FileSystem* fileSystem_ = nullptr;
-  std::uint64_t unflushed_ = 0;
   std::unique_ptr<WritableFile> file_;
+  std::unique_ptr<BackgroundWriter> writer_;  // writes to file_; stopped before file_ closes
   std::filesystem::path temporary_;
   std::filesystem::path destination_;
 };

@@ -58,10 +58,19 @@ Result<PageRef> PageSource::read(std::uint32_t number) const {
   if (const auto& slot = cache.slots[number % kCacheSlots]; slot && slot->number == number) {
     return PageRef(slot);
   }
-  // A run when this read follows the last one read from the file; a run stops
-  // at the last whole page.
-  const std::uint32_t count =
-      number == cache.lastMiss + 1 ? std::min(kRunPages, pageCount_ - number) : 1;
+  // A run when this read continues one that went forward; a run stops at the
+  // last whole page.
+  std::size_t stream = 0;
+  bool forward = false;
+  for (std::size_t i = 0; i < kStreams; ++i) {
+    if (cache.streamEnds[i] + 1 == number) {
+      stream = i;
+      forward = true;
+      break;
+    }
+    if (cache.streamUsed[i] < cache.streamUsed[stream]) stream = i;
+  }
+  const std::uint32_t count = forward ? std::min(kRunPages, pageCount_ - number) : 1;
   cache.run.resize(std::size_t{count} * kPageSize);
   JET_TRY(std::size_t n, bytes_->readAt(std::uint64_t{number} * kPageSize, cache.run));
   // The pages the read brought whole (an included partial page as far as the
@@ -77,7 +86,8 @@ Result<PageRef> PageSource::read(std::uint32_t number) const {
     std::fill(page.bytes.begin() + static_cast<std::ptrdiff_t>(valid), page.bytes.end(), std::byte{0});
     applyCipher(key_, number + i, page.bytes);
   }
-  cache.lastMiss = number + got - 1;
+  cache.streamEnds[stream] = number + got - 1;
+  cache.streamUsed[stream] = ++cache.clock;
   return PageRef(cache.slots[number % kCacheSlots]);
 }
 

@@ -71,17 +71,25 @@ class PageSource {
   static void applyCipher(std::uint32_t key, std::uint32_t number, std::span<std::byte> page);
 
  private:
-  static constexpr std::size_t kCacheSlots = 32;
-  // Pages read at once once reads go forward (fewer than kCacheSlots, so a
-  // run never evicts its own pages).
-  static constexpr std::uint32_t kRunPages = 16;
+  static constexpr std::size_t kCacheSlots = 256;
+  // Pages read at once once reads go forward (a small part of kCacheSlots,
+  // so that a run never evicts its own pages and several readers going
+  // forward at once, rows and long values, seldom evict each other's).
+  static constexpr std::uint32_t kRunPages = 32;
+  // Readers going forward followed at once.
+  static constexpr std::size_t kStreams = 4;
 
   // Pages by number modulo kCacheSlots. A slot's page is rewritten in place
   // when no caller holds it any more.
   struct Cache {
     std::array<std::shared_ptr<Page>, kCacheSlots> slots;
-    std::uint32_t lastMiss = 0xFFFFFFFF;  // last page read from the file
+    // The last page read from the file by each reader going forward; the one
+    // least recently continued gives way to a new one.
+    std::array<std::uint32_t, kStreams> streamEnds;
+    std::array<std::uint64_t, kStreams> streamUsed{};
+    std::uint64_t clock = 0;
     std::vector<std::byte> run;
+    Cache() { streamEnds.fill(0xFFFFFFFF); }
   };
 
   PageSource(const ByteSource* bytes, std::uint32_t count, std::size_t trailing)

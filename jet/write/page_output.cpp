@@ -7,15 +7,14 @@ namespace {
 
 // Jet 3 files stop at 1 GB: 2^19 pages of 2048 bytes.
 constexpr std::uint32_t kMaxPages = std::uint32_t{1} << 19;
-// Pages gathered before a run is written.
-constexpr std::size_t kRunPages = 256;
+// Pages of the window (4 MB), and late pages gathered before they are written.
+constexpr std::uint32_t kWindowPages = 2048;
+constexpr std::size_t kLatePages = 64;
 
 }  // namespace
 
 PageOutput::PageOutput(OutputFile& file, std::uint32_t databaseKey)
-    : file_(&file), key_(databaseKey) {
-  run_.reserve(kRunPages * kPageSize);
-}
+    : file_(&file), key_(databaseKey), held_(kWindowPages, false) {}
 
 Result<std::uint32_t> PageOutput::allocate() {
   if (count_ >= kMaxPages) return Error(errc::kTooLarge, "1 GB");
@@ -23,10 +22,30 @@ Result<std::uint32_t> PageOutput::allocate() {
   return count_++;
 }
 
-Status PageOutput::flushRun() {
-  if (run_.empty()) return okStatus();
-  Status s = file_->writeAt(std::uint64_t{runStart_} * kPageSize, run_);
-  run_.clear();
+// Every run of held pages, each in one piece.
+Status PageOutput::flushWindow() {
+  if (!holding_) return okStatus();
+  extents_.clear();
+  for (std::uint32_t i = 0; i < kWindowPages;) {
+    if (!held_[i]) {
+      ++i;
+      continue;
+    }
+    std::uint32_t end = i;
+    while (end < kWindowPages && held_[end]) held_[end++] = false;
+    extents_.push_back(WriteExtent{std::uint64_t{base_ + i} * kPageSize, i * kPageSize,
+                                   (end - i) * kPageSize});
+    i = end;
+  }
+  holding_ = false;
+  return file_->write(window_, extents_);
+}
+
+Status PageOutput::flushLate() {
+  if (lateExtents_.empty()) return okStatus();
+  Status s = file_->write(late_, lateExtents_);
+  late_.clear();
+  lateExtents_.clear();
   return s;
 }
 
@@ -35,19 +54,39 @@ Status PageOutput::write(std::uint32_t number, std::span<const std::byte> page) 
     return Error(errc::kInvalidArgument);
   }
   written_[number] = true;
-  const std::uint32_t runEnd = runStart_ + static_cast<std::uint32_t>(run_.size() / kPageSize);
-  if (run_.empty() || number != runEnd || run_.size() >= kRunPages * kPageSize) {
-    JET_CHECK(flushRun());
-    runStart_ = number;
+  if (number < base_) {
+    const std::uint64_t offset = std::uint64_t{number} * kPageSize;
+    if (!lateExtents_.empty() &&
+        lateExtents_.back().offset + lateExtents_.back().length == offset) {
+      lateExtents_.back().length += kPageSize;
+    } else {
+      if (lateExtents_.size() >= kLatePages) JET_CHECK(flushLate());
+      lateExtents_.push_back(WriteExtent{offset, late_.size(), kPageSize});
+    }
+    const std::size_t at = late_.size();
+    late_.insert(late_.end(), page.begin(), page.end());
+    PageSource::applyCipher(key_, number, std::span<std::byte>(late_).subspan(at, kPageSize));
+    return okStatus();
   }
-  const std::size_t at = run_.size();
-  run_.insert(run_.end(), page.begin(), page.end());
-  PageSource::applyCipher(key_, number, std::span<std::byte>(run_).subspan(at, kPageSize));
+  if (number - base_ >= kWindowPages) {
+    JET_CHECK(flushWindow());
+    base_ = number;
+  }
+  if (window_.size() != std::size_t{kWindowPages} * kPageSize) {
+    window_.resize(std::size_t{kWindowPages} * kPageSize);
+  }
+  const std::size_t at = std::size_t{number - base_} * kPageSize;
+  const std::span<std::byte> slot = std::span<std::byte>(window_).subspan(at, kPageSize);
+  std::copy(page.begin(), page.end(), slot.begin());
+  PageSource::applyCipher(key_, number, slot);
+  held_[number - base_] = true;
+  holding_ = true;
   return okStatus();
 }
 
 Status PageOutput::finish() {
-  JET_CHECK(flushRun());
+  JET_CHECK(flushWindow());
+  JET_CHECK(flushLate());
   for (std::uint32_t n = 0; n < count_; ++n) {
     if (!written_[n]) return Error::corrupt(n, "página reservada y no escrita");
   }

@@ -1,11 +1,14 @@
 // The pages of the database being written: numbers handed out in file order,
 // pages stored through an OutputFile and encrypted as the header says.
 //
-// Pages are mostly written in the order they were handed out; runs of
-// consecutive pages are gathered and written in large blocks. A page may be
-// written later than the ones after it (a table definition or a usage map
-// filled in at the end), once. finish() fails if a page handed out was never
-// written, so the file never holds a page of zeros by mistake.
+// Pages are mostly written in about the order they were handed out, a few
+// held back for a while (the data page being filled while long values and
+// index pages go out). They gather in a window of consecutive page numbers
+// and go to the file in large blocks when a page beyond the window arrives;
+// a page written after its window went (a table definition or a usage map
+// filled in at the end) gathers with other such pages. Each page is written
+// once. finish() fails if a page handed out was never written, so the file
+// never holds a page of zeros by mistake.
 #pragma once
 
 #include <cstdint>
@@ -34,15 +37,22 @@ class PageOutput {
   Status finish();
 
  private:
-  Status flushRun();
+  Status flushWindow();
+  Status flushLate();
 
   OutputFile* file_;
   std::uint32_t key_;
   std::uint32_t count_ = 0;
   std::vector<bool> written_;
-  // A run of consecutive pages not yet written to the file.
-  std::uint32_t runStart_ = 0;
-  std::vector<std::byte> run_;
+  // Pages base_ .. base_ + kWindowPages - 1, those in held_ written into it.
+  std::uint32_t base_ = 0;
+  std::vector<std::byte> window_;
+  std::vector<bool> held_;
+  bool holding_ = false;
+  // Pages before the window, one after the other, and where each goes.
+  std::vector<std::byte> late_;
+  std::vector<WriteExtent> lateExtents_;
+  std::vector<WriteExtent> extents_;  // scratch for flushWindow
 };
 
 }  // namespace jet

@@ -123,10 +123,11 @@ Status RowEncoder::encode(std::span<const Value> values, const LongValueStore& s
   const std::size_t maskSize = (n + 7) / 8;
   out.assign(row_layout::kFixedData + fixedSize_, std::byte{0});
   out[row_layout::kColumnCount] = std::byte(n);
-  std::vector<std::byte> mask(maskSize, std::byte{0});
+  std::vector<std::byte>& mask = mask_;
+  mask.assign(maskSize, std::byte{0});
   auto setBit = [&](std::uint16_t number) { mask[number / 8] |= std::byte(1u << (number % 8)); };
 
-  std::vector<std::byte> bytes;
+  std::vector<std::byte>& bytes = bytes_;
   for (std::size_t i = 0; i < t.columns.size(); ++i) {
     const ColumnDef& c = t.columns[i];
     const Value& v = values[i];
@@ -153,8 +154,16 @@ Status RowEncoder::encode(std::span<const Value> values, const LongValueStore& s
         const ColumnDef& c = t.columns[i];
         bytes.clear();
         if (isKnownColumnType(c.typeCode) && isLongValue(c.type)) {
-          JET_CHECK(appendValueBytes(c, values[i], bytes));
-          JET_TRY(std::vector<std::byte> field, store(i, bytes));
+          // The value goes to the store as it stands, not copied first.
+          std::span<const std::byte> value;
+          if (const Text* text = std::get_if<Text>(&values[i]); text && c.type == ColumnType::kMemo) {
+            value = std::as_bytes(std::span(text->bytes.data(), text->bytes.size()));
+          } else if (const Binary* b = std::get_if<Binary>(&values[i]); b && c.type == ColumnType::kOle) {
+            value = b->bytes;
+          } else {
+            return Error(errc::kInvalidArgument);
+          }
+          JET_TRY(std::vector<std::byte> field, store(i, value));
           var_.insert(var_.end(), field.begin(), field.end());
         } else {
           JET_CHECK(appendValueBytes(c, values[i], bytes));
@@ -179,13 +188,15 @@ Status RowEncoder::encode(std::span<const Value> values, const LongValueStore& s
     if (length > data_page::kMaxRowSize) return Error(errc::kTooLarge, "fila");
     out.insert(out.end(), var_.begin(), var_.end());
     // Offsets of entries 0..v (entry v: the end of the variable data).
-    std::vector<std::size_t> offsets(v + 1);
+    std::vector<std::size_t>& offsets = offsets_;
+    offsets.resize(v + 1);
     for (std::size_t k = 0; k <= v; ++k) offsets[k] = varStart + (k == 0 ? 0 : varEnds_[k - 1]);
     // Stored backwards: entry v first (lowest address), entry 0 last.
     for (std::size_t k = v + 1; k-- > 0;) out.push_back(std::byte(offsets[k] & 0xFF));
     // Jump entry j (stored at L-M-2-j): the first entry at or past
     // (j+1)*256, 0xFF when none is.
-    std::vector<std::byte> jumpTable(jumps, std::byte{0xFF});
+    std::vector<std::byte>& jumpTable = jumpTable_;
+    jumpTable.assign(jumps, std::byte{0xFF});
     for (std::size_t j = 0; j < jumps; ++j) {
       for (std::size_t k = 0; k <= v; ++k) {
         if (offsets[k] >= (j + 1) * row_layout::kJumpSpan) {

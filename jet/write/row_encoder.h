@@ -50,8 +50,13 @@ class RowEncoder {
   const TableDefinition* table_;
   std::size_t fixedSize_ = 0;
   std::vector<std::size_t> byVarIndex_;  // column positions in variable-index order
+  // Scratch space of encode(), kept from row to row.
   std::vector<std::byte> var_;
   std::vector<std::uint16_t> varEnds_;
+  std::vector<std::byte> mask_;
+  std::vector<std::byte> bytes_;
+  std::vector<std::size_t> offsets_;
+  std::vector<std::byte> jumpTable_;
 };
 
 // Appends the bytes a row holds for `value` in a column of `column`'s type
