@@ -77,16 +77,17 @@ Result<std::vector<std::byte>> LongValueWriter::store(std::size_t column,
             last.begin() + kChainedData);
   const std::uint32_t lastPointer = RowLocation{lastPage, lastRow}.pointer();
 
-  std::vector<std::byte> row(kChainedData + kChainedChunk);
   DataPageBuilder page(data_page::kLongValueOwner);
   for (std::size_t i = 0; i < chunks; ++i) {
     const std::uint32_t next = i + 1 < chunks ? RowLocation{chain[i + 1], 0}.pointer() : lastPointer;
+    page.reset(data_page::kLongValueOwner);
+    const std::uint8_t slot = page.reserve(kChainedData + kChainedChunk);
+    page.flag(slot, flags);
+    std::span<std::byte> row = page.row(slot);
     ByteWriter(row).u32(kNextPointer, next);
     std::copy(value.begin() + static_cast<std::ptrdiff_t>(i * kChainedChunk),
               value.begin() + static_cast<std::ptrdiff_t>((i + 1) * kChainedChunk),
               row.begin() + kChainedData);
-    page.reset(data_page::kLongValueOwner);
-    page.flag(page.add(row), flags);
     JET_CHECK(out_->write(chain[i], page.bytes()));
   }
   c.pages.insert(c.pages.end(), chain.begin(), chain.end());
