@@ -24,7 +24,6 @@ Status compactDatabase(const std::filesystem::path& source,
   JET_TRY(std::unique_ptr<Database> db, Database::open(source, Database::Access::kRead));
   DatabaseSourceOptions options;
   options.scratchFolder = destination.parent_path().empty() ? "." : destination.parent_path();
-  options.readAhead = true;
   JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db, options));
   return compact(*input, destination);
 }

@@ -11,7 +11,6 @@
 #include "jet/model/row_cursor.h"
 #include "jet/model/table.h"
 #include "jet/write/external_sorter.h"
-#include "jet/write/read_ahead_stream.h"
 
 namespace jet {
 namespace {
@@ -93,12 +92,6 @@ Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db,
 
 Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   if (table >= tables_.size()) return Error(errc::kInvalidArgument);
-  JET_TRY(std::unique_ptr<RowStream> stream, openRows(table));
-  if (!options_.readAhead) return stream;
-  return std::unique_ptr<RowStream>(std::make_unique<ReadAheadStream>(std::move(stream)));
-}
-
-Result<std::unique_ptr<RowStream>> DatabaseSource::openRows(std::size_t table) {
   const SourceTable& t = tables_[table];
   const std::optional<std::size_t> pk = primaryKeyIndex(t.definition);
   if (!pk) return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, false));

@@ -31,10 +31,6 @@ struct DatabaseSourceOptions {
   // the memory it may hold.
   std::filesystem::path scratchFolder = std::filesystem::temp_directory_path();
   std::size_t sortMemory = std::size_t{32} << 20;
-  // Each table's rows are read on a thread of their own, ahead of the caller
-  // (read_ahead_stream.h). Requires: the caller holds one stream at a time
-  // and reads the database no other way while it does, as the compactor.
-  bool readAhead = false;
 };
 
 class DatabaseSource final : public CompactionSource {
@@ -50,8 +46,6 @@ class DatabaseSource final : public CompactionSource {
  private:
   explicit DatabaseSource(const Database& db, DatabaseSourceOptions options)
       : db_(&db), options_(std::move(options)) {}
-  // The rows of `table`, read on the caller's thread.
-  Result<std::unique_ptr<RowStream>> openRows(std::size_t table);
 
   const Database* db_;
   DatabaseSourceOptions options_;
