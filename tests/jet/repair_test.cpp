@@ -43,9 +43,30 @@ std::vector<std::string> folderEntries(const fs::path& folder) {
 // MSysCompactError rows, and whether it checks clean.
 struct ReadBack {
   RecoveredRows rows;
-  std::size_t errorRows = 0;
-  std::string checkFindings;  // empty when clean
+  std::vector<std::vector<Value>> errors;  // the rows of MSysCompactError
+  std::string checkFindings;               // empty when clean
 };
+
+// Every MSysCompactError row says what was met: a Jet error number with its
+// text, and the table's name or NULL (a table whose definition was lost is
+// named there and is not in the file).
+void expectErrorsDescribeProblems(const ReadBack& back) {
+  EXPECT_GT(back.errors.size(), 0u) << "MSysCompactError lists what was met";
+  for (const auto& row : back.errors) {
+    ASSERT_EQ(row.size(), 4u);
+    const auto* code = std::get_if<std::int32_t>(&row[0]);
+    ASSERT_NE(code, nullptr);
+    EXPECT_FALSE(Error(*code).description().empty()) << *code;
+    const auto* description = std::get_if<Text>(&row[1]);
+    ASSERT_NE(description, nullptr);
+    EXPECT_FALSE(description->bytes.empty());
+    if (const auto* table = std::get_if<Text>(&row[3])) {
+      EXPECT_FALSE(table->bytes.empty()) << description->bytes;
+    } else {
+      EXPECT_TRUE(isNull(row[3])) << description->bytes;
+    }
+  }
+}
 
 // With `outsideReaders`, mdb-export and mdb-reader (where installed) must
 // read every table as we do.
@@ -67,7 +88,7 @@ ReadBack readBack(const fs::path& file, bool outsideReaders) {
     auto& rows = out.rows[e->name];
     RowCursor cursor = table->rows();
     for (auto more = cursor.next(); more.ok() && *more; more = cursor.next()) rows.push_back(cursor.values());
-    if (e->name == "MSysCompactError") out.errorRows = rows.size();
+    if (e->name == "MSysCompactError") out.errors = rows;
     if (outsideReaders && haveMdbExport() && !e->isSystem()) expectDumpMatchesMdbExport(file, *table);
   }
   if (outsideReaders && haveMdbReader()) expectMdbReaderReadsAsJetdb(file);
@@ -199,7 +220,7 @@ TEST(RepairTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
         EXPECT_EQ(readFile(dir / "base.dañado.mdb"), image) << "the damaged file kept as it was";
         const ReadBack back = readBack(db, copy == 0);
         EXPECT_EQ(back.checkFindings, "");
-        EXPECT_GT(back.errorRows, 0u) << "MSysCompactError lists what was met";
+        expectErrorsDescribeProblems(back);
         RecoveryScore score = scoreRecovery(originalRows(original, image), back.rows, salvagedNames(image));
         EXPECT_EQ(score.spurious, 0u) << ::testing::PrintToString(score.notes);
         EXPECT_EQ(score.recovered, score.recoverable) << ::testing::PrintToString(score.notes);
@@ -264,8 +285,46 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
     EXPECT_EQ(readFile(dir / "base.dañado.mdb"), image);
     const ReadBack back = readBack(db, false);
     EXPECT_EQ(back.checkFindings, "");
-    EXPECT_GT(back.errorRows, 0u);
+    expectErrorsDescribeProblems(back);
   }
+}
+
+// Where the file system has no hard links (FAT, some network shares: link()
+// refused), the damaged file is kept by a copy and the repaired file named
+// by a rename: the outcome is the same.
+TEST(RepairTest, WithoutHardLinksTheDamagedFileIsCopied) {
+  REQUIRE_CORPUS();
+  std::string image = readFile(corpusFile("testV1997.mdb"));
+  ASSERT_TRUE(applyDamage(image, DamageKind::kIndexPage, 3).applied);
+  TempDir probe;
+  writeFile(probe / "base.mdb", image);
+  FaultyFileSystem counting(localFileSystem(), 0);
+  RepairOptions options;
+  options.fileSystem = &counting;
+  ASSERT_TRUE(repair(probe / "base.mdb", options).ok());
+  const std::vector<std::string> operations = counting.log();
+  int links = 0;
+  for (std::uint64_t at = 1; at <= operations.size(); ++at) {
+    if (operations[at - 1].rfind("link ", 0) != 0) continue;
+    ++links;
+    SCOPED_TRACE(operations[at - 1]);
+    for (int refusal : {errc::kNoPermission, errc::kIoError}) {
+      TempDir dir;
+      const fs::path db = dir / "base.mdb";
+      writeFile(db, image);
+      FaultyFileSystem noLinks(localFileSystem(), at, refusal);
+      options.fileSystem = &noLinks;
+      auto report = repair(db, options);
+      ASSERT_TRUE(report.ok()) << report.error().toString();
+      ASSERT_TRUE(report->written);
+      EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"base.dañado.mdb", "base.mdb"}));
+      EXPECT_EQ(readFile(dir / "base.dañado.mdb"), image);
+      const ReadBack back = readBack(db, false);
+      EXPECT_EQ(back.checkFindings, "");
+      expectErrorsDescribeProblems(back);
+    }
+  }
+  EXPECT_EQ(links, 2) << "the repaired file's name and the damaged file's copy";
 }
 
 }  // namespace
