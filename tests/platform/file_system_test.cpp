@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sys/stat.h>
 
 #include "platform/drive_map.h"
 #include "platform/linux_file_system.h"
 #include "platform/memory_file_system.h"
 #include "tests/support/corpus.h"
+#include "tests/support/unprivileged.h"
 
 namespace platform {
 namespace {
@@ -149,16 +151,38 @@ TEST_P(FileSystemTest, CurrentDriveChangesAndComesBack) {
 INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileSystemTest, ::testing::Values(true, false),
                          [](const auto& row) { return row.param ? "Disk" : "Memory"; });
 
+// A file in a folder that may not be written can be neither removed nor
+// renamed: 70. The attempts run in a child without root's rights, so that
+// this holds under root too; in a writable folder beside it the same child
+// does both, so the refusal comes from the folder's mode.
 TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
   testing_support::TempDir dir;
-  fs::create_directories(dir / "c" / "RO");
-  testing_support::writeFile(dir / "c" / "RO" / "x.mdb", "x");
-  fs::permissions(dir / "c" / "RO", fs::perms::owner_read | fs::perms::owner_exec);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);  // "nobody" may look inside
+  for (const char* folder : {"RO", "RW"}) {
+    fs::create_directories(dir / "c" / folder);
+    testing_support::writeFile(dir / "c" / folder / "x.mdb", "x");
+  }
+  ASSERT_EQ(::chmod((dir / "c").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((dir / "c" / "RO").c_str(), 0555), 0);
+  ASSERT_EQ(::chmod((dir / "c" / "RW").c_str(), 0777), 0);
   DriveMap drives({{'C', dir / "c"}}, dir / "c");
   LinuxFileSystem files(drives);
-  EXPECT_EQ(files.remove("RO\\X.MDB").error().number, 70);
-  EXPECT_EQ(files.rename("RO\\X.MDB", "Y.MDB").error().number, 70);
+  // The rename's error number, then the removal's, as one number.
+  auto attempt = [&](const std::string& folder) {
+    return testing_support::runUnprivileged([&] {
+      auto renamed = files.rename(folder + "\\X.MDB", folder + "\\Y.MDB");
+      auto removed = files.remove(folder + (renamed ? "\\Y.MDB" : "\\X.MDB"));
+      return (renamed ? 0 : renamed.error().number) * 1000 + (removed ? 0 : removed.error().number);
+    });
+  };
+  const testing_support::ChildOutcome readOnly = attempt("RO");
+  const testing_support::ChildOutcome writable = attempt("RW");
+  ASSERT_TRUE(readOnly.ran) << readOnly.failure;
+  ASSERT_TRUE(writable.ran) << writable.failure;
+  EXPECT_EQ(readOnly.value, 70 * 1000 + 70);
+  EXPECT_EQ(writable.value, 0);
+  EXPECT_TRUE(fs::exists(dir / "c" / "RO" / "x.mdb"));
+  EXPECT_FALSE(fs::exists(dir / "c" / "RW" / "x.mdb"));
 }
 
 }  // namespace
