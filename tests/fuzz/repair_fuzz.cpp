@@ -25,13 +25,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Made at the first run, removed when the fuzzer exits normally. Never
+// destroyed, so that the exit handler may still read it.
 const fs::path& folder() {
-  static const fs::path kFolder = [] {
+  static const fs::path* const kFolder = [] {
     std::string name = (fs::temp_directory_path() / "repair_fuzz.XXXXXX").string();
     if (!::mkdtemp(name.data())) std::abort();
-    return fs::path(name);
+    auto* path = new fs::path(name);
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(folder(), ec);
+    });
+    return path;
   }();
-  return kFolder;
+  return *kFolder;
 }
 
 void mustBeInside(const fs::path& path) {
