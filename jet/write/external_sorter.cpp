@@ -69,22 +69,29 @@ Status ExternalSorter::add(std::span<const std::byte> key, std::span<const std::
   std::memcpy(batch_.data() + at + 4, &p, 4);
   if (!key.empty()) std::memcpy(batch_.data() + at + kHeader, key.data(), key.size());
   if (!payload.empty()) std::memcpy(batch_.data() + at + kHeader + k, payload.data(), p);
-  offsets_.push_back(Slot{prefixOf(key), static_cast<std::uint32_t>(at)});
+  const Slot slot{prefixOf(key), static_cast<std::uint32_t>(at)};
+  if (batchInOrder_ && !offsets_.empty() && slotBefore(slot, offsets_.back())) batchInOrder_ = false;
+  offsets_.push_back(slot);
   ++count_;
   return okStatus();
 }
 
+bool ExternalSorter::slotBefore(const Slot& a, const Slot& b) const {
+  if (a.prefix != b.prefix) return a.prefix < b.prefix;
+  std::span<const std::byte> ka, pa, kb, pb;
+  recordAt(batch_, a.at, ka, pa);
+  recordAt(batch_, b.at, kb, pb);
+  return before(ka, pa, kb, pb);
+}
+
 void ExternalSorter::sortBatch() {
-  std::span<const std::byte> bytes(batch_);
   // Records that compare equal are equal byte for byte, so an unstable sort
   // (faster, no buffer) gives the same order.
-  std::sort(offsets_.begin(), offsets_.end(), [&](const Slot& a, const Slot& b) {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    std::span<const std::byte> ka, pa, kb, pb;
-    recordAt(bytes, a.at, ka, pa);
-    recordAt(bytes, b.at, kb, pb);
-    return before(ka, pa, kb, pb);
-  });
+  if (!batchInOrder_) {
+    std::sort(offsets_.begin(), offsets_.end(),
+              [this](const Slot& a, const Slot& b) { return slotBefore(a, b); });
+  }
+  batchInOrder_ = true;
 }
 
 Status ExternalSorter::spill() {

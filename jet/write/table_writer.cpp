@@ -42,7 +42,8 @@ TableWriter::TableWriter(PageOutput& out, TableDefinition table,
                          std::vector<std::uint32_t> mapRows,
                          const std::filesystem::path& scratchFolder, std::size_t sortMemory)
     : out_(&out), table_(withLongValueMaps(std::move(table))), tdefPages_(std::move(tdefPages)),
-      encoder_(table_), longValues_(out), entries_(scratchFolder, sortMemory), maps_(&maps),
+      encoder_(table_), longValues_(out), scratchFolder_(scratchFolder), sortMemory_(sortMemory),
+      maps_(&maps),
       mapRows_(std::move(mapRows)), data_(table_.page), bodies_(table_.page),
       autoNumberColumn_(table_.columns.size()) {
   minimumRow_ = encoder_.minimumRowSize();
@@ -60,6 +61,10 @@ Status TableWriter::begin() {
     auto shape = indexShape(table_, r);
     if (!shape) return shape.error();
     shapes_.emplace_back(std::move(*shape));
+  }
+  // The indexes share the sort memory.
+  for (std::size_t r = 0; r < shapes_.size(); ++r) {
+    entries_.emplace_back(scratchFolder_, sortMemory_ / shapes_.size());
   }
   if (mapRows_.size() != mapRowCount(table_)) return Error(errc::kInvalidArgument);
   return okStatus();
@@ -133,8 +138,7 @@ Status TableWriter::add(std::span<const Value> values, RowFate fate) {
   if (rows_ == UINT32_MAX) return Error(errc::kTooLarge, "filas");
   ++rows_;
 
-  // The row's entry in each index: its key, then where the row is. The sort
-  // key starts with the index's position so all indexes share one sort.
+  // The row's entry in each index: its key, then where the row is.
   const std::array<std::byte, 4> where{std::byte(dataPage_ >> 16), std::byte(dataPage_ >> 8),
                                        std::byte(dataPage_), std::byte(slot)};
   for (std::size_t r = 0; r < shapes_.size(); ++r) {
@@ -148,11 +152,11 @@ Status TableWriter::add(std::span<const Value> values, RowFate fate) {
     // An index that ignores NULLs has no entry for a row whose key columns
     // are all NULL.
     if (shape.ignoreNulls && !anyValue) continue;
-    key_.assign(1, std::byte(r));
+    key_.clear();
     for (std::size_t i = 0; i < shape.columns.size(); ++i) {
       JET_CHECK(appendKeyColumn(shape.columns[i], keyValues_[i], key_));
     }
-    JET_CHECK(entries_.add(key_, where));
+    JET_CHECK(entries_[r].add(key_, where));
   }
   return okStatus();
 }
@@ -172,17 +176,19 @@ Result<TableDefinition> TableWriter::finish() {
   if (bodyPage_ != 0) JET_CHECK(out_->write(bodyPage_, bodies_.bytes()));
   JET_CHECK(longValues_.finish());
 
-  // Index trees, one after the other from the shared sort.
-  JET_CHECK(entries_.finish());
+  // Index trees, one after the other, each from its sort.
   PageAllocator allocate = [this] { return out_->allocate(); };
   PageWriter write = [this](std::uint32_t n, std::span<const std::byte> b) { return out_->write(n, b); };
-  JET_TRY(bool pending, entries_.next());
   std::vector<BuiltIndexTree> trees;
   for (std::size_t r = 0; r < shapes_.size(); ++r) {
+    ExternalSorter& entries = entries_[r];
+    JET_CHECK(entries.finish());
     IndexTreeBuilder builder(table_.page, allocate, write);
-    while (pending && std::to_integer<std::size_t>(entries_.key()[0]) == r) {
-      std::span<const std::byte> key = entries_.key().subspan(1);
-      std::span<const std::byte> where = entries_.payload();
+    for (;;) {
+      JET_TRY(bool pending, entries.next());
+      if (!pending) break;
+      std::span<const std::byte> key = entries.key();
+      std::span<const std::byte> where = entries.payload();
       IndexEntry e;
       e.key.assign(key.begin(), key.end());
       e.dataPage = std::to_integer<std::uint32_t>(where[0]) << 16 |
@@ -190,7 +196,6 @@ Result<TableDefinition> TableWriter::finish() {
                    std::to_integer<std::uint32_t>(where[2]);
       e.dataRow = std::to_integer<std::uint8_t>(where[3]);
       JET_CHECK(builder.add(std::move(e)));
-      JET_TRY(pending, entries_.next());
     }
     JET_TRY(BuiltIndexTree tree, builder.finish());
     trees.push_back(std::move(tree));

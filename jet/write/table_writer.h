@@ -7,7 +7,8 @@
 //      column, one per real index) were reserved in the UsageMapArea.
 //   2. add(): each row in its final order. The row goes on the current data
 //      page, or a new one; its long values on the long-value pages; one
-//      entry per real index (its key, pointing at the row) to the sort.
+//      entry per real index (its key, pointing at the row) to that index's
+//      sort.
 //   3. finish(): the last pages; each index tree from its sorted entries
 //      (index_tree_builder.h); the usage maps; the definition with the exact
 //      row count, the AutoNumber seed (the highest value left) and every
@@ -75,8 +76,12 @@ class TableWriter {
   std::vector<std::uint32_t> tdefPages_;
   RowEncoder encoder_;
   LongValueWriter longValues_;
-  ExternalSorter entries_;
-  std::vector<std::optional<IndexShape>> shapes_;  // per real index
+  std::filesystem::path scratchFolder_;
+  std::size_t sortMemory_;
+  // Per real index: its shape, and the sort of its entries (apart, so that
+  // the entries of an index on the order the rows come in need no sort).
+  std::vector<std::optional<IndexShape>> shapes_;
+  std::vector<ExternalSorter> entries_;
   std::size_t minimumRow_ = 0;
 
   UsageMapArea* maps_;

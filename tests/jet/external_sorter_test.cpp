@@ -33,22 +33,31 @@ std::vector<Record> randomRecords(std::size_t count, unsigned seed) {
   return records;
 }
 
-void expectSorted(std::size_t count, std::size_t memory, bool spills) {
+bool recordBefore(const Record& a, const Record& b) {
+  auto less = [](const Bytes& x, const Bytes& y) {
+    return std::lexicographical_compare(
+        x.begin(), x.end(), y.begin(), y.end(), [](std::byte p, std::byte q) {
+          return std::to_integer<unsigned>(p) < std::to_integer<unsigned>(q);
+        });
+  };
+  return less(a.first, b.first) || (a.first == b.first && less(a.second, b.second));
+}
+
+// How the records come: shuffled, already in order (no sort needed), or in
+// order but for the first, which comes last.
+enum class Arrival { kShuffled, kInOrder, kInOrderButOne };
+
+void expectSorted(std::size_t count, std::size_t memory, bool spills,
+                  Arrival arrival = Arrival::kShuffled) {
   testing_support::TempDir dir;
   std::vector<Record> records = randomRecords(count, static_cast<unsigned>(count));
+  if (arrival != Arrival::kShuffled) std::sort(records.begin(), records.end(), recordBefore);
+  if (arrival == Arrival::kInOrderButOne) std::rotate(records.begin(), records.begin() + 1, records.end());
   jet::ExternalSorter sorter(dir.path(), memory);
   for (const auto& [key, payload] : records) ASSERT_TRUE(sorter.add(key, payload).ok());
   ASSERT_TRUE(sorter.finish().ok());
   EXPECT_EQ(sorter.spilled(), spills);
-  std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
-    auto less = [](const Bytes& x, const Bytes& y) {
-      return std::lexicographical_compare(
-          x.begin(), x.end(), y.begin(), y.end(), [](std::byte p, std::byte q) {
-            return std::to_integer<unsigned>(p) < std::to_integer<unsigned>(q);
-          });
-    };
-    return less(a.first, b.first) || (a.first == b.first && less(a.second, b.second));
-  });
+  std::sort(records.begin(), records.end(), recordBefore);
   for (const auto& [key, payload] : records) {
     auto more = sorter.next();
     ASSERT_TRUE(more && *more);
@@ -62,8 +71,11 @@ void expectSorted(std::size_t count, std::size_t memory, bool spills) {
 }
 
 TEST(ExternalSorter, InMemoryAndThroughRunsGiveKeyThenPayloadOrder) {
-  expectSorted(2000, 1 << 20, false);
-  expectSorted(40000, 64 << 10, true);
+  for (Arrival arrival : {Arrival::kShuffled, Arrival::kInOrder, Arrival::kInOrderButOne}) {
+    SCOPED_TRACE(static_cast<int>(arrival));
+    expectSorted(2000, 1 << 20, false, arrival);
+    expectSorted(40000, 64 << 10, true, arrival);
+  }
 }
 
 }  // namespace
