@@ -4,7 +4,13 @@
 
 #include "jet/engine.h"
 #include "jet/format/header_page.h"
+#include "jet/model/catalog.h"
 #include "jet/model/database.h"
+#include "jet/model/row_cursor.h"
+#include "jet/model/table.h"
+#include "jet/format/row.h"
+#include "jet/write/generator.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/encrypt.h"
@@ -72,6 +78,60 @@ TEST(CompactDatabase, DamagedSourceIs3343AndLeavesNothing) {
   ASSERT_FALSE(s);
   EXPECT_EQ(s.error().number(), errc::kCorrupt);
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"danada.mdb"});
+}
+
+// A primary key whose index points at the rows in the order they lie in is
+// taken at its word (the rows are not sorted), and the rows' keys are
+// checked as they come: when two rows' keys were swapped behind the index's
+// back, the compaction stops with 3343 and leaves nothing of ours.
+TEST(CompactDatabase, PrimaryKeyIndexThatDisagreesWithItsRowsIs3343) {
+  TempDir dir;
+  GenerateOptions options;
+  options.seed = 4;
+  ASSERT_TRUE(generateDatabase(dir / "generada.mdb", options).ok());
+  ASSERT_TRUE(compactDatabase(dir / "generada.mdb", dir / "origen.mdb").ok());  // in key order
+  fs::remove(dir / "generada.mdb");
+  std::string image = readFile(dir / "origen.mdb");
+
+  // The first table with a Long primary key and two rows: swap their keys.
+  std::optional<std::pair<std::size_t, std::size_t>> keys;  // offsets of the two values
+  {
+    auto db = Database::open(dir / "origen.mdb");
+    ASSERT_TRUE(db.ok());
+    auto catalog = Catalog::read(**db);
+    ASSERT_TRUE(catalog.ok());
+    for (const CatalogEntry* e : catalog->tables(false)) {
+      auto table = Table::open(**db, e);
+      ASSERT_TRUE(table.ok());
+      const TableDefinition& t = table->definition();
+      for (const LogicalIndexDef& l : t.logicalIndexes) {
+        if (!l.primaryKey() || t.realIndexes[l.realIndex].columns.size() != 1) continue;
+        const std::uint16_t number = t.realIndexes[l.realIndex].columns[0].column;
+        const auto c = std::find_if(t.columns.begin(), t.columns.end(),
+                                    [&](const ColumnDef& d) { return d.number == number; });
+        if (c == t.columns.end() || c->type != ColumnType::kLong || !c->isFixed()) continue;
+        RowCursor rows = table->rows();
+        std::vector<std::size_t> at;
+        while (at.size() < 2 && *rows.next()) {
+          const ByteRange r = rowRange(image, rows.location().page, rows.location().row);
+          at.push_back(r.start + row_layout::kFixedData + c->fixedOffset);
+        }
+        if (at.size() == 2) keys.emplace(at[0], at[1]);
+      }
+      if (keys) break;
+    }
+  }
+  ASSERT_TRUE(keys) << "a table with a Long primary key";
+  const std::uint32_t first = getU32(image, keys->first);
+  setU32(image, keys->first, getU32(image, keys->second));
+  setU32(image, keys->second, first);
+  fs::remove(dir / "origen.mdb");
+  writeFile(dir / "origen.mdb", image);
+
+  Status s = compactDatabase(dir / "origen.mdb", dir / "destino.mdb");
+  ASSERT_FALSE(s);
+  EXPECT_EQ(s.error().number(), errc::kCorrupt) << s.error().toString();
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"origen.mdb"});
 }
 
 // An encrypted database compacts to the encrypted form of what its clear
