@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,8 @@ inline constexpr DamageKind kAllDamageKinds[] = {
 
 // A short English name ("data-page", "torn-page", ...), for reports and test names.
 std::string_view damageKindName(DamageKind kind);
+// For GoogleTest's messages and test names.
+inline void PrintTo(DamageKind kind, std::ostream* os) { *os << damageKindName(kind); }
 
 struct Damage {
   bool applied = false;
