@@ -4,15 +4,15 @@
 
 #include "jet/engine.h"
 #include "jet/format/header_page.h"
+#include "jet/format/row.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "jet/model/row_cursor.h"
 #include "jet/model/table.h"
-#include "jet/format/row.h"
 #include "jet/write/generator.h"
-#include "tests/support/database_layout.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/encrypt.h"
 
 namespace jet {
