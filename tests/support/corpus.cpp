@@ -29,6 +29,18 @@ std::vector<fs::path> corpusFiles() {
   return files;
 }
 
+std::vector<fs::path> allCorpusFiles() {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(corpusDir(), ec), end; !ec && it != end; it.increment(ec)) {
+    std::string ext = it->path().extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
+    if (it->is_regular_file() && ext == ".mdb") files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
 fs::path corpusFile(const std::string& name) { return corpusDir() / name; }
 fs::path jet3Dir() { return fs::path(REPARADOR_JET3_DIR); }
 fs::path jetdbPath() { return fs::path(REPARADOR_JETDB); }

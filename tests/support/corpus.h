@@ -9,8 +9,12 @@ namespace testing_support {
 
 // The folder of real Access 97 files (outside the repository).
 std::filesystem::path corpusDir();
-// Every .mdb file of the corpus, sorted by name; empty when the folder is missing.
+// Every .mdb file at the top of the corpus folder (a library's test files),
+// sorted by name; empty when the folder is missing.
 std::vector<std::filesystem::path> corpusFiles();
+// Every .mdb file of the corpus, its subfolders included (the real-world files
+// in real/ and any added later), sorted by path; empty when the folder is missing.
+std::vector<std::filesystem::path> allCorpusFiles();
 // One corpus file by name.
 std::filesystem::path corpusFile(const std::string& name);
 // The folder of the published sort-code tables.
