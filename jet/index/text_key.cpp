@@ -8,7 +8,7 @@ namespace jet {
 namespace {
 
 constexpr std::uint8_t kAccentBoundary = 0x0;   // opens and closes the accent part
-constexpr std::uint8_t kUnaccentedLetter = 0x2; // a kSignificant byte before an accent
+constexpr std::uint8_t kUnaccentedLetter = 0x2; // the place of an unaccented letter
 constexpr std::byte kEndOfText{0x00};
 
 // Nibbles packed high first, as the accent part stores them.
@@ -31,29 +31,22 @@ class NibbleWriter {
 }  // namespace
 
 void appendGeneralTextKey(std::string_view text, bool ascending, std::vector<std::byte>& out) {
-  using general_sort::SortKind;
   if (text.size() > kMaxIndexedChars) text = text.substr(0, kMaxIndexedChars);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
   const std::size_t start = out.size();
   NibbleWriter accents;
-  unsigned unaccented = 0;  // kSignificant bytes since the last accented one
+  unsigned unaccented = 0;  // places of unaccented letters since the last accent
   for (char c : text) {
     const general_sort::SortCode& code = general_sort::kCodes[static_cast<unsigned char>(c)];
     for (std::size_t i = 0; i < code.inlineLength; ++i) out.push_back(std::byte(code.inlineBytes[i]));
-    switch (code.kind) {
-      case SortKind::kIgnored:
-      case SortKind::kSimple:
-        break;
-      case SortKind::kSignificant:
-        ++unaccented;
-        break;
-      case SortKind::kInternational:
-        if (accents.empty()) accents.put(kAccentBoundary);
-        for (; unaccented > 0; --unaccented) accents.put(kUnaccentedLetter);
-        accents.put(code.accent);
-        break;
+    if (code.accent == 0) {
+      unaccented += code.letters;
+      continue;
     }
+    if (accents.empty()) accents.put(kAccentBoundary);
+    for (; unaccented > 0; --unaccented) accents.put(kUnaccentedLetter);
+    accents.put(code.accent);
   }
   if (accents.empty()) {
     out.push_back(kEndOfText);
