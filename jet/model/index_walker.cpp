@@ -38,10 +38,13 @@ class Walker {
   }
 
   // Reads page `n` and walks below it. Returns the last entry of the subtree
-  // (nullopt when the subtree is empty or unreadable). `expected`, when set,
-  // is the parent entry that must copy that last entry.
+  // (nullopt when the subtree is empty or unreadable). `separator`, when set,
+  // is the parent entry above the subtree: no entry of the subtree passes it,
+  // and the entries after the subtree all do. Access writes it as a copy of
+  // the subtree's last entry but leaves it as it was when that entry is
+  // deleted, so it may lie beyond the last entry, never before it.
   Result<std::optional<IndexEntry>> descend(std::uint32_t n, int depth,
-                                            std::optional<IndexEntry> expected) {
+                                            std::optional<IndexEntry> separator) {
     if (n == 0 || n >= t_.pageCount) {
       report(n, "puntero a una página de índice fuera del archivo");
       return std::optional<IndexEntry>{};
@@ -84,8 +87,13 @@ class Walker {
         report(n, "página intermedia sin hijo final");
       }
     }
-    if (expected && (!last || !(*last == *expected))) {
-      report(n, "la entrada de la página padre no copia la última entrada de esta página");
+    if (separator) {
+      if (!last) {
+        report(n, "página de índice vacía bajo una entrada de la página padre");
+      } else if (*separator < *last) {
+        report(n, "la última entrada de esta página pasa de su entrada en la página padre");
+      }
+      if (!bound_ || *bound_ < *separator) bound_ = std::move(separator);
     }
     return last;
   }
@@ -113,6 +121,11 @@ class Walker {
       if (previous_ && !(*previous_ < entry)) {
         report(n, "entradas de índice fuera de orden");
       }
+      if (bound_ && !(*bound_ < entry)) {
+        report(n, "la primera entrada de esta página no pasa de la entrada que en la página "
+                  "padre cierra la página anterior");
+      }
+      bound_.reset();
       ++summary_.entries;
       visit_(entry, n);
       previous_ = entry;
@@ -127,6 +140,9 @@ class Walker {
   IndexWalkSummary summary_;
   std::unordered_set<std::uint32_t> seen_;
   std::optional<IndexEntry> previous_;
+  // The highest separator above the subtrees walked so far: the next leaf
+  // entry must pass it.
+  std::optional<IndexEntry> bound_;
   std::optional<std::uint32_t> lastLeaf_;
   std::uint32_t lastLeafNext_ = 0;
   int leafDepth_ = -1;

@@ -6,7 +6,9 @@
 // the page, table and index, and the walk goes on with what can still be read:
 //   - a child that is not an index page, lies outside the file, belongs to
 //     another table, or was already reached (a loop or a shared page);
-//   - an intermediate entry that is not a copy of its child's last entry;
+//   - an intermediate entry that does not separate its child's entries from
+//     the entries that follow (below the child's last entry, or not below
+//     the next one), or that has an empty child;
 //   - leaves whose previous/next links disagree with the tree's order, or
 //     that stand at different depths;
 //   - leaf entries out of (key, page, row) order.

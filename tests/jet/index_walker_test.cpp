@@ -168,12 +168,31 @@ TEST(IndexWalkerTest, BrokenLeafLinksAreReported) {
   EXPECT_EQ(out.entries.size(), 300u);
 }
 
-TEST(IndexWalkerTest, ParentEntryThatDoesNotCopyItsChildIsReported) {
-  TreeImage tree(300, 100);
-  // The last key byte of the root's first entry: 0x63 (key 99) becomes 0x64.
-  tree.image().setByte(1, ip::kFirstEntry + 4, 0x64);
-  auto out = tree.walk();
-  EXPECT_TRUE(mentions(out.findings, "no copia"));
+// A parent entry must separate its child from the next one; Access leaves it
+// beyond the child's last entry when that entry is deleted.
+TEST(IndexWalkerTest, ParentEntryThatDoesNotSeparateItsChildIsReported) {
+  // Edits of the root's first entry, a copy of key 99's entry: key bytes at
+  // +0..+4 (7F 80 00 00 63), the row's page at +5..+7 (00 01 18), its row at +8 (3).
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::size_t, std::uint8_t>> edits;
+    const char* finding;  // nullptr: none
+  };
+  const Case cases[] = {
+      {"below its child's last entry", {{4, 0x62}}, "pasa de su entrada"},
+      {"equal to the next child's first entry", {{4, 0x64}, {7, 0x19}, {8, 0x00}},
+       "no pasa de la entrada"},
+      {"a deleted entry between both", {{5, 0xFF}}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TreeImage tree(300, 100);
+    for (auto [at, value] : c.edits) tree.image().setByte(1, ip::kFirstEntry + at, value);
+    auto out = tree.walk();
+    if (c.finding) EXPECT_TRUE(mentions(out.findings, c.finding));
+    else EXPECT_TRUE(out.findings.empty()) << out.findings.findings().front().toString();
+    EXPECT_EQ(out.entries.size(), 300u);
+  }
 }
 
 TEST(IndexWalkerTest, EntriesOutOfOrderAreReported) {
