@@ -1,6 +1,7 @@
 // jetdb check FILE [--max N]: the structural check of the whole file.
-// Prints one line per finding (place first) and a summary; exit 0 when clean,
-// 1 with findings, 2 on an error.
+// Prints the check's notes ("nota: ", what it could not judge), one line per
+// finding (place first) and a summary; exit 0 when clean, 1 with findings, 2
+// on an error.
 #include <iostream>
 
 #include "jet/check/checker.h"
@@ -23,6 +24,7 @@ void registerCheck(CLI::App& app, Commands& commands) {
       options.maxFindings = *max;
       auto report = jet::checkDatabase(*db, options);
       if (!report) return printError(report.error());
+      for (const jet::Finding& f : report->notes) std::cout << "nota: " << f.toString() << "\n";
       for (const jet::Finding& f : report->findings.findings()) std::cout << f.toString() << "\n";
       if (report->findings.dropped() > 0) {
         std::cout << "... y " << report->findings.dropped() << " hallazgos más\n";

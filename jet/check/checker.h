@@ -10,7 +10,9 @@
 //      free-space maps, every row, its long values against the maps of its
 //      long-value columns (long_value_check.h), the row count the
 //      definition records, and each real index: its tree (order, links,
-//      loops), its usage map, and its entries against the rows' keys.
+//      loops), its usage map, and its entries against the rows' keys (for
+//      an index of text in a national sort order, against the rows only,
+//      with a note that says so).
 //   5. The owner map: every page used once (usage-map rows may share a page,
 //      and one table's long values), none in use marked free, none unused
 //      and not free.
@@ -19,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
@@ -38,6 +41,10 @@ struct CheckReport {
   std::uint64_t rows = 0;
   std::uint64_t indexes = 0;
   std::uint64_t indexEntries = 0;
+  // What the check could not judge, and says so: never damage. (An index of
+  // text in a national sort order: its order and row pointers are checked,
+  // not its keys, which the engine does not make.)
+  std::vector<Finding> notes;
   bool clean() const { return findings.empty(); }
 };
 

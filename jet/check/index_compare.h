@@ -6,6 +6,8 @@
 //   - a row with no entry                      -> "falta la entrada"
 //   - an entry that points at no row           -> "entrada de más"
 //   - an entry whose key is not the row's key  -> "la clave no coincide"
+//     (not for a carried index, whose keys the engine does not make:
+//     index_shape.h; its entries are matched with the rows by place only)
 //   - two entries for one row                  -> "entrada repetida"
 //   - equal keys in a unique index (NULL keys excepted)
 // Order is the walker's business (index_walker.h).

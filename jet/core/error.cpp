@@ -35,6 +35,7 @@ constexpr Entry kTexts[] = {
      "principal o la relación: |."},
     {errc::kFieldTooSmall, "El campo es demasiado pequeño para aceptar la cantidad de datos: |."},
     {errc::kNumericOverflow, "Desbordamiento de campo numérico: |."},
+    {errc::kCannotRepair, "No se puede reparar esta base de datos: |."},
 };
 
 }  // namespace

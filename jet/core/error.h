@@ -31,6 +31,7 @@ inline constexpr int kTooLarge = 3035;        // beyond the limits of the format
 inline constexpr int kDuplicateKey = 3022;    // a key repeated in a unique index
 inline constexpr int kFieldTooSmall = 3163;   // a value longer than its column allows
 inline constexpr int kNumericOverflow = 3349; // a number outside its column's range
+inline constexpr int kCannotRepair = 3056;    // a repair that would have to make what it cannot
 }  // namespace errc
 
 // The Spanish description of an error number; "|" stands for the object

@@ -107,6 +107,7 @@ static bool with(const Value& value, Put&& put) {
 
 Status appendKeyColumn(const KeyColumn& column, const Value& value, std::vector<std::byte>& out) {
   if (!isIndexable(column.type)) return Error(errc::kInvalidArgument);
+  if (column.carried && !isNull(value)) return Error(errc::kInvalidArgument);
   const bool asc = column.ascending;
   // Yes/No is never NULL in Jet 3: the null mask holds its value.
   if (isNull(value) && column.type != ColumnType::kBool) {
@@ -179,6 +180,54 @@ Result<std::vector<std::byte>> encodeKey(std::span<const KeyColumn> columns,
     JET_CHECK(appendKeyColumn(columns[i], values[i], key));
   }
   return key;
+}
+
+Result<std::vector<std::byte>> carryKey(std::span<const KeyColumn> columns,
+                                        std::span<const std::byte> stored,
+                                        std::span<const Value> before,
+                                        std::span<const Value> after) {
+  const std::size_t n = columns.size();
+  if (before.size() != n || after.size() != n || n > kMaxColumns) {
+    return Error(errc::kInvalidArgument);
+  }
+  // Each column's segment as the engine makes it from `before`; the carried
+  // text values, whose segments it does not make, are left empty.
+  std::vector<std::vector<std::byte>> ours(n);
+  std::size_t known = 0, opaque = 0, changed = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!(before[i] == after[i])) ++changed;
+    if (columns[i].carried && !isNull(before[i])) {
+      ++opaque;
+      if (!(before[i] == after[i])) return Error(errc::kInvalidArgument);
+      continue;
+    }
+    JET_CHECK(appendKeyColumn(columns[i], before[i], ours[i]));
+    known += ours[i].size();
+  }
+  if (changed == 0 && opaque > 1) return std::vector<std::byte>(stored.begin(), stored.end());
+  if (opaque > 1) return Error(errc::kInvalidArgument);
+  // A carried text segment holds at least its flag byte and one more.
+  if (known + 2 * opaque > stored.size() || (opaque == 0 && known != stored.size())) {
+    return Error::corrupt(-1, "la clave guardada no es la de la fila");
+  }
+  std::vector<std::byte> out;
+  std::size_t at = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool isOpaque = columns[i].carried && !isNull(before[i]);
+    const std::size_t length = isOpaque ? stored.size() - known : ours[i].size();
+    const std::span<const std::byte> segment = stored.subspan(at, length);
+    at += length;
+    if (isOpaque) {
+      out.insert(out.end(), segment.begin(), segment.end());
+      continue;
+    }
+    if (!std::equal(segment.begin(), segment.end(), ours[i].begin(), ours[i].end())) {
+      return Error::corrupt(-1, "la clave guardada no es la de la fila");
+    }
+    if (before[i] == after[i]) out.insert(out.end(), segment.begin(), segment.end());
+    else JET_CHECK(appendKeyColumn(columns[i], after[i], out));
+  }
+  return out;
 }
 
 }  // namespace jet

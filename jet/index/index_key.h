@@ -56,18 +56,36 @@ inline constexpr std::size_t kMaxColumns = 10;      // columns an index can have
 struct KeyColumn {
   ColumnType type = ColumnType::kLong;
   bool ascending = true;
+  // Text in a sort order whose keys the engine does not make (index_shape.h):
+  // appendKeyColumn encodes only its NULL, and carryKey leaves its segment
+  // as stored.
+  bool carried = false;
 };
 
 // True iff a Jet 3 index can hold a column of type `t`.
 bool isIndexable(ColumnType t);
 
 // Appends the segment of one column. Fails (3001) when the column's type
-// cannot be indexed or `value` does not hold that type (NULL always fits).
+// cannot be indexed, `value` does not hold that type (NULL always fits), or
+// the column is carried and the value not NULL.
 Status appendKeyColumn(const KeyColumn& column, const Value& value, std::vector<std::byte>& out);
 
 // The key of a row for an index over `columns`; values[i] belongs to
 // columns[i]. Fails (3001) on a count mismatch or as appendKeyColumn does.
 Result<std::vector<std::byte>> encodeKey(std::span<const KeyColumn> columns,
                                          std::span<const Value> values);
+
+// A key Access stored, for a row whose values were `before` and are `after`
+// (a compaction renumbers table ids): each segment of a column whose value
+// changed is made anew, the others are kept as stored. First the stored key
+// must agree with `before` in every segment the engine makes; a carried text
+// segment is taken as it is, its length being what the others leave, so at
+// most one carried text value may be non-NULL unless no value changed.
+// Fails with 3343 when the stored key is not the key of `before`, 3001 on
+// arguments that do not fit together.
+Result<std::vector<std::byte>> carryKey(std::span<const KeyColumn> columns,
+                                        std::span<const std::byte> stored,
+                                        std::span<const Value> before,
+                                        std::span<const Value> after);
 
 }  // namespace jet

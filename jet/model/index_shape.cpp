@@ -2,7 +2,21 @@
 
 #include <string>
 
+#include "jet/format/header_page.h"
+
 namespace jet {
+
+bool encodesSortOrder(std::uint16_t sortOrder) {
+  return sortOrder == header_page::kGeneralSortOrder;
+}
+
+bool IndexShape::hasEntry(std::span<const Value> keyValues) const {
+  if (!ignoreNulls) return true;
+  for (const Value& v : keyValues) {
+    if (!isNull(v)) return true;
+  }
+  return false;
+}
 
 Result<IndexShape> indexShape(const TableDefinition& table, const RealIndexDef& index) {
   IndexShape shape;
@@ -24,7 +38,9 @@ Result<IndexShape> indexShape(const TableDefinition& table, const RealIndexDef& 
     if (!isKnownColumnType(column.typeCode) || !isIndexable(column.type)) {
       return Error::corrupt(table.page, "el índice usa una columna de un tipo no indexable");
     }
-    shape.columns.push_back(KeyColumn{column.type, ic.ascending});
+    const bool carried = column.type == ColumnType::kText && !encodesSortOrder(column.sortOrder);
+    shape.carried = shape.carried || carried;
+    shape.columns.push_back(KeyColumn{column.type, ic.ascending, carried});
     shape.valuePositions.push_back(position);
   }
   return shape;

@@ -7,6 +7,7 @@
 #include "jet/core/ascii.h"
 #include "jet/engine.h"
 #include "jet/model/database.h"
+#include "jet/model/index_shape.h"
 #include "jet/model/text.h"
 #include "jet/repair/compact_error_table.h"
 #include "jet/salvage/salvage_source.h"
@@ -66,6 +67,23 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
   CompactOptions options;
   options.fileSystem = &fileSystem;
   return compact(source, target, options);
+}
+
+// The rebuild adds MSysCompactError's row to the catalog: an index of the
+// catalog whose keys the engine does not make (carried_keys.h) cannot take a
+// row of the engine's making, so such a database is not repaired (3056).
+Status catalogTakesNewRows(const SalvageSource& salvage) {
+  const TableDefinition& catalog = salvage.tables().front().definition;
+  for (const RealIndexDef& real : catalog.realIndexes) {
+    auto shape = indexShape(catalog, real);
+    if (shape && shape->carried) {
+      return Error(errc::kCannotRepair,
+                   "el catálogo (MSysObjects) ordena los nombres con un orden de clasificación "
+                   "que este programa no sabe reproducir, y la reparación tendría que añadirle "
+                   "la fila de MSysCompactError");
+    }
+  }
+  return okStatus();
 }
 
 // Step 5.
@@ -165,6 +183,7 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
   JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes()));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
+  JET_CHECK(catalogTakesNewRows(salvage));
   report.rowsKept = salvage.rowsKept();
   const TextDecoder text(reader->header().codePage);
   for (std::size_t i : salvage.recoveredTables()) {

@@ -8,6 +8,10 @@
 //      database ends here: nothing is written, the file is not even touched.
 //   3. Salvage what can be read (salvage_reader.h) and read every row once
 //      (salvage_source.h), so that every problem is known before writing.
+//      An index whose keys the engine does not make (text in a national sort
+//      order: carried_keys.h) keeps the keys Access stored; when it cannot
+//      (the index is damaged, or it is the catalog's, which must take
+//      MSysCompactError's row) the repair refuses (3056) and writes nothing.
 //   4. Rebuild: compact the salvage, with a new MSysCompactError listing the
 //      checker's findings and the salvage's problems, into a new file beside
 //      the database ("<name>.reparando"), written whole and flushed by the

@@ -5,6 +5,7 @@
 
 #include "jet/core/ascii.h"
 #include "jet/index/index_key.h"
+#include "jet/model/carried_keys.h"
 #include "jet/model/index_shape.h"
 #include "jet/salvage/value_text.h"
 
@@ -43,7 +44,7 @@ class HashSet {
 
 // The unique indexes of a table and the hashes of the keys seen so far.
 struct UniqueKeys {
-  std::string name;
+  std::size_t position;  // in the definition's realIndexes
   IndexShape shape;
   HashSet seen;
 };
@@ -80,9 +81,9 @@ struct SalvageSource::Filter {
 class SalvageSource::Stream final : public RowStream {
  public:
   Stream(SalvageRowCursor cursor, Filter filter, const std::set<std::uint64_t>& leftOut,
-         std::unique_ptr<ProblemList> scratch)
+         std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
       : scratch_(std::move(scratch)), cursor_(std::move(cursor)), filter_(std::move(filter)),
-        leftOut_(leftOut) {}
+        leftOut_(leftOut), carried_(std::move(carried)) {}
 
   Result<bool> next() override {
     while (true) {
@@ -90,11 +91,15 @@ class SalvageSource::Stream final : public RowStream {
       if (!more) return false;
       const std::uint64_t ordinal = ordinal_++;
       if (!filter_.leavesOut(cursor_.values(), cursor_.location()) && !leftOut_.count(ordinal)) {
+        if (carried_.any()) JET_CHECK(carried_.lookUp(cursor_.location(), cursor_.values()));
         return true;
       }
     }
   }
   const std::vector<Value>& values() const override { return cursor_.values(); }
+  std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
+    return carried_.keys();
+  }
 
  private:
   std::unique_ptr<ProblemList> scratch_;  // the first pass recorded these problems
@@ -102,7 +107,17 @@ class SalvageSource::Stream final : public RowStream {
   Filter filter_;
   const std::set<std::uint64_t>& leftOut_;
   std::uint64_t ordinal_ = 0;
+  CarriedKeys carried_;
 };
+
+// The repair's refusal: an index whose keys the engine does not make cannot be
+// carried over as Access wrote it.
+Error cannotCarry(const std::string& table, const Error& why) {
+  return Error(errc::kCannotRepair,
+               "la tabla " + table + " tiene un índice de texto en un orden de clasificación "
+               "que este programa no sabe reproducir, y no se puede conservar tal como lo "
+               "escribió Access (" + why.description() + ")");
+}
 
 SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {
   settings_.header = reader.header();
@@ -176,9 +191,12 @@ Status SalvageSource::scan() {
     for (const RealIndexDef& real : def.realIndexes) {
       if (!real.unique()) continue;
       auto shape = indexShape(def, real);
-      if (shape) unique.push_back({"#" + std::to_string(real.position), std::move(*shape), {}});
+      if (shape) unique.push_back({static_cast<std::size_t>(&real - def.realIndexes.data()), std::move(*shape), {}});
     }
     const Filter filter = filterFor(i);
+    auto carried = CarriedKeys::read(pageFetch(reader_.pages()), reader_.pages().pageCount(), def,
+                                     salvaged.displayName);
+    if (!carried) return cannotCarry(salvaged.displayName, carried.error());
     // The reader met MSysObjects' problems already, reading the catalog.
     ProblemList seen(0);
     SalvageRowCursor cursor(reader_.pages(), reader_.census(), salvaged, settings_.header.codePage,
@@ -189,13 +207,21 @@ Status SalvageSource::scan() {
       if (!more) break;
       const std::vector<Value>& values = cursor.values();
       if (filter.leavesOut(values, cursor.location())) continue;
+      if (carried->any()) {
+        if (Status s = carried->lookUp(cursor.location(), values); !s) {
+          return cannotCarry(salvaged.displayName, s.error());
+        }
+      }
       bool repeated = false;
       for (UniqueKeys& u : unique) {
         key.clear();
         for (std::size_t p : u.shape.valuePositions) key.push_back(values[p]);
         // Jet's unique indexes take any number of keys that are all NULL.
         if (std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) continue;
-        auto bytes = encodeKey(u.shape.columns, key);
+        // A carried index's key is the one Access stored.
+        auto bytes = u.shape.carried && carried->keys()[u.position]
+                         ? Result<std::vector<std::byte>>(*carried->keys()[u.position])
+                         : encodeKey(u.shape.columns, key);
         if (!bytes) continue;
         const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
         if (!u.seen.insert(std::hash<std::string_view>{}(view))) repeated = true;
@@ -228,8 +254,11 @@ Result<std::unique_ptr<RowStream>> SalvageSource::rows(std::size_t table) {
   auto scratch = std::make_unique<ProblemList>(0);
   SalvageRowCursor cursor(reader_.pages(), reader_.census(), reader_.tables()[readerIndex_[table]],
                           settings_.header.codePage, *scratch);
-  return std::unique_ptr<RowStream>(std::make_unique<Stream>(std::move(cursor), filterFor(table),
-                                                             leftOut_[table], std::move(scratch)));
+  JET_TRY(CarriedKeys carried, CarriedKeys::read(pageFetch(reader_.pages()),
+                                                 reader_.pages().pageCount(),
+                                                 tables_[table].definition, tables_[table].name));
+  return std::unique_ptr<RowStream>(std::make_unique<Stream>(
+      std::move(cursor), filterFor(table), leftOut_[table], std::move(scratch), std::move(carried)));
 }
 
 }  // namespace jet

@@ -16,7 +16,11 @@
 //   - leaves out a row whose key repeats another row's in a unique index
 //     (3022), its values in the problem's description, so that the new
 //     index can be built;
-//   - leaves out any earlier MSysCompactError (the repair writes a new one).
+//   - leaves out any earlier MSysCompactError (the repair writes a new one);
+//   - carries over the keys Access stored in the indexes whose keys the
+//     engine does not make (carried_keys.h), and refuses (3056) when such an
+//     index is damaged or lacks the entry of a row it keeps: that index would
+//     have to be rebuilt with keys of the engine's making.
 // Memory: one row at a time, and 16 bytes per row of the largest table with a
 // unique index (the hashes of its keys).
 #pragma once
@@ -39,7 +43,8 @@ class SalvageSource final : public CompactionSource {
   // Requires: `reader` outlives the source.
   explicit SalvageSource(SalvageReader& reader);
 
-  // The first pass. Fails only on an I/O error.
+  // The first pass. Fails on an I/O error, or with 3056 when an index whose
+  // keys the engine does not make cannot be carried over (see above).
   Status scan();
 
   // Rows the first pass kept, all tables together.

@@ -4,7 +4,9 @@
 // from nothing else: the header settings, the tables (system tables included)
 // with their definitions, and each table's rows with their long values whole.
 // Every page of the new file is laid out anew and every index is rebuilt from
-// the rows, so a source never hands over pages, index entries or usage maps.
+// the rows, so a source never hands over pages, index entries or usage maps;
+// only the keys of the indexes whose keys the engine does not make (text in a
+// national sort order) come from the source, row by row (carriedKeys).
 //
 // Sources:
 //   - DatabaseSource (database_source.h) reads a healthy database through
@@ -40,6 +42,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -112,6 +116,14 @@ class RowStream {
   // strictly ascending): the compactor then writes them as they come instead
   // of sorting them, and fails with 3343 if the order breaks.
   virtual bool primaryKeyOrder() const { return false; }
+  // The keys Access stored for the current row in the indexes whose keys the
+  // engine does not make (carried_keys.h), parallel to the definition's
+  // realIndexes: nullopt where the row has no entry or the index is not
+  // carried. Empty when the source has none to give: the writer then refuses
+  // a table with a carried index rather than make its keys.
+  virtual std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const {
+    return {};
+  }
 };
 
 class CompactionSource {

@@ -26,6 +26,7 @@
 #include "jet/format/index_page.h"
 #include "jet/io/output_file.h"
 #include "jet/model/index_shape.h"
+#include "jet/write/carried_row_keys.h"
 #include "jet/write/data_page_builder.h"
 #include "jet/write/external_sorter.h"
 #include "jet/write/page_output.h"
@@ -79,69 +80,85 @@ struct Planned {
 };
 
 // Writes one table's rows, in primary-key order when it has a primary key.
+// The keys of carried indexes come with the rows (carried_row_keys.h); the
+// primary key's order is then Access's own.
 Status writeRows(CompactionSource& source, std::size_t index, const Planned& plan,
                  const IdMap& ids, TableWriter& writer, const std::filesystem::path& folder,
                  const CompactOptions& options) {
   const SourceTable& table = source.tables()[index];
   const std::vector<std::size_t> idCols = idColumns(table);
   JET_TRY(std::unique_ptr<RowStream> rows, source.rows(index));
+  std::vector<IndexShape> shapes;
+  for (const RealIndexDef& real : plan.definition.realIndexes) {
+    JET_TRY(IndexShape shape, indexShape(plan.definition, real));
+    shapes.push_back(std::move(shape));
+  }
+  CarriedRowKeys carried(shapes);
   std::vector<Value> values;
   const std::optional<std::size_t> pk = primaryKey(plan.definition);
+  // The row's values (a copy only when table ids are renumbered), and its
+  // carried keys.
+  const std::vector<Value>* current = &values;
+  auto take = [&]() -> Status {
+    current = &rows->values();
+    if (!idCols.empty()) {
+      values = rows->values();
+      remap(values, idCols, ids);
+      current = &values;
+    }
+    return carried.take(rows->carriedKeys(), rows->values(), *current);
+  };
+  // The primary key's entry of the current row.
+  std::vector<Value> keyValues;
+  auto primaryKeyOf = [&]() -> Result<std::vector<std::byte>> {
+    const IndexShape& shape = shapes[*pk];
+    if (shape.carried) {
+      if (!carried.keys()[*pk]) return Error::corrupt(-1, "una fila sin entrada en la clave principal");
+      return *carried.keys()[*pk];
+    }
+    keyValues.clear();
+    for (std::size_t pos : shape.valuePositions) keyValues.push_back((*current)[pos]);
+    return encodeKey(shape.columns, keyValues);
+  };
   // Rows already in key order (or with no order to keep) are written as they
   // come, the promised order checked on the way. MSysObjects and MSysACEs
   // are small and their keys hold the remapped ids: they are always sorted.
   if (!pk || (rows->primaryKeyOrder() && idCols.empty())) {
-    std::optional<IndexShape> shape;
-    if (pk) {
-      JET_TRY(shape, indexShape(plan.definition, plan.definition.realIndexes[*pk]));
-    }
-    std::vector<Value> keyValues;
     std::vector<std::byte> previous;
     bool first = true;
     for (;;) {
       JET_TRY(bool more, rows->next());
       if (!more) return okStatus();
-      if (shape) {
-        keyValues.clear();
-        for (std::size_t pos : shape->valuePositions) keyValues.push_back(rows->values()[pos]);
-        JET_TRY(std::vector<std::byte> key, encodeKey(shape->columns, keyValues));
+      JET_CHECK(take());
+      if (pk) {
+        JET_TRY(std::vector<std::byte> key, primaryKeyOf());
         if (!first && compareKeys(previous, key) >= 0) {
           return Error::corrupt(-1, "las filas de " + table.name + " no siguen su clave principal");
         }
         first = false;
         previous = std::move(key);
       }
-      if (idCols.empty()) {
-        JET_CHECK(writer.add(rows->values(), rows->fate()));
-        continue;
-      }
-      values = rows->values();
-      remap(values, idCols, ids);
-      JET_CHECK(writer.add(values, rows->fate()));
+      JET_CHECK(writer.add(*current, rows->fate(), carried.keys()));
     }
   }
   // Sorted by the primary key's entry; rows with equal keys (only in a
   // salvaged table) keep their order through the sequence number. A record
-  // is the key, then the sequence number, the row's fate and its values: the
-  // long values too, which are stored when the row is placed, so that their
-  // pages follow the primary key as the rows do (what makes compaction a
-  // fixed point).
-  JET_TRY(IndexShape shape, indexShape(plan.definition, plan.definition.realIndexes[*pk]));
+  // is the key, then the sequence number, the row's fate, its carried keys
+  // and its values: the long values too, which are stored when the row is
+  // placed, so that their pages follow the primary key as the rows do (what
+  // makes compaction a fixed point).
   ExternalSorter sorter(folder, options.sortMemory);
-  std::vector<Value> keyValues;
   std::vector<std::byte> payload;
   for (std::uint64_t sequence = 0;; ++sequence) {
     JET_TRY(bool more, rows->next());
     if (!more) break;
-    values = rows->values();
-    remap(values, idCols, ids);
-    keyValues.clear();
-    for (std::size_t pos : shape.valuePositions) keyValues.push_back(values[pos]);
-    JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues));
+    JET_CHECK(take());
+    JET_TRY(std::vector<std::byte> key, primaryKeyOf());
     payload.clear();
     for (int shift = 56; shift >= 0; shift -= 8) payload.push_back(std::byte(sequence >> shift));
     payload.push_back(std::byte(rows->fate()));
-    encodeValues(values, payload);
+    carried.encode(payload);
+    encodeValues(*current, payload);
     JET_CHECK(sorter.add(key, payload));
   }
   JET_CHECK(sorter.finish());
@@ -149,8 +166,10 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
     JET_TRY(bool more, sorter.next());
     if (!more) return okStatus();
     const std::span<const std::byte> record = sorter.payload();
-    JET_CHECK(decodeValues(record.subspan(9), values));
-    JET_CHECK(writer.add(values, static_cast<RowFate>(record[8])));
+    if (record.size() < 9) return Error(errc::kInvalidArgument);
+    JET_TRY(std::size_t keyBytes, carried.decode(record.subspan(9)));
+    JET_CHECK(decodeValues(record.subspan(9 + keyBytes), values));
+    JET_CHECK(writer.add(values, static_cast<RowFate>(record[8]), carried.keys()));
   }
 }
 

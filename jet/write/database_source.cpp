@@ -6,6 +6,7 @@
 
 #include "jet/format/index_page.h"
 #include "jet/index/index_key.h"
+#include "jet/model/carried_keys.h"
 #include "jet/model/catalog.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/index_walker.h"
@@ -16,25 +17,41 @@
 namespace jet {
 namespace {
 
-// Reads a table through RowCursor, failing at the first damage.
-class CursorStream final : public RowStream {
+// Reads a table through RowCursor, failing at the first damage, with the
+// stored keys of its carried indexes.
+class CursorStream : public RowStream {
  public:
-  CursorStream(const Database& db, const SourceTable& table, bool keyOrder)
-      : cursor_(db, table.definition, nullptr, table.name), keyOrder_(keyOrder) {}
-  Result<bool> next() override { return cursor_.next(); }
+  CursorStream(const Database& db, const SourceTable& table, bool keyOrder, CarriedKeys carried)
+      : cursor_(db, table.definition, nullptr, table.name), keyOrder_(keyOrder),
+        carried_(std::move(carried)) {}
+  Result<bool> next() override {
+    JET_TRY(bool more, cursor_.next());
+    if (more) JET_CHECK(lookUp());
+    return more;
+  }
   const std::vector<Value>& values() const override { return cursor_.values(); }
   bool primaryKeyOrder() const override { return keyOrder_; }
+  std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
+    return carried_.keys();
+  }
+
+ protected:
+  Status lookUp() {
+    return carried_.any() ? carried_.lookUp(cursor_.location(), cursor_.values()) : okStatus();
+  }
+  RowCursor cursor_;
 
  private:
-  RowCursor cursor_;
   bool keyOrder_;
+  CarriedKeys carried_;
 };
 
 // Reads whole rows at the places a key sort lists.
-class SortedStream final : public RowStream {
+class SortedStream final : public CursorStream {
  public:
-  SortedStream(const Database& db, const SourceTable& table, std::unique_ptr<ExternalSorter> keys)
-      : cursor_(db, table.definition, nullptr, table.name), keys_(std::move(keys)) {}
+  SortedStream(const Database& db, const SourceTable& table, std::unique_ptr<ExternalSorter> keys,
+               CarriedKeys carried)
+      : CursorStream(db, table, true, std::move(carried)), keys_(std::move(keys)) {}
   Result<bool> next() override {
     JET_TRY(bool more, keys_->next());
     if (!more) return false;
@@ -45,13 +62,11 @@ class SortedStream final : public RowStream {
                          std::to_integer<std::uint8_t>(p[3])};
     JET_TRY(bool found, cursor_.readAt(at));
     if (!found) return Error::corrupt(at.page, "la fila ha desaparecido entre dos lecturas");
+    JET_CHECK(lookUp());
     return true;
   }
-  const std::vector<Value>& values() const override { return cursor_.values(); }
-  bool primaryKeyOrder() const override { return true; }
 
  private:
-  RowCursor cursor_;
   std::unique_ptr<ExternalSorter> keys_;
 };
 
@@ -124,12 +139,18 @@ Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db,
 Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   if (table >= tables_.size()) return Error(errc::kInvalidArgument);
   const SourceTable& t = tables_[table];
+  JET_TRY(CarriedKeys carried,
+          CarriedKeys::read(pageFetch(db_->pages()), db_->pages().pageCount(), t.definition, t.name));
   const std::optional<std::size_t> pk = primaryKeyIndex(t.definition);
-  if (!pk) return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, false));
+  if (!pk) {
+    return std::unique_ptr<RowStream>(
+        std::make_unique<CursorStream>(*db_, t, false, std::move(carried)));
+  }
 
   JET_TRY(IndexShape shape, indexShape(t.definition, t.definition.realIndexes[*pk]));
   if (keyOrderIsPhysical(*db_, t.definition, t.definition.realIndexes[*pk], shape)) {
-    return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, true));
+    return std::unique_ptr<RowStream>(
+        std::make_unique<CursorStream>(*db_, t, true, std::move(carried)));
   }
   // Otherwise a first pass: the key of every row, read without the other
   // columns, to a sort.
@@ -144,10 +165,18 @@ Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   for (;;) {
     JET_TRY(bool more, keys.next());
     if (!more) break;
-    keyValues.clear();
-    for (std::size_t pos : shape.valuePositions) keyValues.push_back(keys.values()[pos]);
-    JET_TRY(std::vector<std::byte> key, encodeKey(shape.columns, keyValues));
     const RowLocation at = keys.location();
+    std::vector<std::byte> key;
+    if (shape.carried) {
+      // Access's own key, in Access's order (a primary key has an entry for every row).
+      const CarriedKeys::Key* stored = carried.find(*pk, at);
+      if (!stored) return Error::corrupt(at.page, "falta la entrada de la fila en la clave principal");
+      key = *stored;
+    } else {
+      keyValues.clear();
+      for (std::size_t pos : shape.valuePositions) keyValues.push_back(keys.values()[pos]);
+      JET_TRY(key, encodeKey(shape.columns, keyValues));
+    }
     const std::array<std::byte, 4> where{std::byte(at.page >> 16), std::byte(at.page >> 8),
                                          std::byte(at.page), std::byte(at.row)};
     if (inOrder && keys.count() > 1 && compareKeys(previous, key) >= 0) inOrder = false;
@@ -155,9 +184,13 @@ Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
     JET_CHECK(sorter->add(key, where));
   }
   // Already in key order (a compacted file): read on in physical order.
-  if (inOrder) return std::unique_ptr<RowStream>(std::make_unique<CursorStream>(*db_, t, true));
+  if (inOrder) {
+    return std::unique_ptr<RowStream>(
+        std::make_unique<CursorStream>(*db_, t, true, std::move(carried)));
+  }
   JET_CHECK(sorter->finish());
-  return std::unique_ptr<RowStream>(std::make_unique<SortedStream>(*db_, t, std::move(sorter)));
+  return std::unique_ptr<RowStream>(
+      std::make_unique<SortedStream>(*db_, t, std::move(sorter), std::move(carried)));
 }
 
 }  // namespace jet

@@ -29,6 +29,11 @@ class ChainedStream final : public RowStream {
   }
   const std::vector<Value>& values() const override { return base_ ? base_->values() : current_; }
   RowFate fate() const override { return base_ ? base_->fate() : RowFate::kLive; }
+  // Added rows bring no stored keys: a carried index cannot take them.
+  std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
+    if (base_) return base_->carriedKeys();
+    return {};
+  }
   // Added rows come after the base's, in no particular order.
   bool primaryKeyOrder() const override {
     return base_ && (!added_ || added_->empty()) && base_->primaryKeyOrder();

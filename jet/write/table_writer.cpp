@@ -101,8 +101,15 @@ Result<std::uint32_t> TableWriter::bodyPageFor(std::size_t size) {
   return bodyPage_;
 }
 
-Status TableWriter::add(std::span<const Value> values, RowFate fate) {
+Status TableWriter::add(std::span<const Value> values, RowFate fate,
+                        std::span<const std::optional<std::vector<std::byte>>> carried) {
   if (values.size() != table_.columns.size()) return Error(errc::kInvalidArgument);
+  for (const std::optional<IndexShape>& shape : shapes_) {
+    if (shape->carried && carried.size() != shapes_.size()) {
+      return Error::corrupt(table_.page, "un índice de texto en un orden de clasificación que "
+                                         "este programa no reproduce no trae sus claves");
+    }
+  }
   if (autoNumberColumn_ < values.size()) {
     if (const auto* v = std::get_if<std::int32_t>(&values[autoNumberColumn_])) {
       highestAutoNumber_ = std::max(highestAutoNumber_.value_or(*v), *v);
@@ -143,15 +150,15 @@ Status TableWriter::add(std::span<const Value> values, RowFate fate) {
                                        std::byte(dataPage_), std::byte(slot)};
   for (std::size_t r = 0; r < shapes_.size(); ++r) {
     const IndexShape& shape = *shapes_[r];
-    keyValues_.clear();
-    bool anyValue = false;
-    for (std::size_t pos : shape.valuePositions) {
-      keyValues_.push_back(values[pos]);
-      anyValue = anyValue || !isNull(values[pos]);
+    if (shape.carried) {
+      if (carried[r]) JET_CHECK(entries_[r].add(*carried[r], where));
+      continue;
     }
+    keyValues_.clear();
+    for (std::size_t pos : shape.valuePositions) keyValues_.push_back(values[pos]);
     // An index that ignores NULLs has no entry for a row whose key columns
     // are all NULL.
-    if (shape.ignoreNulls && !anyValue) continue;
+    if (!shape.hasEntry(keyValues_)) continue;
     key_.clear();
     for (std::size_t i = 0; i < shape.columns.size(); ++i) {
       JET_CHECK(appendKeyColumn(shape.columns[i], keyValues_[i], key_));

@@ -52,8 +52,12 @@ class TableWriter {
   Status begin();
   // Adds a row; values[i] belongs to the table's columns[i]. `fate`: how it
   // is stored (compaction_source.h); a deleted row still counts for the
-  // AutoNumber seed, as the number was handed out.
-  Status add(std::span<const Value> values, RowFate fate = RowFate::kLive);
+  // AutoNumber seed, as the number was handed out. `carried`: the row's keys
+  // in the carried indexes (RowStream::carriedKeys), which the writer takes
+  // as they are; a table with a carried index and no such keys is refused
+  // (3343), as the engine does not make their keys.
+  Status add(std::span<const Value> values, RowFate fate = RowFate::kLive,
+             std::span<const std::optional<std::vector<std::byte>>> carried = {});
   // Writes the rest and the definition; returns the definition as written.
   Result<TableDefinition> finish();
 
