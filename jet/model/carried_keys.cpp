@@ -18,20 +18,18 @@ Result<CarriedKeys> CarriedKeys::read(const PageFetch& fetch, std::uint32_t page
     FindingList findings(1);
     bool repeated = false;
     const IndexWalkTarget target{fetch, pageCount, real.firstPage, table.page, tableName, ""};
-    JET_TRY(IndexWalkSummary walked, walkIndex(target, findings, [&](const IndexEntry& e, std::uint32_t) {
+    auto visit = [&](const IndexEntry& e, std::uint32_t) {
       const RowLocation at{e.dataPage, e.dataRow};
       if (!index.byRow.emplace(at.pointer(), e.key).second) repeated = true;
-    }));
+    };
+    JET_TRY(IndexWalkSummary walked, walkIndex(target, findings, visit));
     (void)walked;
+    const std::string which = "el índice #" + std::to_string(real.position) + " de " + tableName;
     if (!findings.empty()) {
-      return Error::corrupt(real.firstPage, "el índice #" + std::to_string(real.position) + " de " +
-                                                tableName + " está dañado: " +
-                                                findings.findings().front().message);
+      return Error::corrupt(real.firstPage,
+                            which + " está dañado: " + findings.findings().front().message);
     }
-    if (repeated) {
-      return Error::corrupt(real.firstPage, "el índice #" + std::to_string(real.position) + " de " +
-                                                tableName + " tiene dos entradas para una fila");
-    }
+    if (repeated) return Error::corrupt(real.firstPage, which + " tiene dos entradas para una fila");
     out.indexes_.push_back(std::move(index));
   }
   return out;

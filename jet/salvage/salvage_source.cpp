@@ -188,10 +188,10 @@ Status SalvageSource::scan() {
     const SalvagedTable& salvaged = reader_.tables()[readerIndex_[i]];
     const TableDefinition& def = tables_[i].definition;
     std::vector<UniqueKeys> unique;
-    for (const RealIndexDef& real : def.realIndexes) {
-      if (!real.unique()) continue;
-      auto shape = indexShape(def, real);
-      if (shape) unique.push_back({static_cast<std::size_t>(&real - def.realIndexes.data()), std::move(*shape), {}});
+    for (std::size_t r = 0; r < def.realIndexes.size(); ++r) {
+      if (!def.realIndexes[r].unique()) continue;
+      auto shape = indexShape(def, def.realIndexes[r]);
+      if (shape) unique.push_back({r, std::move(*shape), {}});
     }
     const Filter filter = filterFor(i);
     auto carried = CarriedKeys::read(pageFetch(reader_.pages()), reader_.pages().pageCount(), def,

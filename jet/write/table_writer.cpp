@@ -60,6 +60,7 @@ Status TableWriter::begin() {
   for (const RealIndexDef& r : table_.realIndexes) {
     auto shape = indexShape(table_, r);
     if (!shape) return shape.error();
+    anyCarried_ = anyCarried_ || shape->carried;
     shapes_.emplace_back(std::move(*shape));
   }
   // The indexes share the sort memory.
@@ -104,11 +105,9 @@ Result<std::uint32_t> TableWriter::bodyPageFor(std::size_t size) {
 Status TableWriter::add(std::span<const Value> values, RowFate fate,
                         std::span<const std::optional<std::vector<std::byte>>> carried) {
   if (values.size() != table_.columns.size()) return Error(errc::kInvalidArgument);
-  for (const std::optional<IndexShape>& shape : shapes_) {
-    if (shape->carried && carried.size() != shapes_.size()) {
-      return Error::corrupt(table_.page, "un índice de texto en un orden de clasificación que "
-                                         "este programa no reproduce no trae sus claves");
-    }
+  if (anyCarried_ && carried.size() != shapes_.size()) {
+    return Error::corrupt(table_.page, "un índice de texto en un orden de clasificación que "
+                                       "este programa no reproduce no trae sus claves");
   }
   if (autoNumberColumn_ < values.size()) {
     if (const auto* v = std::get_if<std::int32_t>(&values[autoNumberColumn_])) {

@@ -85,6 +85,7 @@ class TableWriter {
   // Per real index: its shape, and the sort of its entries (apart, so that
   // the entries of an index on the order the rows come in need no sort).
   std::vector<std::optional<IndexShape>> shapes_;
+  bool anyCarried_ = false;  // some index's keys come with the rows (add)
   std::vector<ExternalSorter> entries_;
   std::size_t minimumRow_ = 0;
 
