@@ -19,8 +19,8 @@ bool allZero(std::string_view bytes) {
 
 Status TornPageGuard::enter(const Page& page) {
   sameAs_.fill(0);
-  // Sector 0 holds the page's header and row offsets: always its own.
-  for (std::size_t s = 1; s < kSectors; ++s) {
+  // Sector 0 too: a page copied whole over another repeats it all.
+  for (std::size_t s = 0; s < kSectors; ++s) {
     const std::string_view bytes = sectorOf(page, s, kSector);
     if (allZero(bytes)) continue;
     const std::uint64_t key = std::hash<std::string_view>{}(bytes) * kSectors + s;

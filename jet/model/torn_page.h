@@ -12,7 +12,8 @@
 // whose bytes lie wholly in sectors that equal, byte for byte, the same
 // sectors of an earlier page of the table, where that page has a live row in
 // exactly the same place, is that page's row read twice. The rows the torn
-// page held there are lost.
+// page held there are lost. (A page copied whole over another shows the same
+// way, its first sector included.)
 //
 // Two sound pages of one table never share such a sector with live rows in
 // it on both (checked on every data page of the 66 corpus files: the equal

@@ -41,6 +41,15 @@ Result<bool> SalvageRowCursor::nextPage() {
     const std::uint32_t number = table_.pages[nextPage_++];
     JET_TRY(page_, pages_.read(number));
     auto data = DataPage::decode(page_->view(), number);
+    // The row count its free space and offsets agree on (data_page.h).
+    const std::optional<std::uint16_t> agreed = agreedRowCount(page_->view());
+    const std::uint16_t stored = *page_->view().u16(data_page::kRowCount);
+    if (agreed && *agreed != stored) {
+      problem(errc::kCorrupt, number, -1,
+              "la página dice tener " + std::to_string(stored) + " filas y su espacio libre dice " +
+                  std::to_string(*agreed) + "; se leen esas");
+      data = DataPage::decode(page_->view(), number, *agreed);
+    }
     if (data) {
       data_ = *data;
       nextSlot_ = 0;
