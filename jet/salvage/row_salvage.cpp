@@ -1,6 +1,7 @@
 #include "jet/salvage/row_salvage.h"
 
 #include "jet/format/long_value.h"
+#include "jet/format/properties.h"
 #include "jet/model/value_decode.h"
 #include "jet/salvage/long_value_salvage.h"
 #include "jet/salvage/row_plausibility.h"
@@ -8,6 +9,21 @@
 #include "jet/salvage/value_text.h"
 
 namespace jet {
+namespace {
+
+// True iff `blob` decodes as properties whose values all have a column type.
+bool soundProperties(ByteView blob) {
+  auto blocks = decodeProperties(blob);
+  if (!blocks) return false;
+  for (const PropertyBlock& b : *blocks) {
+    for (const RawProperty& p : b.properties) {
+      if (!isKnownColumnType(p.type)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 SalvageRowCursor::SalvageRowCursor(const PageSource& pages, const PageCensus& census,
                                    const SalvagedTable& table, std::uint16_t codePage,
@@ -173,6 +189,15 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
                   std::to_string(lv.bytes.size()) + " de " + std::to_string(ref->length) +
                   " bytes",
               Loss::kValue);
+    }
+    // A catalog row's properties that no longer decode, or hold a value of
+    // no column type, are no properties: readers of the file stumble on them.
+    if (table_.definition.isSystem() && c.type == ColumnType::kOle && c.name == "LvProp" &&
+        !lv.bytes.empty() && !soundProperties(ByteView(lv.bytes))) {
+      problem(errc::kCorrupt, location_.page, location_.row,
+              "columna " + column + ": propiedades dañadas, quedan nulas", Loss::kValue);
+      altered_ = true;
+      return Value{};
     }
     if (c.type == ColumnType::kOle) return Value{Binary{std::move(lv.bytes)}};
     return Value{Text{std::string(reinterpret_cast<const char*>(lv.bytes.data()), lv.bytes.size())}};

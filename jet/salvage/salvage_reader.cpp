@@ -214,7 +214,9 @@ Status SalvageReader::readCatalog(std::vector<CatalogEntry>& entries) {
     if (!more) break;
     entries.push_back(columns.entry(rows.values(), rows.location()));
     if (entries.back().id == static_cast<std::int32_t>(kCatalogPage)) {
+      // The table on page 2 is MSysObjects whatever its row now says.
       tables_.front().entry = entries.back();
+      tables_.front().entry.name = "MSysObjects";
       catalogRowFound_ = true;
     }
     if (entries.back().type == catalog_type::kContainer &&
