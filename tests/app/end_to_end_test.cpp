@@ -153,10 +153,8 @@ TEST_F(EndToEndTest, StaleBakIsMovedToAFreeNameBeforeTheSwap) {
   writeFile(home / "BORRAR2 (1).BAK", "de antes");
   const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
   ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[1].text.toStdString(),
-            "Una reparación anterior que no llegó a terminar dejó el fichero C:\\BORRAR2.BAK, que "
-            "puede ser la única copia de una base de datos. No se ha borrado: ahora se llama "
-            "C:\\BORRAR2 (2).BAK. Compruebe su contenido antes de borrarlo.");
+  EXPECT_NE(boxes[1].text.indexOf("ahora se llama C:\\BORRAR2 (2).BAK."), -1)
+      << boxes[1].text.toStdString();
   EXPECT_EQ(boxes[2].text, kFinished);
   EXPECT_TRUE(scratchFilesLeft().empty());
   EXPECT_EQ(readFile(home / "BORRAR2 (1).BAK"), "de antes");
