@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "jet/check/checker.h"
 #include "jet/model/database.h"
 #include "jet/write/compactor.h"
 #include "jet/write/database_source.h"
@@ -15,6 +16,11 @@ namespace jet {
 //    when another process has it open, 3031 with a password.
 // 3. Its catalog and definitions are read (damage: 3343), and the compactor
 //    writes the destination (compactor.h).
+// 4. The written file is checked whole before it takes the destination's
+//    name: a damaged source can give rows that no sound file holds (a key
+//    repeated in a unique index, ...), and then the compaction fails with
+//    3343 and leaves nothing behind. A compaction publishes a clean file or
+//    none.
 Status compactDatabase(const std::filesystem::path& source,
                        const std::filesystem::path& destination) {
   std::error_code ec;
@@ -25,7 +31,11 @@ Status compactDatabase(const std::filesystem::path& source,
   DatabaseSourceOptions options;
   options.scratchFolder = destination.parent_path().empty() ? "." : destination.parent_path();
   JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db, options));
-  return compact(*input, destination);
+  CompactOptions compactOptions;
+  compactOptions.verify = [](const std::filesystem::path& written) {
+    return requireClean(written, "la base de datos compactada");
+  };
+  return compact(*input, destination, compactOptions);
 }
 
 }  // namespace jet

@@ -136,4 +136,12 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   return report;
 }
 
+Status requireClean(const std::filesystem::path& file, std::string_view what) {
+  JET_TRY(std::unique_ptr<Database> db, Database::open(file));
+  JET_TRY(CheckReport check, checkDatabase(*db));
+  if (check.clean()) return okStatus();
+  return Error::corrupt(-1, std::string(what) + " no supera la comprobación (" +
+                                check.findings.findings().front().toString() + ")");
+}
+
 }  // namespace jet

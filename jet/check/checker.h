@@ -7,7 +7,8 @@
 //   3. The catalog: every MSysObjects row decodes, every parent exists, every
 //      table entry names a table definition page.
 //   4. Each table: its definition (chain of TDEF pages), its usage and
-//      free-space maps, every row, its long values against the maps of its
+//      free-space maps, every row (and none a torn page repeats from
+//      another of its pages, torn_page.h), its long values against the maps of its
 //      long-value columns (long_value_check.h), the row count the
 //      definition records, and each real index: its tree (order, links,
 //      loops), its usage map, and its entries against the rows' keys.
@@ -19,6 +20,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <string_view>
 
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
@@ -44,5 +47,11 @@ struct CheckReport {
 // Checks `db` from end to end. Fails only when a page cannot be read from the
 // file at all (an I/O error); damage is always a finding.
 Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& options = {});
+
+// Opens the file `file` read-only and checks it whole: what the compactor and
+// the repair ask of a file they wrote before it takes its name. Fails with
+// 3343, "`what` no supera la comprobación" and the first finding, when it is
+// not clean; with the error of opening it when it cannot be opened.
+Status requireClean(const std::filesystem::path& file, std::string_view what);
 
 }  // namespace jet

@@ -9,6 +9,7 @@
 #include "jet/model/index_shape.h"
 #include "jet/model/index_walker.h"
 #include "jet/model/table.h"
+#include "jet/model/torn_page.h"
 
 namespace jet {
 namespace {
@@ -86,6 +87,28 @@ void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::stri
   }
 }
 
+// The earlier page of the table whose row the row at `body` repeats in the
+// same place (a torn page, torn_page.h), or nullopt. `current` is the page
+// `torn` last entered. A page that cannot be read here was reported where it
+// was read.
+std::optional<std::uint32_t> tornCopy(CheckContext& c, TornPageGuard& torn, std::uint32_t& current,
+                                      RowLocation body) {
+  if (body.page != current) {
+    current = body.page;
+    auto page = c.db.pages().read(body.page);
+    if (!page || !torn.enter(**page)) return std::nullopt;
+  }
+  if (!torn.sharesSectors()) return std::nullopt;
+  auto page = c.db.pages().read(body.page);
+  if (!page) return std::nullopt;
+  auto data = DataPage::decode((*page)->view(), body.page);
+  if (!data) return std::nullopt;
+  auto slot = data->slot(body.row);
+  if (!slot) return std::nullopt;
+  auto copied = torn.copyOf(slot->start, slot->end);
+  return copied ? *copied : std::nullopt;
+}
+
 }  // namespace
 
 void checkTable(CheckContext& c, const CatalogEntry& entry) {
@@ -123,6 +146,9 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   rows.trackLongValues(true);
   std::uint64_t count = 0;
   bool everyRowRead = true;
+  // Rows a torn page repeats from another page of the table (torn_page.h).
+  TornPageGuard torn(c.db.pages());
+  std::uint32_t tornPage = 0;
   for (;;) {
     auto more = rows.next();
     if (!more) {
@@ -134,6 +160,11 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
     ++count;
     const RowLocation at = rows.location();
     longValues.addRow(at, rows.longValueRows());
+    if (auto copied = tornCopy(c, torn, tornPage, rows.bodyLocation())) {
+      c.find(table, "", rows.bodyLocation().page, rows.bodyLocation().row,
+             "página escrita a medias: la fila repite byte a byte la de la página " +
+                 std::to_string(*copied) + " en el mismo sitio");
+    }
     for (IndexState& index : indexes) {
       if (!index.expected) continue;
       if (auto s = index.expected->addRow(rows.values(), at.page, at.row); !s) {

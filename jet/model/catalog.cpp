@@ -45,6 +45,11 @@ std::string catalogTypeName(std::int16_t type) {
   }
 }
 
+bool holdsCatalogDefinition(const PageSource& pages) {
+  auto def = readTableDefinition(pages, kCatalogPage);
+  return def && CatalogColumns::find(*def);
+}
+
 Result<CatalogColumns> CatalogColumns::find(const TableDefinition& t) {
   CatalogColumns c;
   c.id_ = columnIndex(t, "Id");

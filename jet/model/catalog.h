@@ -78,6 +78,11 @@ class CatalogColumns {
       updated_ = -1, props_ = -1;
 };
 
+// True iff page 2 of `pages` holds a table definition with MSysObjects'
+// columns Id, Name and Type: what shows a file to be a Jet 3 database when
+// its page 0 does not (repair).
+bool holdsCatalogDefinition(const PageSource& pages);
+
 class Catalog {
  public:
   // Reads every row of MSysObjects. Rows that cannot be read are reported to

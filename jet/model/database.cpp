@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "jet/model/catalog.h"
+
 namespace jet {
 
 Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& path,
@@ -30,7 +32,22 @@ Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::st
 Status Database::finishOpen(Database& db, Access access) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, db.bytes_->readAt(0, first));
-  JET_TRY(db.header_, decodeHeaderPage(ByteView(first.data(), n), db.name_));
+  auto header = decodeHeaderPage(ByteView(first.data(), n), db.name_);
+  if (!header) {
+    // A repair takes a file whose page 0 is damaged when its page 2 still
+    // holds MSysObjects' definition: a database, with Access's header.
+    if (access != Access::kRepair) return std::move(header).error();
+    JET_TRY(db.pages_, PageSource::create(*db.bytes_));
+    if (!holdsCatalogDefinition(db.pages_)) return std::move(header).error();
+    header = decodeHeaderPage(ByteView(defaultHeaderPage()), db.name_);
+    if (!header) return std::move(header).error();
+    Finding f;
+    f.page = 0;
+    f.message = "la página 0 no es una cabecera de Access 97, aunque el resto del archivo es una "
+                "base de datos";
+    db.openFindings_.report(std::move(f));
+  }
+  db.header_ = *header;
   if (db.header_.hasPassword() && access != Access::kRepair) {
     return Error(errc::kBadPassword, db.name_);
   }

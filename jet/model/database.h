@@ -35,8 +35,11 @@ class Database {
   enum class Access {
     kRead,   // shared lock; the file is opened read-only
     kWrite,  // exclusive lock; the file is opened for reading and writing
-    // As kWrite, but a header whose password field is set is not refused:
-    // for the repair, which judges the header itself (header_salvage.h).
+    // As kWrite, but a header whose password field is set is not refused,
+    // nor a page 0 that is no header when page 2 still holds MSysObjects'
+    // definition (Access's header is taken, and the damage is an open
+    // finding): for the repair, which judges the header itself
+    // (header_salvage.h).
     kRepair,
   };
 

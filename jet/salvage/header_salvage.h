@@ -1,7 +1,9 @@
 // The header settings of a damaged database.
 //
-// Page 0 must still say what the file is (the magic and the Jet 3 version);
-// without them the file is not taken for a database (3049). The masked block
+// Page 0 must still say what the file is (the magic and the Jet 3 version),
+// or page 2 must still hold MSysObjects' definition, and then the header is
+// rebuilt from Access's; otherwise the file is not taken for a database
+// (3049). The masked block
 // holds the settings; where damage made one implausible, salvage restores what
 // the rest of the file shows and takes Access's defaults for the rest:
 //   - database key: the key under which the pages read as Jet pages (the one

@@ -76,6 +76,9 @@ MovedRowImage makeMovedRow(const std::string& image, std::uint32_t page) {
   const std::uint16_t slot = static_cast<std::uint16_t>(lowest - data_page::kPointerSize);
   EXPECT_GE(slot, data_page::kRowOffsets + 2 * (count + 1));  // room for it
   setU16(m.image, at(page, data_page::kRowCount), count + 1);
+  // Jet keeps free space = lowest row start - end of the offset table.
+  setU16(m.image, at(page, data_page::kFreeSpace),
+         static_cast<std::uint16_t>(slot - (data_page::kRowOffsets + 2 * (count + 1))));
   setU16(m.image, at(page, data_page::kRowOffsets + 2 * count), slot | data_page::kMoved);
   setU32(m.image, at(page, slot), page << 8 | 0);  // row 0 of this page
   const std::uint16_t first = getU16(image, at(page, data_page::kRowOffsets));
@@ -161,6 +164,29 @@ TEST(RowCursor, RowOutsideItsPageIsReportedAndSkipped) {
     while (more && *more) more = strict.next();
     ASSERT_FALSE(more);
     EXPECT_EQ(more.error().number(), errc::kCorrupt);
+  }
+}
+
+// A page's row count that its free space and offsets disagree with (too
+// many slots, or none) is damage, and the rows read are those they agree on.
+TEST(RowCursor, RowCountThatTheFreeSpaceDisagreesWithIsDamage) {
+  REQUIRE_CORPUS();
+  const std::string image = corpusImage("testV1997.mdb");
+  OpenedTable opened = openTable(image, "Table1");
+  ASSERT_TRUE(opened) << opened.error;
+  const Read clean = readAll(*opened.table);
+  ASSERT_FALSE(clean.locations.empty());
+  const std::uint32_t page = clean.locations.front().page;
+  for (std::uint16_t count : {std::uint16_t{0}, std::uint16_t{1}, std::uint16_t{255}}) {
+    SCOPED_TRACE(count);
+    std::string bad = image;
+    setU16(bad, at(page, data_page::kRowCount), count);
+    OpenedTable o = openTableAt(bad, opened.table->definition().page, "Table1");
+    ASSERT_TRUE(o) << o.error;
+    FindingList damage;
+    const Read r = readAll(*o.table, &damage);
+    EXPECT_EQ(damage.findings().size(), 1u);
+    EXPECT_EQ(r.values, clean.values);
   }
 }
 
