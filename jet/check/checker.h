@@ -2,7 +2,8 @@
 //
 // Outline (each step goes on after damage, reporting it with its place):
 //   1. The header (settings that name no code page or sort order, a password
-//      field set) and what opening the file saw (a partial last page).
+//      field that holds no password) and what opening the file saw (a
+//      partial last page).
 //   2. The free-page map (page 1, row 0).
 //   3. The catalog: every MSysObjects row decodes, every parent exists, every
 //      table entry names a table definition page.
@@ -12,9 +13,14 @@
 //      definition records, and each real index: its tree (order, links,
 //      loops), its usage map, and its entries against the rows' keys.
 //   5. The owner map: every page used once (usage-map rows may share a page,
-//      and one table's long values), none in use marked free, none unused
-//      and not free.
-// Findings beyond the cap are counted, not kept.
+//      and one table's long values), none in use marked free. A page that
+//      nothing uses and that is not marked free is damage when it holds
+//      rows of a table (rows its usage map lost); any other is space that
+//      Access leaves behind.
+// Findings are damage, what a repair must mend. What Access itself leaves in
+// a healthy file (space to reclaim, counts that are only statistics) is kept
+// apart, as notes: they never make a file damaged. Findings and notes beyond
+// the cap are counted, not kept.
 #pragma once
 
 #include <cstddef>
@@ -31,13 +37,15 @@ struct CheckOptions {
 };
 
 struct CheckReport {
-  explicit CheckReport(std::size_t cap) : findings(cap) {}
-  FindingList findings;
+  explicit CheckReport(std::size_t cap) : findings(cap), notes(cap) {}
+  FindingList findings;  // damage
+  FindingList notes;     // what Access leaves (FindingKind other than kDamage)
   std::uint64_t pages = 0;
   std::uint64_t tables = 0;
   std::uint64_t rows = 0;
   std::uint64_t indexes = 0;
   std::uint64_t indexEntries = 0;
+  // No damage (notes may remain).
   bool clean() const { return findings.empty(); }
 };
 
