@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 #include "jet/core/result.h"
 
@@ -16,8 +17,11 @@ namespace jet {
 Status repairDatabase(const std::filesystem::path& database);
 
 // Writes a compacted copy of `source` to `destination`, a new file; `source`
-// is only read.
+// is only read. A database with a password opens only with `password`
+// (UTF-8; 3031 otherwise, and always without it), and the copy keeps it.
 Status compactDatabase(const std::filesystem::path& source,
                        const std::filesystem::path& destination);
+Status compactDatabase(const std::filesystem::path& source,
+                       const std::filesystem::path& destination, std::string_view password);
 
 }  // namespace jet

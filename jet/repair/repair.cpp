@@ -69,8 +69,8 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
 }
 
 // Step 5.
-Status verifyRebuilt(const fs::path& rebuilt) {
-  JET_TRY(auto db, Database::open(rebuilt));
+Status verifyRebuilt(const fs::path& rebuilt, std::string_view password) {
+  JET_TRY(auto db, Database::open(rebuilt, Database::Access::kRead, password));
   JET_TRY(CheckReport check, checkDatabase(*db));
   if (!check.clean()) {
     return Error::corrupt(-1, "la base de datos reconstruida no supera la comprobación (" +
@@ -151,7 +151,8 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
   FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : localFileSystem();
   RepairReport report;
   // 1. Open.
-  JET_TRY(std::unique_ptr<Database> db, Database::open(database, Database::Access::kRepair));
+  JET_TRY(std::unique_ptr<Database> db,
+          Database::open(database, Database::Access::kRepair, options.password));
   // 2. Check.
   CheckOptions checkOptions;
   checkOptions.maxFindings = options.maxFindings;
@@ -162,7 +163,7 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
   report.damaged = true;
 
   // 3. Salvage.
-  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes()));
+  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), options.password));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
   report.rowsKept = salvage.rowsKept();
@@ -190,7 +191,7 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
   // 5. Check the rebuilt file; 6 and 7, swap it in. (The compactor may have
   // named the rebuilt file before failing to flush its folder.)
   Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt);
-  if (s) s = verifyRebuilt(rebuilt);
+  if (s) s = verifyRebuilt(rebuilt, options.password);
   if (s) s = swapIn(*db, fileSystem, database, rebuilt, report.backup);
   if (!s) {
     (void)fileSystem.remove(rebuilt);

@@ -45,9 +45,11 @@ std::string recoveredTableName(std::uint32_t tdefPage);
 class SalvageReader {
  public:
   // Requires: `bytes` outlives the reader. Fails with 3049 when page 0 is not
-  // a Jet 3 header, 3031 when the database has a password, 3343 when not even
-  // MSysObjects' definition can be read, 3043 on an I/O error.
-  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes);
+  // a Jet 3 header, 3031 when the database has a password and `password`
+  // (UTF-8) is not it, 3343 when not even MSysObjects' definition can be
+  // read, 3043 on an I/O error.
+  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes,
+                                                     std::string_view password = {});
 
   const HeaderPage& header() const { return header_; }
   // True iff a header setting had to be restored.
