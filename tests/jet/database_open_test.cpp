@@ -81,21 +81,6 @@ TEST(DatabaseOpen, NotAnAccess97FileIs3049) {
   EXPECT_EQ(db.error().number(), errc::kNotDatabase);
 }
 
-TEST(DatabaseOpen, HeaderOfTheCorpusIsDecoded) {
-  REQUIRE_CORPUS();
-  for (const auto& file : allCorpusFiles()) {
-    auto db = Database::open(file, Database::Access::kRead, fileSettings(file).password);
-    ASSERT_TRUE(db) << file << ": " << db.error().toString();
-    const HeaderPage& h = (*db)->header();
-    EXPECT_EQ(h.version, 0u);
-    EXPECT_TRUE(isKnownCodePage(h.codePage)) << file;
-    EXPECT_TRUE(isKnownSortOrder(h.sortOrder)) << file;
-    EXPECT_EQ(h.hasPassword(), isPasswordShaped(h.password)) << file;
-    EXPECT_EQ((*db)->pages().pageCount() * kPageSize, std::filesystem::file_size(file));
-    EXPECT_TRUE((*db)->openFindings().empty());
-  }
-}
-
 TEST(DatabaseOpen, TrailingPartialPageIsAFindingNotAPage) {
   REQUIRE_CORPUS();
   std::string image = corpusImage("testV1997.mdb");
