@@ -34,7 +34,7 @@ TEST(CreateCommand, NewFileThenRefusedOverIt) {
 // from the corpus: regenerating them changes nothing.
 TEST(CreateCommand, SystemTablesMatchTheirGenerator) {
   REQUIRE_CORPUS();
-  // Not __FILE__: a compiler cache may make it relative to the build folder.
+  // Not __FILE__: a compiler cache may make it relative to the build.
   const fs::path root = REPARADOR_SOURCE_DIR;
   if (runCommand("command -v python3 >/dev/null 2>&1").status != 0) GTEST_SKIP() << "no python3";
   CommandOutput generated =
