@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 #include "jet/core/result.h"
 
@@ -19,9 +20,13 @@ namespace jet {
 Status repairDatabase(const std::filesystem::path& database);
 
 // Writes a compacted copy of `source` to `destination`, a new file; `source`
-// is only read. The copy is checked whole before it takes its name: 3343 when
-// it would not check clean (a damaged source), and nothing is left behind.
+// is only read. A database with a password opens only with `password`
+// (UTF-8; 3031 otherwise, and always without it), and the copy keeps it.
+// The copy is checked whole before it takes its name: 3343 when it would not
+// check clean (a damaged source), and nothing is left behind.
 Status compactDatabase(const std::filesystem::path& source,
                        const std::filesystem::path& destination);
+Status compactDatabase(const std::filesystem::path& source,
+                       const std::filesystem::path& destination, std::string_view password);
 
 }  // namespace jet

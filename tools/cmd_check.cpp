@@ -1,6 +1,8 @@
 // jetdb check FILE [--max N]: the structural check of the whole file.
-// Prints one line per finding (place first) and a summary; exit 0 when clean,
-// 1 with findings, 2 on an error.
+// Prints one line per finding of damage (place first), then, apart, what
+// Access itself leaves in a healthy file (space to reclaim, stale
+// statistics), then a summary; exit 0 when there is no damage, 1 with damage,
+// 2 on an error.
 #include <iostream>
 
 #include "jet/check/checker.h"
@@ -8,6 +10,50 @@
 #include "tools/common.h"
 
 namespace jetdb {
+namespace {
+
+void printList(const jet::FindingList& list, const char* indent) {
+  for (const jet::Finding& f : list.findings()) std::cout << indent << f.toString() << "\n";
+  if (list.dropped() > 0) std::cout << indent << "... y " << list.dropped() << " más\n";
+}
+
+// "; 3 notas de lo que deja Access (2 de espacio recuperable, 1 de ...)"
+std::string notesSummary(const jet::FindingList& notes) {
+  if (notes.empty()) return "";
+  std::string parts;
+  for (auto kind : {jet::FindingKind::kReclaimableSpace, jet::FindingKind::kStaleStatistic}) {
+    if (notes.total(kind) == 0) continue;
+    if (!parts.empty()) parts += ", ";
+    parts += std::to_string(notes.total(kind)) + " de " + jet::findingKindName(kind);
+  }
+  return "; " + std::to_string(notes.total()) + (notes.total() == 1 ? " nota" : " notas") +
+         " de lo que deja Access (" + parts + ")";
+}
+
+int run(const std::string& file, std::size_t max) {
+  auto db = openOrPrint(file);
+  if (!db) return kExitError;
+  jet::CheckOptions options;
+  options.maxFindings = max;
+  auto report = jet::checkDatabase(*db, options);
+  if (!report) return printError(report.error());
+  printList(report->findings, "");
+  if (!report->notes.empty()) {
+    std::cout << "Lo que deja Access, que no es daño (una compactación lo quita):\n";
+    printList(report->notes, "  ");
+  }
+  std::cout << report->pages << " páginas, " << report->tables << " tablas, " << report->rows
+            << " filas, " << report->indexes << " índices, " << report->indexEntries
+            << " entradas de índice: ";
+  if (report->clean()) {
+    std::cout << "sin daños" << notesSummary(report->notes) << "\n";
+    return kExitOk;
+  }
+  std::cout << report->findings.total() << " hallazgos" << notesSummary(report->notes) << "\n";
+  return kExitFindings;
+}
+
+}  // namespace
 
 void registerCheck(CLI::App& app, Commands& commands) {
   auto* cmd = app.add_subcommand("check", "Comprueba la estructura de toda la base de datos");
@@ -16,27 +62,7 @@ void registerCheck(CLI::App& app, Commands& commands) {
   cmd->add_option("FILE", *file, "Base de datos (.mdb)")->required();
   cmd->add_option("--max", *max, "Hallazgos que se muestran como máximo");
   cmd->callback([&commands, file, max] {
-    commands.selected = [file, max] {
-      auto db = openOrPrint(*file);
-      if (!db) return kExitError;
-      jet::CheckOptions options;
-      options.maxFindings = *max;
-      auto report = jet::checkDatabase(*db, options);
-      if (!report) return printError(report.error());
-      for (const jet::Finding& f : report->findings.findings()) std::cout << f.toString() << "\n";
-      if (report->findings.dropped() > 0) {
-        std::cout << "... y " << report->findings.dropped() << " hallazgos más\n";
-      }
-      std::cout << report->pages << " páginas, " << report->tables << " tablas, " << report->rows
-                << " filas, " << report->indexes << " índices, " << report->indexEntries
-                << " entradas de índice: ";
-      if (report->clean()) {
-        std::cout << "sin daños\n";
-        return kExitOk;
-      }
-      std::cout << report->findings.total() << " hallazgos\n";
-      return kExitFindings;
-    };
+    commands.selected = [file, max] { return run(*file, *max); };
   });
 }
 

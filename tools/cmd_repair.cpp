@@ -58,6 +58,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   jet::RepairOptions options;
   options.dryRun = dryRun;
   options.maxFindings = max;
+  options.password = globalOptions().password;
   auto report = jet::repair(file, options);
   if (!report) return printError(report.error());
   if (!report->damaged) {

@@ -2,7 +2,8 @@
 //
 // Outline (each step goes on after damage, reporting it with its place):
 //   1. The header (settings that name no code page or sort order, a password
-//      field set) and what opening the file saw (a partial last page).
+//      field that holds no password) and what opening the file saw (a
+//      partial last page).
 //   2. The free-page map (page 1, row 0).
 //   3. The catalog: every MSysObjects row decodes, every parent exists, every
 //      table entry names a table definition page.
@@ -13,9 +14,14 @@
 //      definition records, and each real index: its tree (order, links,
 //      loops), its usage map, and its entries against the rows' keys.
 //   5. The owner map: every page used once (usage-map rows may share a page,
-//      and one table's long values), none in use marked free, none unused
-//      and not free.
-// Findings beyond the cap are counted, not kept.
+//      and one table's long values), none in use marked free. A page that
+//      nothing uses and that is not marked free is damage when it holds
+//      rows of a table (rows its usage map lost); any other is space that
+//      Access leaves behind.
+// Findings are damage, what a repair must mend. What Access itself leaves in
+// a healthy file (space to reclaim, counts that are only statistics) is kept
+// apart, as notes: they never make a file damaged. Findings and notes beyond
+// the cap are counted, not kept.
 #pragma once
 
 #include <cstddef>
@@ -34,13 +40,15 @@ struct CheckOptions {
 };
 
 struct CheckReport {
-  explicit CheckReport(std::size_t cap) : findings(cap) {}
-  FindingList findings;
+  explicit CheckReport(std::size_t cap) : findings(cap), notes(cap) {}
+  FindingList findings;  // damage
+  FindingList notes;     // what Access leaves (FindingKind other than kDamage)
   std::uint64_t pages = 0;
   std::uint64_t tables = 0;
   std::uint64_t rows = 0;
   std::uint64_t indexes = 0;
   std::uint64_t indexEntries = 0;
+  // No damage (notes may remain).
   bool clean() const { return findings.empty(); }
 };
 
@@ -48,10 +56,12 @@ struct CheckReport {
 // file at all (an I/O error); damage is always a finding.
 Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& options = {});
 
-// Opens the file `file` read-only and checks it whole: what the compactor and
-// the repair ask of a file they wrote before it takes its name. Fails with
+// Opens the file `file` read-only (with `password`, UTF-8, when it has one)
+// and checks it whole: what the compactor and the repair ask of a file they
+// wrote before it takes its name. Fails with
 // 3343, "`what` no supera la comprobación" and the first finding, when it is
 // not clean; with the error of opening it when it cannot be opened.
-Status requireClean(const std::filesystem::path& file, std::string_view what);
+Status requireClean(const std::filesystem::path& file, std::string_view what,
+                    std::string_view password = {});
 
 }  // namespace jet

@@ -87,7 +87,7 @@ std::optional<std::vector<Value>> systemTableRow(const std::string& name, std::i
 
 // Step 4: the salvage, its problems and MSysCompactError, compacted into `target`.
 Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
-               FileSystem& fileSystem, const fs::path& target) {
+               FileSystem& fileSystem, const fs::path& target, std::string_view password) {
   ExtraTablesSource source(salvage);
   const DateTime created = now();
   std::vector<std::vector<Value>> catalogRows;
@@ -113,8 +113,8 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
   CompactOptions options;
   options.fileSystem = &fileSystem;
   // 5. The rebuilt file is checked before it takes its name.
-  options.verify = [](const fs::path& written) {
-    return requireClean(written, "la base de datos reconstruida");
+  options.verify = [password](const fs::path& written) {
+    return requireClean(written, "la base de datos reconstruida", password);
   };
   return compact(source, target, options);
 }
@@ -201,7 +201,8 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
     if (ec) return Error::notFound(named.string());
   }
   // 1. Open.
-  JET_TRY(std::unique_ptr<Database> db, Database::open(database, Database::Access::kRepair));
+  JET_TRY(std::unique_ptr<Database> db,
+          Database::open(database, Database::Access::kRepair, options.password));
   // 2. Check.
   CheckOptions checkOptions;
   checkOptions.maxFindings = options.maxFindings;
@@ -212,7 +213,7 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   report.damaged = true;
 
   // 3. Salvage.
-  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes()));
+  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), options.password));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
   report.rowsKept = salvage.rowsKept();
@@ -240,7 +241,7 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   // (5. The compactor checks the rebuilt file before naming it.) 6 and 7,
   // swap it in. (The compactor may have named the rebuilt file before
   // failing to flush its folder.)
-  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt);
+  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt, options.password);
   if (s) s = swapIn(*db, fileSystem, database, rebuilt, report.backup);
   if (!s) {
     (void)fileSystem.remove(rebuilt);

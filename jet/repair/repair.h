@@ -47,6 +47,9 @@ struct RepairOptions {
   bool dryRun = false;
   // Checker findings kept (the rest are counted).
   std::size_t maxFindings = 500;
+  // The database's password (UTF-8), for one that has a password: without
+  // the right one repair fails with 3031. The rebuilt file keeps it.
+  std::string password;
 };
 
 struct RepairReport {

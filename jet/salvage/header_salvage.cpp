@@ -8,6 +8,7 @@
 #include "jet/format/table_definition.h"
 #include "jet/io/page_source.h"
 #include "jet/model/catalog.h"
+#include "jet/model/text.h"
 
 namespace jet {
 namespace {
@@ -65,7 +66,8 @@ void restored(ProblemList& problems, const std::string& what) {
 
 }  // namespace
 
-Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems) {
+Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems,
+                                 std::string_view password) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, bytes.readAt(0, first));
   JET_TRY(PageSource pages, PageSource::create(bytes));
@@ -93,7 +95,7 @@ Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems)
   }
   pages.setDatabaseKey(h.databaseKey);
 
-  if (h.hasPassword()) {
+  if (h.hasPassword() && !h.passwordIs(fromUtf8(password, h.codePage))) {
     if (isPasswordShaped(h.password)) return Error(errc::kBadPassword, bytes.name());
     restored(problems, "la contraseña anotada no es válida; la base de datos queda sin contraseña");
     h.password.fill(0);

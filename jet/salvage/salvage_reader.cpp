@@ -87,10 +87,11 @@ std::string recoveredTableName(std::uint32_t tdefPage) {
   return "Tabla_recuperada_" + std::to_string(tdefPage);
 }
 
-Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes) {
+Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes,
+                                                         std::string_view password) {
   std::unique_ptr<SalvageReader> r(new SalvageReader(bytes));
   // 1. The header.
-  JET_TRY(r->header_, salvageHeader(bytes, r->problems_));
+  JET_TRY(r->header_, salvageHeader(bytes, r->problems_, password));
   r->headerRestored_ = !r->problems_.empty();
   JET_TRY(r->pages_, PageSource::create(bytes));
   r->pages_.setDatabaseKey(r->header_.databaseKey);

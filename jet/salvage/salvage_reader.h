@@ -48,8 +48,10 @@ class SalvageReader {
  public:
   // Requires: `bytes` outlives the reader. Fails with 3049 when neither
   // page 0 nor page 2 shows a Jet 3 database (header_salvage.h), 3031 when
-  // the database has a password, 3043 on an I/O error.
-  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes);
+  // the database has a password and `password` (UTF-8) is not it, 3043 on an
+  // I/O error.
+  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes,
+                                                     std::string_view password = {});
 
   const HeaderPage& header() const { return header_; }
   // True iff a header setting had to be restored.

@@ -1,6 +1,7 @@
 // Compaction of every corpus file: the result checks clean, holds the same
-// rows (ids mapped back) and the same index keys, is no larger (smaller where
-// the source had deleted rows or free pages), and is a fixed point.
+// rows (ids mapped back) and the same index keys, reads for mdbtools as the
+// source does, is no larger (smaller where the source had deleted rows or
+// free pages), and is a fixed point.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,9 +15,12 @@
 #include "jet/model/catalog.h"
 #include "jet/model/index_walker.h"
 #include "jet/model/table.h"
+#include "jet/model/text.h"
 #include "jet/write/value_codec.h"
+#include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/mdbtools_compare.h"
 
 namespace jet {
 namespace {
@@ -29,8 +33,8 @@ struct Opened {
   Catalog catalog;
 };
 
-Opened openFile(const fs::path& file) {
-  auto db = Database::open(file);
+Opened openFile(const fs::path& file, const std::string& password) {
+  auto db = Database::open(file, Database::Access::kRead, password);
   EXPECT_TRUE(db) << file << ": " << db.error().toString();
   auto catalog = Catalog::read(**db);
   EXPECT_TRUE(catalog);
@@ -80,10 +84,10 @@ std::vector<std::vector<std::byte>> keysOf(const Database& db, const TableDefini
 
 // Deleted slots on the pages of the source's tables and long values, or
 // free pages inside the file: what compaction must reclaim.
-bool hasSomethingToReclaim(const fs::path& file) {
+bool hasSomethingToReclaim(const fs::path& file, const std::string& password) {
   const std::string image = readFile(file);
   const std::size_t pages = image.size() / kPageSize;
-  auto db = Database::openBytes(image);
+  auto db = Database::openBytes(image, file.string(), password);
   auto map = UsageMapCursor::open((*db)->pages(), 1u << 8);
   for (auto p = map->next(); p && *p; p = map->next()) {
     if (**p < pages) return true;
@@ -99,25 +103,37 @@ bool hasSomethingToReclaim(const fs::path& file) {
   return false;
 }
 
-class CompactCorpus : public ::testing::TestWithParam<std::string> {};
+class CompactCorpus : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(CompactCorpus, SameContentCleanSmallerAndAFixedPoint) {
-  REQUIRE_CORPUS();
-  const fs::path source = corpusFile(GetParam());
+  const fs::path source = GetParam();
+  const std::string password = fileSettings(source).password;
   TempDir dir;
   const fs::path once = dir / "una.mdb", twice = dir / "dos.mdb";
-  ASSERT_TRUE(compactDatabase(source, once).ok());
+  ASSERT_TRUE(compactDatabase(source, once, password).ok());
+
+  // Tables whose stored keys are not the ones we compute keep Access's keys
+  // apart from ours (isKeyBytesFinding).
+  std::set<std::string> keysApart;
+  {
+    Opened in = openFile(source, password);
+    auto report = checkDatabase(*in.db);
+    ASSERT_TRUE(report);
+    for (const Finding& f : report->findings.findings()) {
+      if (isKeyBytesFinding(f)) keysApart.insert(f.table);
+    }
+  }
 
   // Clean by the structural check.
   {
-    Opened out = openFile(once);
+    Opened out = openFile(once, password);
     auto report = checkDatabase(*out.db);
     ASSERT_TRUE(report);
     for (const Finding& f : report->findings.findings()) ADD_FAILURE() << f.toString();
   }
 
   // Same tables, rows and index keys; ids are the new definition pages.
-  Opened in = openFile(source), out = openFile(once);
+  Opened in = openFile(source, password), out = openFile(once, password);
   std::map<std::string, std::int32_t> oldIds;
   for (const CatalogEntry* e : in.catalog.tables(true)) oldIds[e->name] = e->id;
   std::map<std::int32_t, std::int32_t> newToOld;
@@ -133,15 +149,18 @@ TEST_P(CompactCorpus, SameContentCleanSmallerAndAFixedPoint) {
     auto b = Table::open(*out.db, out.catalog.findTable(e->name));
     ASSERT_TRUE(a && b);
     const bool system = e->name == "MSysObjects" || e->name == "MSysACEs";
-    EXPECT_EQ(rowsOf(*a, {}, {}), rowsOf(*b, newToOld, system ? idColumns : std::set<std::string>{}));
+    const auto rows = rowsOf(*a, {}, {});
+    EXPECT_EQ(rows, rowsOf(*b, newToOld, system ? idColumns : std::set<std::string>{}));
     const TableDefinition& da = a->definition();
     const TableDefinition& db = b->definition();
-    EXPECT_EQ(db.rowCount, da.rowCount);
+    // Exact again, whatever the source's statistic said.
+    EXPECT_EQ(db.rowCount, rows.size());
     ASSERT_EQ(da.realIndexes.size(), db.realIndexes.size());
     // Index keys are Access's own in the source. Those of MSysObjects and
     // MSysACEs hold the ids that changed; the check above compared them with
     // the keys of the new rows.
-    for (std::size_t r = 0; r < da.realIndexes.size() && !system; ++r) {
+    const bool keysComparable = !system && !keysApart.count(TextDecoder(fileSettings(source).codePage).toUtf8(e->name));
+    for (std::size_t r = 0; r < da.realIndexes.size() && keysComparable; ++r) {
       const auto ka = keysOf(*in.db, da, da.realIndexes[r]);
       const auto kb = keysOf(*out.db, db, db.realIndexes[r]);
       EXPECT_TRUE(ka == kb) << "index " << r << ": " << ka.size() << " / " << kb.size() << " keys";
@@ -167,21 +186,20 @@ TEST_P(CompactCorpus, SameContentCleanSmallerAndAFixedPoint) {
   // No larger; smaller when there was something to reclaim.
   const auto before = fs::file_size(source), after = fs::file_size(once);
   EXPECT_LE(after, before);
-  if (hasSomethingToReclaim(source)) EXPECT_LT(after, before);
+  if (hasSomethingToReclaim(source, password)) EXPECT_LT(after, before);
+
+  // mdbtools reads what it read in the source.
+  if (haveMdbExport()) expectMdbExportReadsCompactedAsSource(source, once);
 
   // Compacting again changes nothing.
-  ASSERT_TRUE(compactDatabase(once, twice).ok());
+  ASSERT_TRUE(compactDatabase(once, twice, password).ok());
   EXPECT_TRUE(readFile(once) == readFile(twice)) << "compacting again changed the file";
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CompactCorpus,
-                         ::testing::Values("compIndexTestV1997.mdb", "delColTestV1997.mdb",
-                                           "delTestV1997.mdb", "indexTestV1997.mdb",
-                                           "overflowTestV1997.mdb", "queryTestV1997.mdb",
-                                           "test2V1997.mdb", "testV1997.mdb"),
-                         [](const auto& info) {
-                           return info.param.substr(0, info.param.find('V'));
-                         });
+// One test per corpus file, subfolders included, named after the file.
+INSTANTIATE_TEST_SUITE_P(Corpus, CompactCorpus, ::testing::ValuesIn(allCorpusFiles()),
+                         [](const auto& info) { return corpusTestName(info.param); });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CompactCorpus);
 
 }  // namespace
 }  // namespace jet

@@ -9,6 +9,7 @@
 //   build/tests/jet_tests --gtest_filter='*RepairDamageTest*'
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 
 #include "jet/check/checker.h"
@@ -19,6 +20,7 @@
 #include "jet/repair/repair.h"
 #include "jet/salvage/salvage_reader.h"
 #include "jet/write/generator.h"
+#include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/damage_generator.h"
@@ -111,13 +113,24 @@ std::map<std::uint32_t, std::string> salvagedNames(const std::string& image) {
 
 TEST(RepairTest, HealthyCorpusFilesAreLeftByteForByte) {
   REQUIRE_CORPUS();
-  for (const fs::path& path : corpusFiles()) {
+  for (const fs::path& path : allCorpusFiles()) {
     SCOPED_TRACE(path.filename().string());
+    const std::string password = fileSettings(path).password;
+    {
+      auto source = Database::open(path, Database::Access::kRead, password);
+      ASSERT_TRUE(source);
+      auto check = checkDatabase(**source);
+      ASSERT_TRUE(check);
+      const auto& found = check->findings.findings();
+      if (std::any_of(found.begin(), found.end(), isKeyBytesFinding)) continue;  // not healthy for us yet
+    }
     TempDir dir;
     const fs::path db = dir / "base.mdb";
     fs::copy_file(path, db);
     const auto before = fs::last_write_time(db);
-    auto report = repair(db);
+    RepairOptions options;
+    options.password = password;
+    auto report = repair(db, options);
     ASSERT_TRUE(report.ok()) << report.error().toString();
     EXPECT_FALSE(report->damaged);
     EXPECT_FALSE(report->written);
