@@ -20,7 +20,7 @@ Result<std::filesystem::path> databasePath(const DriveMap& drives, std::string_v
 JetEngine::JetEngine(const DriveMap& drives, RepairFn repair, CompactFn compact)
     : drives_(drives),
       repair_(repair ? repair : &jet::repairDatabase),
-      compact_(compact ? compact : &jet::compactDatabase) {}
+      compact_(compact ? compact : static_cast<CompactFn>(&jet::compactDatabase)) {}
 
 Status JetEngine::repairDatabase(std::string_view name) {
   Result<std::filesystem::path> path = databasePath(drives_, name);

@@ -16,7 +16,7 @@ void registerCompact(CLI::App& app, Commands& commands) {
   cmd->add_option("DST", *destination, "Base de datos nueva (no debe existir)")->required();
   cmd->callback([&commands, source, destination] {
     commands.selected = [source, destination] {
-      jet::Status s = jet::compactDatabase(*source, *destination);
+      jet::Status s = jet::compactDatabase(*source, *destination, globalOptions().password);
       if (!s) return printError(s.error());
       return kExitOk;
     };

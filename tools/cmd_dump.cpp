@@ -98,17 +98,20 @@ int runDump(const DumpOptions& o) {
   jet::FindingList damage;
   auto catalog = jet::Catalog::read(*db, &damage);
   if (!catalog) return printError(catalog.error());
+  jet::TextDecoder text(o.codePage ? o.codePage : db->header().codePage);
   std::vector<const jet::CatalogEntry*> chosen;
   if (o.tables.empty()) {
     chosen = catalog->tables(o.system);
   } else {
+    // Names come in UTF-8; the catalog holds them in the code page.
     for (const std::string& name : o.tables) {
-      const jet::CatalogEntry* e = catalog->findTable(name);
+      const std::string bytes = jet::fromUtf8(name, text.codePage());
+      const jet::CatalogEntry* e =
+          text.toUtf8(bytes) == name ? catalog->findTable(bytes) : nullptr;
       if (!e) return printError(jet::Error(jet::errc::kNoSuchTable, name));
       chosen.push_back(e);
     }
   }
-  jet::TextDecoder text(o.codePage ? o.codePage : db->header().codePage);
   Output out;
   int status = kExitOk;
   if (json) out << "{";

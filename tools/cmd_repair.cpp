@@ -4,11 +4,15 @@
 // A healthy database is left as it is: "sin daños", exit 0. A damaged one is
 // rebuilt from what can be read; the command prints what the check found,
 // what the salvage dropped or changed (the rows of MSysCompactError), where
-// the damaged file was kept, and exits 0. With --dry-run nothing is written:
-// the same lists, then what repair would do, and exit 1 when there is damage
-// (0 when healthy). Any error: its number and Spanish description, exit 2;
-// the database is then as it was.
+// the damaged file was kept, and exits 0 ("Reparada") when nothing of the
+// user's data was lost, 1 ("Reparada con pérdidas", with what was lost) when
+// a table, rows or values were. With --dry-run nothing is written: the same
+// lists, then what repair would do, and exit 1 when there is damage (0 when
+// healthy). Any error: its number and Spanish description, exit 2; the
+// database is then as it was.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "jet/repair/repair.h"
 #include "tools/commands.h"
@@ -32,10 +36,29 @@ void printFindings(const jet::RepairReport& r) {
   for (const std::string& t : r.lostTables) std::cout << "Tabla perdida: " << t << "\n";
 }
 
+// "2 tablas, 5 filas o páginas de filas y 1 valor" (only the kinds lost).
+std::string losses(const jet::RepairReport& r) {
+  const auto& p = r.problems;
+  std::vector<std::string> parts;
+  auto part = [&](std::size_t n, const char* one, const char* many) {
+    if (n > 0) parts.push_back(std::to_string(n) + " " + (n == 1 ? one : many));
+  };
+  part(p.lost(jet::Loss::kTable), "tabla", "tablas");
+  part(p.lost(jet::Loss::kRow), "fila o página de filas", "filas o páginas de filas");
+  part(p.lost(jet::Loss::kValue), "valor", "valores");
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += i + 1 == parts.size() ? " y " : ", ";
+    out += parts[i];
+  }
+  return out;
+}
+
 int run(const std::string& file, bool dryRun, std::size_t max) {
   jet::RepairOptions options;
   options.dryRun = dryRun;
   options.maxFindings = max;
+  options.password = globalOptions().password;
   auto report = jet::repair(file, options);
   if (!report) return printError(report.error());
   if (!report->damaged) {
@@ -44,10 +67,18 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   }
   printFindings(*report);
   if (dryRun) {
+    if (report->lostData()) std::cout << "Se perderían " << losses(*report) << "\n";
     std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
               << " filas; la copia dañada se guardaría como "
               << jet::damagedCopyName(file, 1).filename().string()
               << " (u otro nombre libre) y MSysCompactError anotaría los problemas\n";
+    return kExitFindings;
+  }
+  if (report->lostData()) {
+    std::cout << "Reparada con pérdidas (se pierden " << losses(*report)
+              << "; detalle en MSysCompactError): se conservan "
+              << report->rowsKept << " filas; la copia dañada se guarda como "
+              << report->backup.string() << "\n";
     return kExitFindings;
   }
   std::cout << "Reparada: " << report->rowsKept << " filas; la copia dañada se guarda como "

@@ -11,8 +11,13 @@ int printError(const jet::Error& error) {
   return kExitError;
 }
 
+GlobalOptions& globalOptions() {
+  static GlobalOptions options;
+  return options;
+}
+
 std::unique_ptr<jet::Database> openOrPrint(const std::string& path) {
-  auto db = jet::Database::open(path);
+  auto db = jet::Database::open(path, jet::Database::Access::kRead, globalOptions().password);
   if (!db) {
     printError(db.error());
     return nullptr;

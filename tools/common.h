@@ -12,7 +12,14 @@ namespace jetdb {
 // Prints "NNNN: descripción" on stderr; returns the error exit status.
 int printError(const jet::Error& error);
 
-// Opens `path` for reading, printing the error when it fails.
+// What jetdb takes before its command, for every command.
+struct GlobalOptions {
+  std::string password;  // --password: the database's password, UTF-8
+};
+GlobalOptions& globalOptions();
+
+// Opens `path` for reading (with the password given), printing the error when
+// it fails.
 std::unique_ptr<jet::Database> openOrPrint(const std::string& path);
 
 }  // namespace jetdb

@@ -7,10 +7,15 @@
 #include <iostream>
 
 #include "tools/commands.h"
+#include "tools/common.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"jetdb: lee, comprueba, repara y compacta bases de datos de Access 97"};
   app.require_subcommand(1);
+  // Before the command or after it: the subcommands fall through to it.
+  app.add_option("--password", jetdb::globalOptions().password,
+                 "Contraseña de la base de datos, si tiene una");
+  app.fallthrough();
   jetdb::Commands commands;
   jetdb::registerCommands(app, commands);
   try {

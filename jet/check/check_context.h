@@ -21,6 +21,9 @@ struct CheckContext {
   // Reports `message` at (table, index, page, row); -1 where none applies.
   void find(std::string table, std::string index, std::int64_t page, std::int64_t row,
             std::string message);
+  // Notes, at the same place, what Access leaves in a healthy file.
+  void note(FindingKind kind, std::string table, std::string index, std::int64_t page,
+            std::string message);
 
   // Claims the page that holds the usage-map row `pointer` names, and the
   // bitmap pages of a page-referenced map.

@@ -1,6 +1,7 @@
 #include "jet/check/checker.h"
 
 #include <cmath>
+#include <map>
 #include <vector>
 
 #include "jet/check/check_context.h"
@@ -18,6 +19,37 @@ constexpr std::int32_t kRootParent = 0x0F000000;
 // A usage map that keeps failing is abandoned after this many bad entries.
 constexpr int kMapErrorsBeforeGivingUp = 8;
 
+// True iff a slot of `page` holds a row (live, or moved, or a moved body).
+bool holdsRows(const DataPage& page) {
+  for (std::uint16_t r = 0; r < page.rowCount(); ++r) {
+    auto slot = page.slot(r);
+    if (slot && slot->kind != SlotKind::kDeleted) return true;
+  }
+  return false;
+}
+
+// Step 5 for page `n`, which nothing uses and which is not marked free. A
+// data page of a table in the catalog that still holds rows has lost its
+// place in the table's usage map: its rows are the table's and nothing reads
+// them. Any other such page is space Access left behind (pages it added to
+// the file and never wrote, or freed and never marked free: docs/format.md).
+void judgeUnusedPage(CheckContext& c, std::uint32_t n,
+                     const std::map<std::uint32_t, std::string>& tables) {
+  if (auto page = c.db.pages().read(n)) {
+    auto data = DataPage::decode((*page)->view(), n);
+    if (data && !data->isLongValuePage()) {
+      auto table = tables.find(data->owner());
+      if (table != tables.end() && holdsRows(*data)) {
+        c.find(table->second, "", n, -1,
+               "página con filas de la tabla que su mapa de uso no incluye");
+        return;
+      }
+    }
+  }
+  c.note(FindingKind::kReclaimableSpace, "", "", n,
+         "página que nadie usa y que no está marcada como libre");
+}
+
 }  // namespace
 
 void CheckContext::find(std::string table, std::string index, std::int64_t page,
@@ -29,6 +61,17 @@ void CheckContext::find(std::string table, std::string index, std::int64_t page,
   f.row = row;
   f.message = std::move(message);
   report.findings.report(std::move(f));
+}
+
+void CheckContext::note(FindingKind kind, std::string table, std::string index,
+                        std::int64_t page, std::string message) {
+  Finding f;
+  f.kind = kind;
+  f.table = std::move(table);
+  f.index = std::move(index);
+  f.page = page;
+  f.message = std::move(message);
+  report.notes.report(std::move(f));
 }
 
 void CheckContext::claimMap(std::uint32_t pointer, std::uint32_t owner, const std::string& name) {
@@ -76,8 +119,9 @@ void checkHeader(CheckContext& c) {
   auto bad = [&c](std::string what) { c.find("", "", 0, -1, "cabecera: " + what); };
   if (!isKnownCodePage(h.codePage)) bad("página de códigos desconocida (" + std::to_string(h.codePage) + ")");
   if (!isKnownSortOrder(h.sortOrder)) bad("orden de clasificación desconocido (" + std::to_string(h.sortOrder) + ")");
-  // A database with a password is refused when opened, unless for a repair.
-  if (h.hasPassword()) bad("contraseña anotada");
+  // A database with a password opens only with it; a field that holds no
+  // password's text is damage (a repair opens it all the same).
+  if (h.hasPassword() && !isPasswordShaped(h.password)) bad("contraseña anotada que no es una contraseña");
   if (h.created && !std::isfinite(h.created->days)) bad("fecha de creación que no es una fecha");
 }
 
@@ -105,6 +149,7 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
     }
   }
   // 3. The catalog.
+  std::map<std::uint32_t, std::string> tables;  // definition page -> name
   auto catalog = Catalog::read(db, &report.findings);
   if (!catalog) {
     c.find("MSysObjects", "", kCatalogPage, -1, catalog.error().description());
@@ -118,6 +163,7 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
       }
       if (!e.isTable()) continue;
       const std::uint32_t tdef = e.tablePage();
+      tables.emplace(tdef, name);
       auto page = tdef < pageCount ? db.pages().read(tdef) : Result<PageRef>(Error::corrupt(tdef, ""));
       if (!page || (*page)->type() != tdef::kPageType) {
         c.find(name, "", e.location.page, e.location.row,
@@ -132,8 +178,17 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   }
 
   // 5. The owner map against the free-page map.
-  c.owners.finish(freePages);
+  for (std::uint32_t n : c.owners.finish(freePages)) judgeUnusedPage(c, n, tables);
   return report;
+}
+
+Status requireClean(const std::filesystem::path& file, std::string_view what,
+                    std::string_view password) {
+  JET_TRY(std::unique_ptr<Database> db, Database::open(file, Database::Access::kRead, password));
+  JET_TRY(CheckReport check, checkDatabase(*db));
+  if (check.clean()) return okStatus();
+  return Error::corrupt(-1, std::string(what) + " no supera la comprobación (" +
+                                check.findings.findings().front().toString() + ")");
 }
 
 }  // namespace jet

@@ -53,7 +53,8 @@ void PageOwners::claim(std::uint32_t page, PageUse use, std::uint32_t owner,
          "página reclamada dos veces: como " + pageUseName(use) + " y como " + first);
 }
 
-void PageOwners::finish(const std::vector<bool>& freePages) {
+std::vector<std::uint32_t> PageOwners::finish(const std::vector<bool>& freePages) {
+  std::vector<std::uint32_t> unused;
   for (std::uint32_t page = 0; page < claims_.size(); ++page) {
     const bool isFree = page < freePages.size() && freePages[page];
     const Claim& c = claims_[page];
@@ -61,9 +62,10 @@ void PageOwners::finish(const std::vector<bool>& freePages) {
       report(page, nameOf(c.owner),
              "página en uso (" + pageUseName(c.use) + ") marcada como libre");
     } else if (c.use == PageUse::kNone && !isFree) {
-      report(page, "", "página que nadie usa y que no está marcada como libre");
+      unused.push_back(page);
     }
   }
+  return unused;
 }
 
 }  // namespace jet

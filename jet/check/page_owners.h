@@ -1,8 +1,9 @@
 // The checker's per-page owner map.
 //
 // Every structure the checker reaches claims the pages it uses. A page
-// claimed twice, a page in use that the free-page map marks free, and a page
-// nobody uses that the free-page map does not mark free are all findings.
+// claimed twice and a page in use that the free-page map marks free are
+// findings; the pages nobody uses that the free-page map does not mark free
+// are returned for the checker to judge (checker.h, step 5).
 // Usage-map rows share their pages (one page holds the maps of many objects),
 // and so do the long values of one table, so those uses may claim a page
 // more than once; a long-value page of two tables is claimed twice.
@@ -45,8 +46,8 @@ class PageOwners {
   }
 
   // Compares the claims with the free-page map (true = free): reports pages in
-  // use that are marked free and pages neither used nor free.
-  void finish(const std::vector<bool>& freePages);
+  // use that are marked free, and returns the pages neither used nor free.
+  std::vector<std::uint32_t> finish(const std::vector<bool>& freePages);
 
  private:
   struct Claim {

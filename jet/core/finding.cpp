@@ -2,6 +2,16 @@
 
 namespace jet {
 
+std::string findingKindName(FindingKind kind) {
+  switch (kind) {
+    case FindingKind::kDamage: return "";
+    case FindingKind::kReclaimableSpace: return "espacio recuperable";
+    case FindingKind::kStaleStatistic: return "estadística desactualizada";
+    case FindingKind::kUncheckedKeys: return "claves sin comprobar";
+  }
+  return "";
+}
+
 std::string Finding::toString() const {
   std::string place;
   auto add = [&place](const std::string& part) {
@@ -12,7 +22,9 @@ std::string Finding::toString() const {
   if (!index.empty()) add("índice " + index);
   if (page >= 0) add("página " + std::to_string(page));
   if (row >= 0) add("fila " + std::to_string(row));
-  return place.empty() ? message : place + ": " + message;
+  const std::string kindName = findingKindName(kind);
+  const std::string text = kindName.empty() ? message : kindName + ": " + message;
+  return place.empty() ? text : place + ": " + text;
 }
 
 }  // namespace jet

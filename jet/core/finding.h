@@ -5,13 +5,30 @@
 // turns them into rows of MSysCompactError.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace jet {
 
+// What a finding is: damage, or one of the things Access itself leaves in a
+// healthy file, which a compaction clears and a repair need not mend.
+enum class FindingKind : std::uint8_t {
+  kDamage,
+  kReclaimableSpace,  // pages nothing uses that are not marked free
+  kStaleStatistic,    // a count Access keeps only until the next compaction
+  // Not something Access leaves: an index of text in a national sort order,
+  // whose keys the engine does not make, was checked against its rows only.
+  kUncheckedKeys,
+};
+
+// Spanish name of a kind that is not damage ("espacio recuperable", ...);
+// empty for damage.
+std::string findingKindName(FindingKind kind);
+
 struct Finding {
+  FindingKind kind = FindingKind::kDamage;
   std::int64_t page = -1;  // page where the damage lies, -1 when none applies
   std::string table;       // table concerned, empty when none
   std::string index;       // index concerned, empty when none
@@ -22,7 +39,8 @@ struct Finding {
   // up those a reader did not list one by one ("y 40 diferencias más").
   std::uint64_t count = 1;
 
-  // "tabla Clientes, página 12, fila 3: ..." : the place first, then the message.
+  // "tabla Clientes, página 12, fila 3: ..." : the place first, then the
+  // kind when it is not damage, then the message.
   std::string toString() const;
 };
 
@@ -39,6 +57,7 @@ class FindingList : public DamageSink {
   explicit FindingList(std::size_t cap = 10000) : cap_(cap) {}
   void report(Finding finding) override {
     total_ += finding.count;
+    byKind_[static_cast<std::size_t>(finding.kind)] += finding.count;
     if (findings_.size() < cap_) findings_.push_back(std::move(finding));
     else dropped_ += finding.count;
   }
@@ -48,12 +67,15 @@ class FindingList : public DamageSink {
   bool empty() const { return total_ == 0; }
   // Every finding reported, kept or not.
   std::uint64_t total() const { return total_; }
+  // Those of kind `kind`, kept or not.
+  std::uint64_t total(FindingKind kind) const { return byKind_[static_cast<std::size_t>(kind)]; }
 
  private:
   std::size_t cap_;
   std::vector<Finding> findings_;
   std::uint64_t dropped_ = 0;
   std::uint64_t total_ = 0;
+  std::array<std::uint64_t, 4> byKind_{};
 };
 
 // Drops everything: for readers whose caller does not care.

@@ -1,5 +1,6 @@
 #include "jet/format/data_page.h"
 
+#include <algorithm>
 #include <string>
 
 namespace jet {
@@ -21,6 +22,33 @@ Result<DataPage> DataPage::decode(ByteView page, std::uint32_t number) {
                                       std::to_string(d.rowCount_) + " filas");
   }
   return d;
+}
+
+Result<DataPage> DataPage::decode(ByteView page, std::uint32_t number, std::uint16_t rows) {
+  JET_TRY(DataPage d, decode(page, number));
+  if (rows > kMaxRows) return Error::corrupt(number, "demasiadas filas");
+  d.rowCount_ = rows;
+  return d;
+}
+
+std::optional<std::uint16_t> agreedRowCount(ByteView page) {
+  const auto stored = page.u16(kRowCount);
+  const auto free = page.u16(kFreeSpace);
+  if (!stored || !free) return std::nullopt;
+  std::optional<std::uint16_t> found;
+  std::size_t lowest = page.size();
+  for (std::size_t n = 1; n <= kMaxRows; ++n) {
+    const auto raw = page.u16(kRowOffsets + (n - 1) * kSlotSize);
+    if (!raw) break;
+    lowest = std::min<std::size_t>(lowest, *raw & kOffsetMask);
+    const std::size_t tableEnd = kRowOffsets + n * kSlotSize;
+    if (lowest < tableEnd) break;  // no larger count can agree
+    if (lowest - tableEnd != *free) continue;
+    if (n == *stored) return *stored;
+    if (found) return std::nullopt;
+    found = static_cast<std::uint16_t>(n);
+  }
+  return found;
 }
 
 Result<RowSlot> DataPage::slot(std::uint16_t row) const {

@@ -14,6 +14,13 @@ bool HeaderPage::hasPassword() const {
   return std::any_of(password.begin(), password.end(), [](std::uint8_t b) { return b != 0; });
 }
 
+bool HeaderPage::passwordIs(std::string_view bytes) const {
+  if (bytes.size() > password.size()) return !hasPassword();
+  std::array<std::uint8_t, header_page::kPasswordLength> given{};
+  std::memcpy(given.data(), bytes.data(), bytes.size());
+  return !hasPassword() || given == password;
+}
+
 bool isKnownCodePage(std::uint16_t codePage) {
   constexpr std::uint16_t kKnown[] = {874,  932,  936,  949,  950,  1250, 1251,
                                       1252, 1253, 1254, 1255, 1256, 1257, 1258};

@@ -28,6 +28,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/core/byte_view.h"
@@ -68,6 +69,10 @@ struct HeaderPage {
   std::optional<DateTime> created;  // absent when the field is zero
 
   bool hasPassword() const;
+  // True iff the password field holds `bytes` (in the header's code page),
+  // compared as Access does: letter case counts. Every password matches a
+  // field that holds none.
+  bool passwordIs(std::string_view bytes) const;
   bool encrypted() const { return databaseKey != 0; }
 };
 

@@ -20,11 +20,10 @@
 //   0xF8    ...   the entries, back to back
 //
 // An entry is its key bytes (index_key.h), the data page of the row (3 bytes,
-// big-endian) and the row number (1 byte); an intermediate entry is a copy of
-// the last entry of its child as it was written (the entry may have been
-// deleted since: it then still separates the child from the next one),
-// followed by the child's page number (4 bytes, big-endian). Entries are in
-// ascending order of (key, page, row).
+// big-endian) and the row number (1 byte); an intermediate entry is a copy
+// of the last entry of its child as it was when written (Access leaves it in
+// place when that entry is deleted: index_walker.h), followed by the child's
+// page number (4 bytes, big-endian). Entries are in ascending order of (key, page, row).
 // See FACTS.md of our format notes: the prefix length is one byte, not two.
 #pragma once
 

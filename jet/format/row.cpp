@@ -21,6 +21,8 @@ Status splitRow(ByteView row, const TableDefinition& t, std::uint32_t page,
   const std::size_t length = row.size();
   if (length < kFixedData) return bad(page, "vacía");
   const std::size_t n = *row.u8(kColumnCount);
+  // Every table has a column, and every row Jet writes counts them.
+  if (n == 0) return bad(page, "sin columnas");
   const std::size_t maskSize = (n + 7) / 8;
   if (length < kFixedData + maskSize) return bad(page, "sin máscara de nulos");
   const std::size_t mask = length - maskSize;

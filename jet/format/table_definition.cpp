@@ -111,7 +111,10 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
   const std::uint32_t realCount = *bytes.u32(kRealIndexCount);
   t.usageMap = *bytes.u32(kUsageMap);
   t.freeMap = *bytes.u32(kFreeMap);
-  if (columnCount > kMaxColumnCount || t.varColumns > columnCount ||
+  // Both counts at 0x15 and 0x17 keep deleted columns (docs/format.md): a
+  // table with a deleted variable column has more variable columns than
+  // columns, never more than it ever had.
+  if (columnCount > kMaxColumnCount || t.varColumns > t.maxColumns ||
       columnCount > t.maxColumns) {
     return Error::corrupt(page, "número de columnas imposible");
   }

@@ -17,7 +17,7 @@
 //   0x10    4     last AutoNumber handed out (FACTS.md)
 //   0x14    1     table type: 0x4E user table, 0x53 system table
 //   0x15    2     columns ever created (deleted ones included)
-//   0x17    2     variable-length columns
+//   0x17    2     variable-length columns ever created (deleted ones included)
 //   0x19    2     columns
 //   0x1B    4     logical indexes
 //   0x1F    4     real indexes
@@ -202,7 +202,7 @@ struct TableDefinition {
   std::uint32_t autoNumber = 0;
   std::uint8_t tableType = 0;
   std::uint16_t maxColumns = 0;
-  std::uint16_t varColumns = 0;
+  std::uint16_t varColumns = 0;      // deleted ones included: may exceed columns.size()
   std::uint32_t usageMap = 0;         // row pointer
   std::uint32_t freeMap = 0;          // row pointer
   std::vector<ColumnDef> columns;     // in the order stored

@@ -47,6 +47,11 @@ Result<bool> UsageMapCursor::loadBitmap() {
     const std::uint64_t base = std::uint64_t{nextPointer_} * kPagesPerMapPage;
     ++nextPointer_;
     if (*pointer == 0) continue;
+    if (*pointer >= pages_->pageCount()) {
+      leftFile_ = true;
+      return Error::corrupt(rowPage_, "el mapa de uso nombra la página de mapa " +
+                                          std::to_string(*pointer) + ", fuera del archivo");
+    }
     JET_TRY(PageRef page, pages_->read(*pointer));
     if (page->type() != kMapPageType) {
       return Error::corrupt(*pointer, "no es una página de mapa de uso");
@@ -72,6 +77,7 @@ Result<std::optional<std::uint32_t>> UsageMapCursor::next() {
       if (!((byte >> (b % 8)) & 1)) continue;
       const std::uint64_t page = base_ + b;
       if (page >= pages_->pageCount()) {
+        leftFile_ = true;
         return Error::corrupt(rowPage_, "el mapa de uso nombra la página " +
                                             std::to_string(page) + ", fuera del archivo");
       }

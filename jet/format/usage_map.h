@@ -67,6 +67,9 @@ class UsageMapCursor {
   Result<std::optional<std::uint32_t>> next();
 
   std::uint8_t type() const { return type_; }
+  // True iff next() failed on a page number past the end of the file (the
+  // file cut short, or the map damaged).
+  bool leftTheFile() const { return leftFile_; }
 
  private:
   UsageMapCursor(const PageSource& pages, std::vector<std::byte> row, std::uint32_t rowPage);
@@ -84,6 +87,7 @@ class UsageMapCursor {
   std::size_t bit_ = 0;
   std::size_t nextPointer_ = 0;  // type 1: next page pointer to load
   bool loaded_ = false;
+  bool leftFile_ = false;
 };
 
 }  // namespace jet

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,12 +33,35 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
          });
 }
 
+// Asks whether another open file description holds a flock() lock on the
+// file: a non-blocking exclusive flock fails then. When it succeeds it is
+// given back at once (we hold none: flock has no bytes to keep ours apart).
+// Another operation of ours probing at the same instant holds it for
+// microseconds: a refusal is believed only when it lasts.
+Result<bool> flockHeld(const File& file) {
+  constexpr int kTries = 5;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    if (::flock(file.descriptor(), LOCK_EX | LOCK_NB) == 0) {
+      ::flock(file.descriptor(), LOCK_UN);
+      return false;
+    }
+    const int err = errno;
+    // File systems without flock (some network ones) have none to find.
+    if (err == ENOLCK || err == EOPNOTSUPP || err == EINVAL) return false;
+    if (err != EWOULDBLOCK) return Error::fromErrno(err, file.path().string());
+    ::usleep(2000);
+  }
+  return true;
+}
+
 }  // namespace
 
 Result<bool> foreignLockHeld(const File& file) {
   JET_TRY(bool below, conflictOn(file, 0, kOwnLockOffset));
   if (below) return true;
-  return conflictOn(file, kOwnLockOffset + 1, 0);
+  JET_TRY(bool above, conflictOn(file, kOwnLockOffset + 1, 0));
+  if (above) return true;
+  return flockHeld(file);
 }
 
 std::filesystem::path findLockFile(const std::filesystem::path& database) {

@@ -3,8 +3,9 @@
 // A program that has an Access database open holds advisory byte-range locks
 // on the .mdb or on its lock file (same base name, extension .ldb in any letter
 // case, in the same folder); Samba and other file servers map their Windows
-// clients' locks onto POSIX fcntl locks. The engine treats any such lock held
-// by another process as "in use" (error 3000).
+// clients' locks onto POSIX fcntl locks; other programs take a whole-file
+// flock() lock. The engine treats any such lock held by another process as
+// "in use" (error 3000).
 //
 // Our own lock is an open-file-description (OFD) lock on one private byte far
 // beyond the end of any Jet file, so that it never hides a foreign lock from
@@ -26,7 +27,7 @@ inline constexpr std::int64_t kOwnLockOffset = std::int64_t{1} << 62;
 
 // True iff some other lock holder (another process, or another open of the
 // file in this process) has an fcntl lock on any byte of `file` other than our
-// private byte.
+// private byte, or a flock() lock on it.
 Result<bool> foreignLockHeld(const File& file);
 
 // The lock file beside `database` (base name + ".ldb", any letter case), or an

@@ -93,13 +93,14 @@ Status OutputFile::nameDestination() {
   return okStatus();
 }
 
-Status OutputFile::commit() {
+Status OutputFile::commit(const std::function<Status(const fs::path&)>& verify) {
   if (!file_ || !writer_) return Error(errc::kInvalidArgument);
   Status s = writer_->drain();
   writer_.reset();
   if (s) s = file_->sync();
   if (s) s = file_->close();
   file_.reset();
+  if (s && verify) s = verify(temporary_);
   if (s) s = nameDestination();
   if (!s) {
     discard();

@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -54,11 +55,13 @@ class OutputFile {
   // and size unspecified). Returns the failure of any earlier write (3026
   // when the disk is full); after a failure nothing more is written.
   Status write(std::vector<std::byte>& bytes, std::span<const WriteExtent> extents);
-  // Flushes, names the file as the destination (a second name, then the
-  // temporary one removed; a rename where the file system has no hard links)
-  // and flushes the folder. Fails with 3204 when the destination appeared
-  // meanwhile; the temporary file is then removed.
-  Status commit();
+  // Flushes, closes, runs `verify` on the complete file under its temporary
+  // name (when given), names the file as the destination (a second name, then
+  // the temporary one removed; a rename where the file system has no hard
+  // links) and flushes the folder. Fails with 3204 when the destination
+  // appeared meanwhile, or with what `verify` returned; the temporary file is
+  // then removed.
+  Status commit(const std::function<Status(const std::filesystem::path&)>& verify = {});
 
   const std::filesystem::path& temporaryPath() const { return temporary_; }
   const std::filesystem::path& destination() const { return destination_; }

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "jet/core/ascii.h"
-
+#include "jet/model/names.h"
 #include "jet/model/table.h"
 
 namespace jet {
@@ -21,8 +20,10 @@ std::optional<T> get(const std::vector<Value>& values, int index) {
 }  // namespace
 
 int columnIndex(const TableDefinition& t, std::string_view name) {
+  // Every column block repeats the database's code page (docs/format.md).
+  const NameMatcher names(t.columns.empty() ? 1252 : t.columns.front().codePage);
   for (std::size_t i = 0; i < t.columns.size(); ++i) {
-    if (equalsIgnoringAsciiCase(t.columns[i].name, name)) return static_cast<int>(i);
+    if (names.same(t.columns[i].name, name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -43,6 +44,11 @@ std::string catalogTypeName(std::int16_t type) {
     case kDocument: return "Documento";
     default: return std::to_string(type);
   }
+}
+
+bool holdsCatalogDefinition(const PageSource& pages) {
+  auto def = readTableDefinition(pages, kCatalogPage);
+  return def && CatalogColumns::find(*def);
 }
 
 Result<CatalogColumns> CatalogColumns::find(const TableDefinition& t) {
@@ -79,6 +85,7 @@ Result<Catalog> Catalog::read(const Database& db, DamageSink* damage) {
   JET_TRY(Table objects, Table::open(db, kCatalogPage, "MSysObjects"));
   JET_TRY(CatalogColumns columns, CatalogColumns::find(objects.definition()));
   Catalog c;
+  c.codePage_ = db.header().codePage;
   RowCursor rows = objects.rows(damage);
   while (true) {
     JET_TRY(bool more, rows.next());
@@ -96,9 +103,10 @@ std::vector<const CatalogEntry*> Catalog::tables(bool includeSystem) const {
   return out;
 }
 
-const CatalogEntry* Catalog::findTable(std::string_view name) const {
+const CatalogEntry* Catalog::findObject(std::string_view name, std::int16_t type) const {
+  const NameMatcher names(codePage_);
   for (const CatalogEntry& e : entries_) {
-    if (e.isTable() && equalsIgnoringAsciiCase(e.name, name)) return &e;
+    if (e.type == type && names.same(e.name, name)) return &e;
   }
   return nullptr;
 }

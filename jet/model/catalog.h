@@ -60,8 +60,8 @@ struct CatalogEntry {
 // Spanish name of a catalog type ("Tabla", "Consulta", ...), or its number.
 std::string catalogTypeName(std::int16_t type);
 
-// Index of the column of `t` named `name` (compared without regard to ASCII
-// case), or -1.
+// Index of the column of `t` named `name` (bytes in the code page its column
+// blocks name; compared as Jet compares names, names.h), or -1.
 int columnIndex(const TableDefinition& t, std::string_view name);
 
 // Where the catalog's columns are in the rows of MSysObjects, found by name.
@@ -78,6 +78,11 @@ class CatalogColumns {
       updated_ = -1, props_ = -1;
 };
 
+// True iff page 2 of `pages` holds a table definition with MSysObjects'
+// columns Id, Name and Type: what shows a file to be a Jet 3 database when
+// its page 0 does not (repair).
+bool holdsCatalogDefinition(const PageSource& pages);
+
 class Catalog {
  public:
   // Reads every row of MSysObjects. Rows that cannot be read are reported to
@@ -87,14 +92,19 @@ class Catalog {
   const std::vector<CatalogEntry>& entries() const { return entries_; }
   // Local tables, in catalog order; system tables only when asked.
   std::vector<const CatalogEntry*> tables(bool includeSystem) const;
-  // The table named `name` (compared without regard to ASCII case, as Jet
-  // does), or nullptr.
-  const CatalogEntry* findTable(std::string_view name) const;
+  // The first object of type `type` (catalog_type) named `name`, bytes in the
+  // database's code page compared as Jet compares names (names.h), or nullptr.
+  const CatalogEntry* findObject(std::string_view name, std::int16_t type) const;
+  // The local table named `name`, as findObject, or nullptr.
+  const CatalogEntry* findTable(std::string_view name) const {
+    return findObject(name, catalog_type::kTable);
+  }
   // The entry with Id `id`, or nullptr.
   const CatalogEntry* findId(std::int32_t id) const;
 
  private:
   std::vector<CatalogEntry> entries_;
+  int codePage_ = 1252;  // the database's, for names
 };
 
 }  // namespace jet

@@ -2,10 +2,13 @@
 
 #include <array>
 
+#include "jet/model/catalog.h"
+#include "jet/model/text.h"
+
 namespace jet {
 
 Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& path,
-                                                 Access access) {
+                                                 Access access, std::string_view password) {
   std::unique_ptr<Database> db(new Database());
   db->name_ = path.string();
   JET_TRY(db->file_, File::open(path, access == Access::kRead ? File::Mode::kRead
@@ -15,23 +18,40 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
                                                            : OperationLock::Kind::kExclusive));
   JET_CHECK(checkNotInUse(db->file_));
   db->bytes_ = std::make_unique<FileBytes>(db->file_);
-  JET_CHECK(finishOpen(*db, access));
+  JET_CHECK(finishOpen(*db, access, password));
   return db;
 }
 
-Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::string name) {
+Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::string name,
+                                                      std::string_view password) {
   std::unique_ptr<Database> db(new Database());
   db->name_ = name;
   db->bytes_ = std::make_unique<MemoryBytes>(std::move(bytes), std::move(name));
-  JET_CHECK(finishOpen(*db, Access::kRead));
+  JET_CHECK(finishOpen(*db, Access::kRead, password));
   return db;
 }
 
-Status Database::finishOpen(Database& db, Access access) {
+Status Database::finishOpen(Database& db, Access access, std::string_view password) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, db.bytes_->readAt(0, first));
-  JET_TRY(db.header_, decodeHeaderPage(ByteView(first.data(), n), db.name_));
-  if (db.header_.hasPassword() && access != Access::kRepair) {
+  auto header = decodeHeaderPage(ByteView(first.data(), n), db.name_);
+  if (!header) {
+    // A repair takes a file whose page 0 is damaged when its page 2 still
+    // holds MSysObjects' definition: a database, with Access's header.
+    if (access != Access::kRepair) return std::move(header).error();
+    JET_TRY(db.pages_, PageSource::create(*db.bytes_));
+    if (!holdsCatalogDefinition(db.pages_)) return std::move(header).error();
+    header = decodeHeaderPage(ByteView(defaultHeaderPage()), db.name_);
+    if (!header) return std::move(header).error();
+    Finding f;
+    f.page = 0;
+    f.message = "la página 0 no es una cabecera de Access 97, aunque el resto del archivo es una "
+                "base de datos";
+    db.openFindings_.report(std::move(f));
+  }
+  db.header_ = *header;
+  if (!db.header_.passwordIs(fromUtf8(password, db.header_.codePage)) &&
+      (access != Access::kRepair || isPasswordShaped(db.header_.password))) {
     return Error(errc::kBadPassword, db.name_);
   }
   JET_TRY(db.pages_, PageSource::create(*db.bytes_));

@@ -8,8 +8,8 @@
 // Opening checks, in order: the file exists and may be opened (3044, 3051);
 // no other process holds a lock on it or on its .ldb lock file, and no other
 // operation of ours holds a conflicting lock (3000); page 0 is a Jet 3 header
-// (3049); no database password is set (3031, as Jet answers when no password
-// is given). An encrypted database is decrypted page by page transparently.
+// (3049); the password, when the database has one, is the one given (3031, as
+// Jet answers a wrong or missing password). An encrypted database is decrypted page by page transparently.
 // Our lock is held until the Database is destroyed.
 //
 // A Database is not thread-safe; it is neither copied nor moved (hold it in the
@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
@@ -35,16 +36,23 @@ class Database {
   enum class Access {
     kRead,   // shared lock; the file is opened read-only
     kWrite,  // exclusive lock; the file is opened for reading and writing
-    // As kWrite, but a header whose password field is set is not refused:
-    // for the repair, which judges the header itself (header_salvage.h).
+    // As kWrite, but a password field that does not look like a password
+    // (damage) is not refused, nor a page 0 that is no header when page 2
+    // still holds MSysObjects' definition (Access's header is taken, and the
+    // damage is an open finding): for the repair, which judges the header
+    // itself (header_salvage.h).
     kRepair,
   };
 
+  // `password`: UTF-8, as the user typed it; ignored when the database has
+  // none.
   static Result<std::unique_ptr<Database>> open(const std::filesystem::path& path,
-                                                Access access = Access::kRead);
+                                                Access access = Access::kRead,
+                                                std::string_view password = {});
   // A database held in memory (tests, the fuzzer): no file, no lock.
   static Result<std::unique_ptr<Database>> openBytes(std::string bytes,
-                                                     std::string name = "memoria");
+                                                     std::string name = "memoria",
+                                                     std::string_view password = {});
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -61,7 +69,7 @@ class Database {
 
  private:
   Database() = default;
-  static Status finishOpen(Database& db, Access access);
+  static Status finishOpen(Database& db, Access access, std::string_view password);
 
   std::string name_;
   File file_;

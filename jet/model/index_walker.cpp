@@ -15,10 +15,7 @@ class Walker {
       : t_(target), sink_(sink), visit_(visit) {}
 
   Result<IndexWalkSummary> run() {
-    // The root has no parent entry to match; its own last entry is returned
-    // and ignored.
-    JET_TRY(auto last, descend(t_.root, 0, std::nullopt));
-    (void)last;
+    JET_CHECK(descend(t_.root, 0, Bounds{}));
     if (lastLeaf_ && lastLeafNext_ != 0) {
       report(*lastLeaf_, "la última hoja apunta a una página siguiente (" +
                              std::to_string(lastLeafNext_) + ")");
@@ -37,31 +34,32 @@ class Walker {
     sink_.report(std::move(f));
   }
 
-  // Reads page `n` and walks below it. Returns the last entry of the subtree
-  // (nullopt when the subtree is empty or unreadable). `separator`, when set,
-  // is the parent entry above the subtree: no entry of the subtree passes it,
-  // and the entries after the subtree all do. Access writes it as a copy of
-  // the subtree's last entry but leaves it as it was when that entry is
-  // deleted, so it may lie beyond the last entry, never before it.
-  Result<std::optional<IndexEntry>> descend(std::uint32_t n, int depth,
-                                            std::optional<IndexEntry> separator) {
+  // What the parents' entries say of the entries below a page: each is
+  // greater than `above` and at most `atMost` (either absent: no bound).
+  struct Bounds {
+    const IndexEntry* above = nullptr;
+    const IndexEntry* atMost = nullptr;
+  };
+
+  // Reads page `n` and walks below it.
+  Status descend(std::uint32_t n, int depth, Bounds bounds) {
     if (n == 0 || n >= t_.pageCount) {
       report(n, "puntero a una página de índice fuera del archivo");
-      return std::optional<IndexEntry>{};
+      return okStatus();
     }
     if (depth > t_.maxDepth) {
       report(n, "árbol de índice demasiado profundo");
-      return std::optional<IndexEntry>{};
+      return okStatus();
     }
     if (!seen_.insert(n).second) {
       report(n, "página de índice alcanzada dos veces");
-      return std::optional<IndexEntry>{};
+      return okStatus();
     }
     JET_TRY(ByteView bytes, t_.fetch(n));
     Result<IndexPage> decoded = decodeIndexPage(bytes, n, sink_);
     if (!decoded) {
       report(n, decoded.error().description());
-      return std::optional<IndexEntry>{};
+      return okStatus();
     }
     IndexPage page = std::move(decoded).value();
     summary_.pages.push_back(n);
@@ -69,36 +67,26 @@ class Walker {
       report(n, "la página de índice pertenece a la tabla de la página " +
                     std::to_string(page.owner));
     }
-    std::optional<IndexEntry> last;
     if (page.leaf) {
-      last = leaf(n, depth, page);
-    } else {
-      for (IndexEntry& entry : page.entries) {
-        std::uint32_t child = entry.child;
-        entry.child = 0;
-        JET_TRY(auto sub, descend(child, depth + 1, entry));
-        (void)sub;  // checked against `entry` below it
-        last = std::move(entry);
-      }
-      if (page.tailPage != 0) {
-        JET_TRY(auto sub, descend(page.tailPage, depth + 1, std::nullopt));
-        if (sub) last = std::move(sub);
-      } else if (!page.entries.empty()) {
-        report(n, "página intermedia sin hijo final");
-      }
+      leaf(n, depth, page, bounds);
+      return okStatus();
     }
-    if (separator) {
-      if (!last) {
-        report(n, "página de índice vacía bajo una entrada de la página padre");
-      } else if (*separator < *last) {
-        report(n, "la última entrada de esta página pasa de su entrada en la página padre");
-      }
-      if (!bound_ || *bound_ < *separator) bound_ = std::move(separator);
+    // Each entry bounds its child from above and the next child from below;
+    // the last child, which has no entry, keeps this page's upper bound.
+    const IndexEntry* previous = bounds.above;
+    for (const IndexEntry& entry : page.entries) {
+      JET_CHECK(descend(entry.child, depth + 1, Bounds{previous, &entry}));
+      previous = &entry;
     }
-    return last;
+    if (page.tailPage != 0) {
+      JET_CHECK(descend(page.tailPage, depth + 1, Bounds{previous, bounds.atMost}));
+    } else if (!page.entries.empty()) {
+      report(n, "página intermedia sin hijo final");
+    }
+    return okStatus();
   }
 
-  std::optional<IndexEntry> leaf(std::uint32_t n, int depth, IndexPage& page) {
+  void leaf(std::uint32_t n, int depth, const IndexPage& page, Bounds bounds) {
     if (leafDepth_ < 0) {
       leafDepth_ = depth;
       summary_.depth = depth;
@@ -117,21 +105,22 @@ class Walker {
     }
     lastLeaf_ = n;
     lastLeafNext_ = page.nextPage;
+    bool pastParent = false, beforeParent = false;
     for (const IndexEntry& entry : page.entries) {
       if (previous_ && !(*previous_ < entry)) {
         report(n, "entradas de índice fuera de orden");
       }
-      if (bound_ && !(*bound_ < entry)) {
-        report(n, "la primera entrada de esta página no pasa de la entrada que en la página "
-                  "padre cierra la página anterior");
-      }
-      bound_.reset();
+      pastParent = pastParent || (bounds.atMost && *bounds.atMost < entry);
+      beforeParent = beforeParent || (bounds.above && !(*bounds.above < entry));
       ++summary_.entries;
       visit_(entry, n);
       previous_ = entry;
     }
-    if (page.entries.empty()) return std::nullopt;
-    return page.entries.back();
+    // The child page takes no part in the comparison (index_page.h).
+    if (pastParent) report(n, "una entrada de la hoja pasa de la entrada de la página padre");
+    if (beforeParent) {
+      report(n, "una entrada de la hoja no pasa de la entrada anterior de la página padre");
+    }
   }
 
   const IndexWalkTarget& t_;
@@ -140,9 +129,6 @@ class Walker {
   IndexWalkSummary summary_;
   std::unordered_set<std::uint32_t> seen_;
   std::optional<IndexEntry> previous_;
-  // The highest separator above the subtrees walked so far: the next leaf
-  // entry must pass it.
-  std::optional<IndexEntry> bound_;
   std::optional<std::uint32_t> lastLeaf_;
   std::uint32_t lastLeafNext_ = 0;
   int leafDepth_ = -1;

@@ -6,9 +6,10 @@
 // the page, table and index, and the walk goes on with what can still be read:
 //   - a child that is not an index page, lies outside the file, belongs to
 //     another table, or was already reached (a loop or a shared page);
-//   - an intermediate entry that does not separate its child's entries from
-//     the entries that follow (below the child's last entry, or not below
-//     the next one), or that has an empty child;
+//   - a leaf entry that lies outside what its parents' entries bound: an
+//     intermediate entry is at least every entry below it and less than
+//     every entry below the next one (Access writes a copy of the child's
+//     last entry, and leaves it when that entry is deleted: docs/format.md);
 //   - leaves whose previous/next links disagree with the tree's order, or
 //     that stand at different depths;
 //   - leaf entries out of (key, page, row) order.

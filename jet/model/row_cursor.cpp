@@ -52,6 +52,17 @@ Result<bool> RowCursor::next() {
         continue;
       }
       auto data = DataPage::decode((*page)->view(), number);
+      // A row count that its free space and offsets disagree with is damage;
+      // the one they agree on says which slots are rows.
+      const std::optional<std::uint16_t> agreed = agreedRowCount((*page)->view());
+      const std::uint16_t stored = *(*page)->view().u16(data_page::kRowCount);
+      if (agreed && *agreed != stored) {
+        JET_CHECK(damaged(Error::corrupt(number, "la página dice tener " + std::to_string(stored) +
+                                                     " filas y su espacio libre dice " +
+                                                     std::to_string(*agreed)),
+                          number, -1));
+        data = DataPage::decode((*page)->view(), number, *agreed);
+      }
       if (!data) {
         JET_CHECK(damaged(std::move(data).error(), number, -1));
         continue;

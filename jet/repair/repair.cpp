@@ -2,10 +2,12 @@
 
 #include <ctime>
 #include <memory>
+#include <optional>
 
 #include "jet/check/checker.h"
 #include "jet/core/ascii.h"
 #include "jet/engine.h"
+#include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/text.h"
@@ -13,6 +15,7 @@
 #include "jet/salvage/salvage_source.h"
 #include "jet/write/compactor.h"
 #include "jet/write/extra_tables_source.h"
+#include "jet/write/new_database_catalog.h"
 
 namespace jet {
 namespace {
@@ -23,6 +26,12 @@ namespace fs = std::filesystem;
 constexpr int kNamesTried = 1000;
 // Bytes copied at a time when the damaged file has to be copied.
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+// The columns of MSysObjects (its definition is the same in every Jet 3
+// database: catalog_definition.h) that containerRow() sets.
+constexpr std::size_t kIdColumn = 0;
+constexpr std::size_t kParentColumn = 1;
+constexpr std::size_t kNameColumn = 2;
+constexpr std::size_t kTypeColumn = 3;
 // Days from 1899-12-30, Jet's day 0, to 1970-01-01.
 constexpr double kUnixEpochDay = 25569.0;
 
@@ -51,21 +60,63 @@ Result<fs::path> freshName(FileSystem& fileSystem, const fs::path& database,
   return Error::alreadyExists(make(database, kNamesTried).string());
 }
 
+// The MSysObjects row of a container whose row was lost: a new database's
+// Tables row (the containers' rows differ only there) with `id` and `name`.
+std::vector<Value> containerRow(std::int32_t id, const std::string& name, DateTime created) {
+  std::vector<Value> row = std::move(new_database::catalogRows(created).front());
+  row[kIdColumn] = Value{id};
+  row[kNameColumn] = Value{Text{name}};
+  return row;
+}
+
+// The MSysObjects row of the system table `name` as a new database has it,
+// with `id` and `parent`; nullopt when a new database has no such table.
+std::optional<std::vector<Value>> systemTableRow(const std::string& name, std::int32_t id,
+                                                 std::int32_t parent, DateTime created) {
+  for (std::vector<Value>& row : new_database::catalogRows(created)) {
+    const Text* n = std::get_if<Text>(&row[kNameColumn]);
+    if (std::get<std::int16_t>(row[kTypeColumn]) != catalog_type::kTable || !n ||
+        !equalsIgnoringAsciiCase(n->bytes, name)) {
+      continue;
+    }
+    row[kIdColumn] = Value{id};
+    row[kParentColumn] = Value{parent};
+    return std::move(row);
+  }
+  return std::nullopt;
+}
+
 // Step 4: the salvage, its problems and MSysCompactError, compacted into `target`.
 Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
-               FileSystem& fileSystem, const fs::path& target) {
+               FileSystem& fileSystem, const fs::path& target, std::string_view password) {
   ExtraTablesSource source(salvage);
   const DateTime created = now();
   std::vector<std::vector<Value>> catalogRows;
   for (std::size_t i : salvage.recoveredTables()) {
-    JET_TRY(std::vector<Value> row, source.catalogRow(salvage.tables()[i], created));
+    const SourceTable& table = salvage.tables()[i];
+    if (auto row = systemTableRow(table.name, table.sourceId, reader.tablesContainerId(), created)) {
+      catalogRows.push_back(std::move(*row));
+      continue;
+    }
+    JET_TRY(std::vector<Value> row, source.catalogRow(table, created));
     catalogRows.push_back(std::move(row));
+  }
+  if (!reader.catalogRowFound()) {
+    catalogRows.push_back(*systemTableRow("MSysObjects", static_cast<std::int32_t>(kCatalogPage),
+                                          reader.tablesContainerId(), created));
+  }
+  for (const auto& [id, name] : reader.missingContainers()) {
+    catalogRows.push_back(containerRow(id, name, created));
   }
   if (!catalogRows.empty()) JET_CHECK(source.appendRows("MSysObjects", std::move(catalogRows)));
   JET_CHECK(source.addTable(compactErrorTable(source.unusedId(), reader.header()),
                             compactErrorRows(all, reader.header().codePage), created));
   CompactOptions options;
   options.fileSystem = &fileSystem;
+  // 5. The rebuilt file is checked before it takes its name.
+  options.verify = [password](const fs::path& written) {
+    return requireClean(written, "la base de datos reconstruida", password);
+  };
   return compact(source, target, options);
 }
 
@@ -82,17 +133,6 @@ Status catalogTakesNewRows(const SalvageSource& salvage) {
                    "que este programa no sabe reproducir, y la reparación tendría que añadirle "
                    "la fila de MSysCompactError");
     }
-  }
-  return okStatus();
-}
-
-// Step 5.
-Status verifyRebuilt(const fs::path& rebuilt) {
-  JET_TRY(auto db, Database::open(rebuilt));
-  JET_TRY(CheckReport check, checkDatabase(*db));
-  if (!check.clean()) {
-    return Error::corrupt(-1, "la base de datos reconstruida no supera la comprobación (" +
-                                  check.findings.findings().front().toString() + ")");
   }
   return okStatus();
 }
@@ -165,11 +205,22 @@ fs::path damagedCopyName(const fs::path& database, int n) {
   return name;
 }
 
-Result<RepairReport> repair(const fs::path& database, const RepairOptions& options) {
+Result<RepairReport> repair(const fs::path& named, const RepairOptions& options) {
   FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : localFileSystem();
   RepairReport report;
+  // 0. A symbolic link names the database: the file it names is repaired
+  // where it lies (its folder gets the rebuilt file and the damaged copy),
+  // and the link stays a link. A link that leads nowhere is a missing
+  // database.
+  fs::path database = named;
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(named, ec))) {
+    database = fs::canonical(named, ec);
+    if (ec) return Error::notFound(named.string());
+  }
   // 1. Open.
-  JET_TRY(std::unique_ptr<Database> db, Database::open(database, Database::Access::kRepair));
+  JET_TRY(std::unique_ptr<Database> db,
+          Database::open(database, Database::Access::kRepair, options.password));
   // 2. Check.
   CheckOptions checkOptions;
   checkOptions.maxFindings = options.maxFindings;
@@ -180,7 +231,7 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
   report.damaged = true;
 
   // 3. Salvage.
-  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes()));
+  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), options.password));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
   JET_CHECK(catalogTakesNewRows(salvage));
@@ -206,10 +257,10 @@ Result<RepairReport> repair(const fs::path& database, const RepairOptions& optio
 
   // 4. Rebuild.
   JET_TRY(fs::path rebuilt, freshName(fileSystem, database, rebuiltName));
-  // 5. Check the rebuilt file; 6 and 7, swap it in. (The compactor may have
-  // named the rebuilt file before failing to flush its folder.)
-  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt);
-  if (s) s = verifyRebuilt(rebuilt);
+  // (5. The compactor checks the rebuilt file before naming it.) 6 and 7,
+  // swap it in. (The compactor may have named the rebuilt file before
+  // failing to flush its folder.)
+  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt, options.password);
   if (s) s = swapIn(*db, fileSystem, database, rebuilt, report.backup);
   if (!s) {
     (void)fileSystem.remove(rebuilt);

@@ -16,14 +16,17 @@
 //      checker's findings and the salvage's problems, into a new file beside
 //      the database ("<name>.reparando"), written whole and flushed by the
 //      compactor.
-//   5. Check the rebuilt file. Anything but clean is a failure of ours
-//      (3343): the rebuilt file is removed and the database stays as it was.
+//   5. Check the rebuilt file, before it takes that name. Anything but clean
+//      is a failure of ours (3343): the rebuilt file is removed and the
+//      database stays as it was.
 //   6. Keep the damaged file beside the database under a name that says so,
 //      "<base>.dañado<ext>" (then "<base>.dañado-2<ext>", ...; never a name
 //      that exists): a second name of the same file, or a flushed copy where
 //      the file system has no hard links; then flush the folder.
 //   7. Give the rebuilt file the database's permissions, rename it over the
 //      database's name in one step, and flush the folder.
+// A database named through a symbolic link is the file the link names: it
+// is repaired where it lies, and the link is left as it is.
 // At every moment the database's name holds the original file (until the
 // rename of step 7) or the complete rebuilt one (after it). A failure returns
 // its numbered error after removing what it made (rebuilt file, copy, name).
@@ -48,6 +51,9 @@ struct RepairOptions {
   bool dryRun = false;
   // Checker findings kept (the rest are counted).
   std::size_t maxFindings = 500;
+  // The database's password (UTF-8), for one that has a password: without
+  // the right one repair fails with 3031. The rebuilt file keeps it.
+  std::string password;
 };
 
 struct RepairReport {
@@ -60,6 +66,11 @@ struct RepairReport {
   std::uint64_t rowsKept = 0;
   std::filesystem::path backup;    // the damaged file kept; empty unless written
   bool written = false;            // the rebuilt file took the database's place
+
+  // True iff the rebuilt database lacks something the damaged one held: a
+  // table, a row (or a page of rows) or a value; problems.lost() counts
+  // each, and MSysCompactError lists them.
+  bool lostData() const { return problems.anyLoss(); }
 };
 
 // The name the damaged file is kept under: "<base>.dañado<ext>" for n = 1,

@@ -7,6 +7,8 @@
 
 #include "jet/format/table_definition.h"
 #include "jet/io/page_source.h"
+#include "jet/model/catalog.h"
+#include "jet/model/text.h"
 
 namespace jet {
 namespace {
@@ -64,11 +66,24 @@ void restored(ProblemList& problems, const std::string& what) {
 
 }  // namespace
 
-Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems) {
+Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems,
+                                 std::string_view password) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, bytes.readAt(0, first));
-  JET_TRY(HeaderPage h, decodeHeaderPage(ByteView(first.data(), n), bytes.name()));
   JET_TRY(PageSource pages, PageSource::create(bytes));
+  auto decoded = decodeHeaderPage(ByteView(first.data(), n), bytes.name());
+  bool rebuilt = false;
+  if (!decoded && holdsCatalogDefinition(pages)) {
+    decoded = decodeHeaderPage(ByteView(defaultHeaderPage()), bytes.name());
+    restored(problems, "la página 0 no es una cabecera de Access 97; se rehace");
+    rebuilt = true;
+  }
+  JET_TRY(HeaderPage h, std::move(decoded));
+  if (rebuilt) {
+    // Nothing of page 0 is left: the text settings are the columns'.
+    h.sortOrder = 0;
+    h.codePage = 0;
+  }
 
   if (h.databaseKey != 0 && pages.pageCount() > 1) {
     const std::uint32_t stored = pagesThatReadUnder(pages, h.databaseKey);
@@ -80,7 +95,7 @@ Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems)
   }
   pages.setDatabaseKey(h.databaseKey);
 
-  if (h.hasPassword()) {
+  if (h.hasPassword() && !h.passwordIs(fromUtf8(password, h.codePage))) {
     if (isPasswordShaped(h.password)) return Error(errc::kBadPassword, bytes.name());
     restored(problems, "la contraseña anotada no es válida; la base de datos queda sin contraseña");
     h.password.fill(0);

@@ -2,19 +2,20 @@
 
 namespace jet {
 
-void ProblemList::add(int code, Finding where) {
-  if (problems_.size() < cap_) problems_.push_back(Problem{code, std::move(where)});
+void ProblemList::add(int code, Finding where, Loss loss, std::size_t lost) {
+  lost_[static_cast<std::size_t>(loss)] += lost;
+  if (problems_.size() < cap_) problems_.push_back(Problem{code, std::move(where), loss});
   else ++dropped_;
 }
 
 void ProblemList::add(int code, std::string table, std::int64_t page, std::int64_t row,
-                      std::string message) {
+                      std::string message, Loss loss, std::size_t lost) {
   Finding f;
   f.table = std::move(table);
   f.page = page;
   f.row = row;
   f.message = std::move(message);
-  add(code, std::move(f));
+  add(code, std::move(f), loss, lost);
 }
 
 void ProblemSink::report(Finding finding) {

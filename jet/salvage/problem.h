@@ -9,6 +9,7 @@
 //   3022  a row whose key repeats another's in a unique index
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,9 +20,14 @@
 
 namespace jet {
 
+// What of the user's data a problem cost. A page whose rows are all lost
+// counts as one row lost: how many it held cannot be read.
+enum class Loss { kNone, kValue, kRow, kTable };
+
 struct Problem {
   int code = errc::kCorrupt;
   Finding where;  // table, page, row and the description
+  Loss loss = Loss::kNone;
 };
 
 // Collects problems up to a cap; past it they are only counted, so that a
@@ -30,18 +36,25 @@ class ProblemList {
  public:
   explicit ProblemList(std::size_t cap = 100000) : cap_(cap) {}
 
-  void add(int code, Finding where);
-  void add(int code, std::string table, std::int64_t page, std::int64_t row, std::string message);
+  // `lost`: how many of `loss` the problem cost (rows an index names, ...).
+  void add(int code, Finding where, Loss loss = Loss::kNone, std::size_t lost = 1);
+  void add(int code, std::string table, std::int64_t page, std::int64_t row, std::string message,
+           Loss loss = Loss::kNone, std::size_t lost = 1);
 
   const std::vector<Problem>& problems() const { return problems_; }
   std::size_t dropped() const { return dropped_; }
   std::size_t total() const { return problems_.size() + dropped_; }
   bool empty() const { return total() == 0; }
+  // Problems that cost `loss`, those past the cap included.
+  std::size_t lost(Loss loss) const { return lost_[static_cast<std::size_t>(loss)]; }
+  // True iff some problem cost data: a table, a row or a value.
+  bool anyLoss() const { return lost(Loss::kTable) + lost(Loss::kRow) + lost(Loss::kValue) > 0; }
 
  private:
   std::size_t cap_;
   std::vector<Problem> problems_;
   std::size_t dropped_ = 0;
+  std::array<std::size_t, 4> lost_{};
 };
 
 // A DamageSink that turns each finding into a problem with code 3343, adding

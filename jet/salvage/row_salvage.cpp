@@ -1,6 +1,7 @@
 #include "jet/salvage/row_salvage.h"
 
 #include "jet/format/long_value.h"
+#include "jet/format/properties.h"
 #include "jet/model/value_decode.h"
 #include "jet/salvage/long_value_salvage.h"
 #include "jet/salvage/row_plausibility.h"
@@ -8,15 +9,31 @@
 #include "jet/salvage/value_text.h"
 
 namespace jet {
+namespace {
+
+// True iff `blob` decodes as properties whose values all have a column type.
+bool soundProperties(ByteView blob) {
+  auto blocks = decodeProperties(blob);
+  if (!blocks) return false;
+  for (const PropertyBlock& b : *blocks) {
+    for (const RawProperty& p : b.properties) {
+      if (!isKnownColumnType(p.type)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 SalvageRowCursor::SalvageRowCursor(const PageSource& pages, const PageCensus& census,
                                    const SalvagedTable& table, std::uint16_t codePage,
                                    ProblemList& problems)
     : pages_(pages), census_(census), table_(table), problems_(problems), text_(codePage),
-      doubleByte_(isDoubleByteCodePage(codePage)) {}
+      doubleByte_(isDoubleByteCodePage(codePage)), torn_(pages) {}
 
-void SalvageRowCursor::problem(int code, std::int64_t page, std::int64_t row, std::string message) {
-  problems_.add(code, table_.displayName, page, row, std::move(message));
+void SalvageRowCursor::problem(int code, std::int64_t page, std::int64_t row, std::string message,
+                               Loss loss) {
+  problems_.add(code, table_.displayName, page, row, std::move(message), loss);
 }
 
 Result<bool> SalvageRowCursor::next() {
@@ -40,13 +57,24 @@ Result<bool> SalvageRowCursor::nextPage() {
     const std::uint32_t number = table_.pages[nextPage_++];
     JET_TRY(page_, pages_.read(number));
     auto data = DataPage::decode(page_->view(), number);
+    // The row count its free space and offsets agree on (data_page.h).
+    const std::optional<std::uint16_t> agreed = agreedRowCount(page_->view());
+    const std::uint16_t stored = *page_->view().u16(data_page::kRowCount);
+    if (agreed && *agreed != stored) {
+      problem(errc::kCorrupt, number, -1,
+              "la página dice tener " + std::to_string(stored) + " filas y su espacio libre dice " +
+                  std::to_string(*agreed) + "; se leen esas");
+      data = DataPage::decode(page_->view(), number, *agreed);
+    }
     if (data) {
       data_ = *data;
       nextSlot_ = 0;
+      JET_CHECK(torn_.enter(*page_));
       return true;
     }
     problem(errc::kCorrupt, number, -1,
-            "página de datos ilegible, se pierden sus filas: " + data.error().description());
+            "página de datos ilegible, se pierden sus filas: " + data.error().description(),
+            Loss::kRow);
   }
   return false;
 }
@@ -55,14 +83,24 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   const std::uint32_t number = data_->number();
   auto slot = data_->slot(row);
   if (!slot) {
-    problem(errc::kCorrupt, number, row, "fila ilegible: " + slot.error().description());
+    problem(errc::kCorrupt, number, row, "fila ilegible: " + slot.error().description(), Loss::kRow);
     return okStatus();
   }
   location_ = {number, static_cast<std::uint8_t>(row)};
   if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
+  JET_TRY(std::optional<std::uint32_t> copied, torn_.copyOf(slot->start, slot->end));
+  if (copied) {
+    problem(errc::kCorrupt, number, row,
+            "página escrita a medias: la fila repite byte a byte la de la página " +
+                std::to_string(*copied) + " en el mismo sitio, donde se lee; la fila que había "
+                "aquí se pierde",
+            Loss::kRow);
+    return okStatus();
+  }
   if (slot->kind == SlotKind::kLive) {
     if (slot->end > pages_.validBytes(number)) {
-      problem(errc::kCorrupt, number, row, "fila cortada por el final del archivo; se pierde");
+      problem(errc::kCorrupt, number, row, "fila cortada por el final del archivo; se pierde",
+              Loss::kRow);
       return okStatus();
     }
     JET_TRY(found, readRow(*data_->rowBytes(row), location_));
@@ -71,13 +109,15 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   // A moved row: its body is on another page of the table, in a body slot.
   auto target = data_->movedTo(row);
   if (!target) {
-    problem(errc::kCorrupt, number, row, "fila desplazada ilegible: " + target.error().description());
+    problem(errc::kCorrupt, number, row, "fila desplazada ilegible: " + target.error().description(),
+            Loss::kRow);
     return okStatus();
   }
   auto lost = [&](const std::string& why) {
     problem(errc::kCorrupt, number, row,
             "fila desplazada a la página " + std::to_string(target->page) + ", fila " +
-                std::to_string(target->row) + ": " + why + "; se pierde");
+                std::to_string(target->row) + ": " + why + "; se pierde",
+            Loss::kRow);
     return okStatus();
   };
   if (!census_.isDataPageOf(target->page, table_.tdef())) return lost("no es una página de la tabla");
@@ -98,12 +138,12 @@ Result<bool> SalvageRowCursor::readRow(ByteView bytes, RowLocation body) {
   const TableDefinition& t = table_.definition;
   if (auto s = splitRow(bytes, t, body.page, fields_, &shape_); !s) {
     problem(errc::kCorrupt, location_.page, location_.row,
-            s.error().description() + "; se pierde la fila");
+            s.error().description() + "; se pierde la fila", Loss::kRow);
     return false;
   }
   if (auto why = implausibleRow(bytes, t, shape_)) {
     problem(errc::kCorrupt, location_.page, location_.row,
-            "los datos no tienen forma de fila de la tabla (" + *why + "); se descartan");
+            "los datos no tienen forma de fila de la tabla (" + *why + "); se descartan", Loss::kRow);
     return false;
   }
   values_.clear();
@@ -126,7 +166,7 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
     auto ref = decodeLongValueRef(f.bytes, body.page);
     if (!ref) {
       problem(errc::kCorrupt, location_.page, location_.row,
-              "columna " + column + ": referencia a valor largo dañada, queda nula");
+              "columna " + column + ": referencia a valor largo dañada, queda nula", Loss::kValue);
       altered_ = true;
       return Value{};
     }
@@ -140,13 +180,24 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
         problem(errc::kCorrupt, location_.page, location_.row,
                 "columna " + column + ": valor largo dañado (" + lv.damage + "); de " +
                     std::to_string(ref->length) + " bytes se leen " + std::to_string(lv.bytes.size()) +
-                    ", queda nulo");
+                    ", queda nulo",
+                Loss::kValue);
         return Value{};
       }
       problem(errc::kCorrupt, location_.page, location_.row,
               "columna " + column + ": valor largo dañado (" + lv.damage + "); se conservan " +
                   std::to_string(lv.bytes.size()) + " de " + std::to_string(ref->length) +
-                  " bytes");
+                  " bytes",
+              Loss::kValue);
+    }
+    // A catalog row's properties that no longer decode, or hold a value of
+    // no column type, are no properties: readers of the file stumble on them.
+    if (table_.definition.isSystem() && c.type == ColumnType::kOle && c.name == "LvProp" &&
+        !lv.bytes.empty() && !soundProperties(ByteView(lv.bytes))) {
+      problem(errc::kCorrupt, location_.page, location_.row,
+              "columna " + column + ": propiedades dañadas, quedan nulas", Loss::kValue);
+      altered_ = true;
+      return Value{};
     }
     if (c.type == ColumnType::kOle) return Value{Binary{std::move(lv.bytes)}};
     return Value{Text{std::string(reinterpret_cast<const char*>(lv.bytes.data()), lv.bytes.size())}};
@@ -154,14 +205,14 @@ Result<Value> SalvageRowCursor::decode(const ColumnDef& c, const FieldBytes& f, 
   std::optional<Value> v = decodeValueBytes(c.typeCode, f.bytes);
   if (!v) {
     problem(errc::kCorrupt, location_.page, location_.row,
-            "columna " + column + ": dato incompleto, queda nula");
+            "columna " + column + ": dato incompleto, queda nula", Loss::kValue);
     altered_ = true;
     return Value{};
   }
   if (auto refused = refusedValue(c, *v, doubleByte_)) {
     problem(refused->code, location_.page, location_.row,
             "columna " + column + ": " + refused->reason + ", valor que Jet no admite; queda nula. "
-            "Valor encontrado: " + describeValue(*v, text_));
+            "Valor encontrado: " + describeValue(*v, text_), Loss::kValue);
     altered_ = true;
     return Value{};
   }

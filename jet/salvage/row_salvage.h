@@ -10,7 +10,9 @@
 //     that is a moved row's body, and each body is read once;
 //   - a long value keeps what can be read of it (long_value_salvage.h);
 //   - a value Jet would refuse (value_check.h) is left NULL, and the value
-//     found is put in the problem's description.
+//     found is put in the problem's description;
+//   - a row a torn page repeats from another page of the table is read only
+//     there (torn_page.h).
 // Every loss is a problem in the ProblemList, with the table, page and row.
 #pragma once
 
@@ -26,6 +28,7 @@
 #include "jet/salvage/page_census.h"
 #include "jet/salvage/problem.h"
 #include "jet/salvage/salvaged_table.h"
+#include "jet/model/torn_page.h"
 
 namespace jet {
 
@@ -57,7 +60,8 @@ class SalvageRowCursor {
   // Decodes the bytes of one row; false (and a problem) when they are not a row.
   Result<bool> readRow(ByteView bytes, RowLocation body);
   Result<Value> decode(const ColumnDef& c, const FieldBytes& f, RowLocation body);
-  void problem(int code, std::int64_t page, std::int64_t row, std::string message);
+  void problem(int code, std::int64_t page, std::int64_t row, std::string message,
+               Loss loss = Loss::kNone);
 
   const PageSource& pages_;
   const PageCensus& census_;
@@ -70,6 +74,7 @@ class SalvageRowCursor {
   std::optional<DataPage> data_;
   std::uint16_t nextSlot_ = 0;
   std::unordered_set<std::uint32_t> bodiesRead_;
+  TornPageGuard torn_;
   RowLocation location_;
   std::vector<FieldBytes> fields_;
   RowShape shape_;

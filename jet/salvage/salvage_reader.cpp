@@ -1,6 +1,8 @@
 #include "jet/salvage/salvage_reader.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <set>
 
 #include "jet/core/ascii.h"
@@ -8,6 +10,8 @@
 #include "jet/format/usage_map.h"
 #include "jet/model/catalog.h"
 #include "jet/model/text.h"
+#include "jet/salvage/catalog_definition.h"
+#include "jet/salvage/definition_salvage.h"
 #include "jet/salvage/header_salvage.h"
 
 namespace jet {
@@ -54,11 +58,12 @@ const SystemTable* systemTableOf(const TableDefinition& def) {
 // The pages of the usage map `pointer` names; damage to the map is reported
 // once and ends the walk.
 std::set<std::uint32_t> mapPages(const PageSource& pages, std::uint32_t pointer, bool& damaged,
-                                 std::string& why) {
+                                 bool& pastEnd, std::string& why) {
   std::set<std::uint32_t> out;
   auto cursor = UsageMapCursor::open(pages, pointer);
   if (!cursor) {
     damaged = true;
+    pastEnd = RowLocation::fromPointer(pointer).page >= pages.pageCount();
     why = cursor.error().description();
     return out;
   }
@@ -67,6 +72,7 @@ std::set<std::uint32_t> mapPages(const PageSource& pages, std::uint32_t pointer,
     auto next = cursor->next();
     if (!next) {
       damaged = true;
+      pastEnd = cursor->leftTheFile();
       why = next.error().description();
       return out;
     }
@@ -81,10 +87,11 @@ std::string recoveredTableName(std::uint32_t tdefPage) {
   return "Tabla_recuperada_" + std::to_string(tdefPage);
 }
 
-Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes) {
+Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes,
+                                                         std::string_view password) {
   std::unique_ptr<SalvageReader> r(new SalvageReader(bytes));
   // 1. The header.
-  JET_TRY(r->header_, salvageHeader(bytes, r->problems_));
+  JET_TRY(r->header_, salvageHeader(bytes, r->problems_, password));
   r->headerRestored_ = !r->problems_.empty();
   JET_TRY(r->pages_, PageSource::create(bytes));
   r->pages_.setDatabaseKey(r->header_.databaseKey);
@@ -97,7 +104,8 @@ Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& byt
   JET_CHECK(r->readCatalog(entries));
   const bool catalogDamaged = r->problems_.total() != before;
   r->addCatalogTables(entries);
-  r->addRecoveredTables(catalogDamaged);
+  r->addRecoveredTables(entries, catalogDamaged);
+  r->findMissingContainers(entries);
   std::sort(r->tables_.begin() + 1, r->tables_.end(),
             [](const SalvagedTable& a, const SalvagedTable& b) { return a.tdef() < b.tdef(); });
   return r;
@@ -107,7 +115,36 @@ SalvageRowCursor SalvageReader::rows(std::size_t table) {
   return SalvageRowCursor(pages_, census_, tables_.at(table), header_.codePage, problems_);
 }
 
+// Removes the indexes of `def` that name a column the table does not have
+// (damaged index blocks of a definition that still decodes), and the logical
+// indexes on them; says so in `problems`. The rows lose nothing.
+static void dropBrokenIndexes(TableDefinition& def, const std::string& name, ProblemList& problems) {
+  std::vector<std::uint32_t> newPosition(def.realIndexes.size(), UINT32_MAX);
+  std::vector<RealIndexDef> kept;
+  for (std::size_t i = 0; i < def.realIndexes.size(); ++i) {
+    const RealIndexDef& r = def.realIndexes[i];
+    const bool whole = std::all_of(r.columns.begin(), r.columns.end(),
+                                   [&](const IndexColumn& c) { return def.columnByNumber(c.column); });
+    if (!whole) continue;
+    newPosition[i] = static_cast<std::uint32_t>(kept.size());
+    kept.push_back(r);
+    kept.back().position = newPosition[i];
+  }
+  if (kept.size() == def.realIndexes.size()) return;
+  problems.add(errc::kCorrupt, name, def.page, -1,
+               "la definición tiene índices sobre columnas que no existen; se quitan esos índices");
+  std::vector<LogicalIndexDef> logical;
+  for (LogicalIndexDef l : def.logicalIndexes) {
+    if (l.realIndex >= newPosition.size() || newPosition[l.realIndex] == UINT32_MAX) continue;
+    l.realIndex = newPosition[l.realIndex];
+    logical.push_back(std::move(l));
+  }
+  def.realIndexes = std::move(kept);
+  def.logicalIndexes = std::move(logical);
+}
+
 SalvagedTable SalvageReader::makeTable(CatalogEntry entry, TableDefinition def, bool recovered) {
+  dropBrokenIndexes(def, TextDecoder(header_.codePage).toUtf8(entry.name), problems_);
   SalvagedTable t;
   t.displayName = TextDecoder(header_.codePage).toUtf8(entry.name);
   t.entry = std::move(entry);
@@ -120,20 +157,30 @@ SalvagedTable SalvageReader::makeTable(CatalogEntry entry, TableDefinition def, 
 
 std::vector<std::uint32_t> SalvageReader::tablePages(const TableDefinition& def,
                                                      const std::string& name) {
-  bool damaged = false;
+  bool damaged = false, pastEnd = false;
   std::string why;
-  std::set<std::uint32_t> pages = mapPages(pages_, def.usageMap, damaged, why);
+  std::set<std::uint32_t> pages = mapPages(pages_, def.usageMap, damaged, pastEnd, why);
   if (damaged) {
+    // Pages past the end of the file: a file cut short lost their rows (a
+    // damaged map may only seem to name them; a loss is said either way).
     problems_.add(errc::kCorrupt, name, def.page, -1,
-                  "mapa de uso dañado (" + why + "); sus páginas se buscan por su cabecera");
+                  "mapa de uso dañado (" + why + "); sus páginas se buscan por su cabecera" +
+                      (pastEnd ? "; las filas de las páginas que faltan al final del archivo se pierden"
+                               : ""),
+                  pastEnd ? Loss::kRow : Loss::kNone);
   }
   for (auto it = pages.begin(); it != pages.end();) {
     if (census_.isDataPageOf(*it, def.page)) {
       ++it;
       continue;
     }
+    // A sound map names the table's own pages: this one's rows are lost
+    // with its header. A damaged map may name any page.
     problems_.add(errc::kCorrupt, name, *it, -1,
-                  "el mapa de uso nombra una página que no es de datos de la tabla; no se lee");
+                  damaged ? "el mapa de uso nombra una página que no es de datos de la tabla; no se lee"
+                          : "página de la tabla cuya cabecera ya no es de datos de la tabla; se "
+                            "pierden sus filas",
+                  damaged ? Loss::kNone : Loss::kRow);
     it = pages.erase(it);
   }
   for (std::uint32_t p : census_.dataPagesOf(def.page)) {
@@ -147,9 +194,13 @@ std::vector<std::uint32_t> SalvageReader::tablePages(const TableDefinition& def,
 
 Status SalvageReader::readCatalog(std::vector<CatalogEntry>& entries) {
   auto def = readTableDefinition(pages_, kCatalogPage);
-  if (!def) {
-    return Error::corrupt(kCatalogPage, "la definición de MSysObjects no se puede leer: " +
-                                            def.error().description());
+  if (!def || !isStandardCatalogDefinition(*def)) {
+    problems_.add(errc::kCorrupt, "MSysObjects", kCatalogPage, -1,
+                  "definición de MSysObjects dañada" +
+                      (def ? std::string() : " (" + def.error().description() + ")") +
+                      "; se usa la de toda base de datos Access 97");
+    def = standardCatalogDefinition(pages_, header_);
+    if (!def) return std::move(def).error();
   }
   JET_TRY(CatalogColumns columns, CatalogColumns::find(*def));
   CatalogEntry self;
@@ -164,7 +215,10 @@ Status SalvageReader::readCatalog(std::vector<CatalogEntry>& entries) {
     if (!more) break;
     entries.push_back(columns.entry(rows.values(), rows.location()));
     if (entries.back().id == static_cast<std::int32_t>(kCatalogPage)) {
+      // The table on page 2 is MSysObjects whatever its row now says.
       tables_.front().entry = entries.back();
+      tables_.front().entry.name = "MSysObjects";
+      catalogRowFound_ = true;
     }
     if (entries.back().type == catalog_type::kContainer &&
         equalsIgnoringAsciiCase(entries.back().name, "Tables")) {
@@ -181,9 +235,9 @@ void SalvageReader::addCatalogTables(const std::vector<CatalogEntry>& entries) {
     if (!e.isTable() || e.id == static_cast<std::int32_t>(kCatalogPage)) continue;
     const std::string name = text.toUtf8(e.name);
     const std::uint32_t page = e.tablePage();
-    auto drop = [&](const std::string& why) {
+    auto drop = [&](const std::string& why, Loss loss = Loss::kNone) {
       problems_.add(errc::kCorrupt, name, e.location.page, e.location.row,
-                    "fila del catálogo que se quita: " + why);
+                    "fila del catálogo que se quita: " + why, loss);
       droppedCatalogRows_.insert(e.location.pointer());
     };
     if (static_cast<std::uint32_t>(e.id) != page) {
@@ -196,8 +250,17 @@ void SalvageReader::addCatalogTables(const std::vector<CatalogEntry>& entries) {
     }
     auto def = readTableDefinition(pages_, page);
     if (!def) {
+      // What survives of it may still give the columns.
+      if (auto rebuilt = salvageTableDefinition(pages_, page, e.isSystem())) {
+        problems_.add(errc::kCorrupt, name, page, -1,
+                      "definición de tabla dañada (" + def.error().description() +
+                          "); se rehace " + rebuilt->repaired + " con lo que queda de ella");
+        tables_.push_back(makeTable(e, std::move(rebuilt->definition), false));
+        continue;
+      }
       drop("la definición de la tabla no se puede leer (" + def.error().description() +
-           "); la tabla y sus filas se pierden");
+           "); la tabla y sus filas se pierden",
+           Loss::kTable);
       lostTableIds_.insert(e.id);
       lostTableNames_.push_back(e.name);
       continue;
@@ -211,7 +274,8 @@ bool SalvageReader::nameTaken(std::string_view name) const {
                      [&](const SalvagedTable& t) { return equalsIgnoringAsciiCase(t.name(), name); });
 }
 
-void SalvageReader::addRecoveredTables(bool catalogDamaged) {
+void SalvageReader::addRecoveredTables(const std::vector<CatalogEntry>& entries,
+                                       bool catalogDamaged) {
   // Without the free-page map, stale definitions of dropped tables look like
   // tables the catalog lost: they are only taken when the catalog shows
   // damage.
@@ -231,6 +295,17 @@ void SalvageReader::addRecoveredTables(bool catalogDamaged) {
     e.type = catalog_type::kTable;
     e.name = recoveredTableName(page);
     for (int n = 2; nameTaken(e.name); ++n) e.name = recoveredTableName(page) + "_" + std::to_string(n);
+    // A catalog row with the table's Id that is no table row (its type
+    // garbled) was the table's: it goes, and the table keeps its name.
+    for (const CatalogEntry& other : entries) {
+      if (other.id != e.id || droppedCatalogRows_.count(other.location.pointer())) continue;
+      droppedCatalogRows_.insert(other.location.pointer());
+      problems_.add(errc::kCorrupt, TextDecoder(header_.codePage).toUtf8(other.name),
+                    other.location.page, other.location.row,
+                    "fila del catálogo con el Id de una tabla que no dice ser tabla; se quita y "
+                    "la tabla se recupera");
+      if (!other.name.empty() && !nameTaken(other.name)) e.name = other.name;
+    }
     if (def->isSystem()) {
       e.flags = 0x80000000u;
       const SystemTable* system = systemTableOf(*def);
@@ -239,6 +314,51 @@ void SalvageReader::addRecoveredTables(bool catalogDamaged) {
     problems_.add(errc::kCorrupt, e.name, page, -1,
                   "definición de tabla que el catálogo no nombra; se recupera con este nombre");
     tables_.push_back(makeTable(std::move(e), std::move(*def), true));
+  }
+}
+
+void SalvageReader::findMissingContainers(const std::vector<CatalogEntry>& entries) {
+  // The parent of the objects at the top of the tree, which no row has.
+  constexpr std::int32_t kRoot = 0x0F000000;
+  std::set<std::int32_t> ids;
+  std::set<std::string> rootNames;  // names at the top of the tree, lower case
+  std::map<std::int32_t, std::int16_t> parents;  // the type of the objects in it, 0 if mixed
+  auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  auto child = [&](std::int32_t parent, std::int16_t type) {
+    auto [it, first] = parents.emplace(parent, type);
+    if (!first && it->second != type) it->second = 0;
+  };
+  for (const CatalogEntry& e : entries) {
+    if (droppedCatalogRows_.count(e.location.pointer())) continue;
+    ids.insert(e.id);
+    child(e.parentId, e.type);
+    if (e.parentId == kRoot) rootNames.insert(lower(e.name));
+  }
+  // The tables found by scanning, and the error table repair adds, go into
+  // the tables container.
+  child(tablesContainer_, catalog_type::kTable);
+  static const std::map<std::int32_t, std::string> kFixed = {
+      {0x0F000001, "Tables"}, {0x0F000002, "Databases"}, {0x0F000003, "Relationships"}};
+  static const std::map<std::int16_t, std::string> kByObjects = {
+      {catalog_type::kForm, "Forms"}, {catalog_type::kReport, "Reports"},
+      {catalog_type::kMacro, "Scripts"}, {catalog_type::kModule, "Modules"}};
+  for (const auto& [p, type] : parents) {
+    if (p == kRoot || ids.count(p)) continue;
+    std::string name = "Contenedor_recuperado_" + std::to_string(p);
+    if (auto fixed = kFixed.find(p); fixed != kFixed.end()) {
+      name = fixed->second;
+    } else if (auto named = kByObjects.find(type);
+               named != kByObjects.end() && !rootNames.count(lower(named->second))) {
+      name = named->second;
+    }
+    rootNames.insert(lower(name));
+    missingContainers_.emplace(p, name);
+    problems_.add(errc::kCorrupt, "MSysObjects", -1, -1,
+                  "falta la fila del contenedor " + std::to_string(p) +
+                      ", en el que hay objetos; se rehace con el nombre " + name);
   }
 }
 

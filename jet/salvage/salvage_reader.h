@@ -4,8 +4,9 @@
 //   1. The header: the settings page 0 still holds, the rest restored
 //      (header_salvage.h).
 //   2. A census of every page: type, owner, free or not (page_census.h).
-//   3. The catalog: MSysObjects' definition (page 2) and every row of it that
-//      can be read.
+//   3. The catalog: MSysObjects' definition (page 2; the standard one where
+//      page 2 holds a damaged one, catalog_definition.h) and every row of it
+//      that can be read.
 //   4. The tables the catalog names whose definitions can be read, under their
 //      names; a table whose definition is lost is a problem, and its catalog
 //      rows are left out (lostTableIds()).
@@ -23,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string_view>
@@ -44,10 +46,12 @@ std::string recoveredTableName(std::uint32_t tdefPage);
 
 class SalvageReader {
  public:
-  // Requires: `bytes` outlives the reader. Fails with 3049 when page 0 is not
-  // a Jet 3 header, 3031 when the database has a password, 3343 when not even
-  // MSysObjects' definition can be read, 3043 on an I/O error.
-  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes);
+  // Requires: `bytes` outlives the reader. Fails with 3049 when neither
+  // page 0 nor page 2 shows a Jet 3 database (header_salvage.h), 3031 when
+  // the database has a password and `password` (UTF-8) is not it, 3043 on an
+  // I/O error.
+  static Result<std::unique_ptr<SalvageReader>> open(const ByteSource& bytes,
+                                                     std::string_view password = {});
 
   const HeaderPage& header() const { return header_; }
   // True iff a header setting had to be restored.
@@ -64,8 +68,17 @@ class SalvageReader {
   // MSysObjects rows (row pointers) to leave out: those of lost tables, and
   // second rows for one table.
   const std::set<std::uint32_t>& droppedCatalogRows() const { return droppedCatalogRows_; }
+  // True iff a catalog row names MSysObjects itself.
+  bool catalogRowFound() const { return catalogRowFound_; }
   // The Id of the catalog's container of tables.
   std::int32_t tablesContainerId() const { return tablesContainer_; }
+  // Containers that catalog rows kept (or the tables found by scanning) name
+  // as their parent and that no row kept is (their rows were lost), by Id,
+  // with the name their rebuilt row gets: Tables, Databases and Relationships
+  // have the same Ids in every database; another is named after the objects
+  // in it (Forms, Reports, Scripts, Modules) when they are all of one type
+  // and no container has that name, else "Contenedor_recuperado_<id>".
+  const std::map<std::int32_t, std::string>& missingContainers() const { return missingContainers_; }
 
   ProblemList& problems() { return problems_; }
   const ProblemList& problems() const { return problems_; }
@@ -77,7 +90,8 @@ class SalvageReader {
   explicit SalvageReader(const ByteSource& bytes) : bytes_(&bytes) {}
   Status readCatalog(std::vector<CatalogEntry>& entries);
   void addCatalogTables(const std::vector<CatalogEntry>& entries);
-  void addRecoveredTables(bool catalogDamaged);
+  void addRecoveredTables(const std::vector<CatalogEntry>& entries, bool catalogDamaged);
+  void findMissingContainers(const std::vector<CatalogEntry>& entries);
   std::vector<std::uint32_t> tablePages(const TableDefinition& def, const std::string& name);
   SalvagedTable makeTable(CatalogEntry entry, TableDefinition def, bool recovered);
   bool nameTaken(std::string_view name) const;
@@ -93,6 +107,8 @@ class SalvageReader {
   std::vector<std::string> lostTableNames_;
   std::set<std::uint32_t> droppedCatalogRows_;
   std::int32_t tablesContainer_ = 0x0F000001;
+  std::map<std::int32_t, std::string> missingContainers_;
+  bool catalogRowFound_ = false;
 };
 
 }  // namespace jet

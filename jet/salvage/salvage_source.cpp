@@ -7,6 +7,7 @@
 #include "jet/index/index_key.h"
 #include "jet/model/carried_keys.h"
 #include "jet/model/index_shape.h"
+#include "jet/model/index_walker.h"
 #include "jet/salvage/value_text.h"
 
 namespace jet {
@@ -16,6 +17,14 @@ namespace {
 // full. Inserting reports whether the hash was there already.
 class HashSet {
  public:
+  bool contains(std::uint64_t h) const {
+    if (h == 0) h = 1;
+    if (slots_.empty()) return false;
+    for (std::size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i] == h) return true;
+      if (slots_[i] == 0) return false;
+    }
+  }
   bool insert(std::uint64_t h) {
     if (h == 0) h = 1;  // 0 marks an empty slot
     if (2 * (size_ + 1) > slots_.size()) grow();
@@ -81,9 +90,10 @@ struct SalvageSource::Filter {
 class SalvageSource::Stream final : public RowStream {
  public:
   Stream(SalvageRowCursor cursor, Filter filter, const std::set<std::uint64_t>& leftOut,
-         std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
+         const Renames& renames, std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
       : scratch_(std::move(scratch)), cursor_(std::move(cursor)), filter_(std::move(filter)),
-        leftOut_(leftOut), carried_(std::move(carried)) {}
+        leftOut_(leftOut), renames_(renames), renamed_(renames_.end()),
+        carried_(std::move(carried)) {}
 
   Result<bool> next() override {
     while (true) {
@@ -91,12 +101,19 @@ class SalvageSource::Stream final : public RowStream {
       if (!more) return false;
       const std::uint64_t ordinal = ordinal_++;
       if (!filter_.leavesOut(cursor_.values(), cursor_.location()) && !leftOut_.count(ordinal)) {
+        renamed_ = renames_.find(ordinal);
+        if (renamed_ != renames_.end()) {
+          values_ = cursor_.values();
+          values_[renamed_->second.first] = Value{Text{renamed_->second.second}};
+        }
         if (carried_.any()) JET_CHECK(carried_.lookUp(cursor_.location(), cursor_.values()));
         return true;
       }
     }
   }
-  const std::vector<Value>& values() const override { return cursor_.values(); }
+  const std::vector<Value>& values() const override {
+    return renamed_ != renames_.end() ? values_ : cursor_.values();
+  }
   std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
     return carried_.keys();
   }
@@ -106,6 +123,9 @@ class SalvageSource::Stream final : public RowStream {
   SalvageRowCursor cursor_;
   Filter filter_;
   const std::set<std::uint64_t>& leftOut_;
+  const Renames& renames_;
+  Renames::const_iterator renamed_;
+  std::vector<Value> values_;  // the current row, renamed
   std::uint64_t ordinal_ = 0;
   CarriedKeys carried_;
 };
@@ -140,6 +160,7 @@ SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {
     readerIndex_.push_back(i);
   }
   leftOut_.resize(tables_.size());
+  renames_.resize(tables_.size());
   sanitizeRelationships();
 }
 
@@ -202,9 +223,34 @@ Status SalvageSource::scan() {
     SalvageRowCursor cursor(reader_.pages(), reader_.census(), salvaged, settings_.header.codePage,
                             readerIndex_[i] == 0 ? seen : reader_.problems());
     std::vector<Value> key;
+    const int nameColumn = i == 0 ? columnIndex(def, "Name") : -1;
+    // The hash of each unique index's key of `values`, 0 when it takes any
+    // number of rows (all NULL, or no key). A carried index's key is the one
+    // Access stored for the current row.
+    auto hashes = [&](const std::vector<Value>& values) {
+      std::vector<std::uint64_t> out;
+      for (UniqueKeys& u : unique) {
+        key.clear();
+        for (std::size_t p : u.shape.valuePositions) key.push_back(values[p]);
+        auto bytes = u.shape.carried && carried->keys()[u.position]
+                         ? Result<std::vector<std::byte>>(*carried->keys()[u.position])
+                         : encodeKey(u.shape.columns, key);
+        // Jet's unique indexes take any number of keys that are all NULL.
+        if (!bytes || std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) {
+          out.push_back(0);
+          continue;
+        }
+        const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        out.push_back(std::hash<std::string_view>{}(view) | 1);
+      }
+      return out;
+    };
+    const std::size_t rowsLostBefore = reader_.problems().lost(Loss::kRow);
+    std::vector<std::uint32_t> read;  // where each row read is named: ascending
     for (std::uint64_t ordinal = 0;; ++ordinal) {
       JET_TRY(bool more, cursor.next());
       if (!more) break;
+      if (!def.realIndexes.empty()) read.push_back(cursor.location().pointer());
       const std::vector<Value>& values = cursor.values();
       if (filter.leavesOut(values, cursor.location())) continue;
       if (carried->any()) {
@@ -212,33 +258,106 @@ Status SalvageSource::scan() {
           return cannotCarry(salvaged.displayName, s.error());
         }
       }
+      std::vector<std::uint64_t> keys = hashes(values);
       bool repeated = false;
-      for (UniqueKeys& u : unique) {
-        key.clear();
-        for (std::size_t p : u.shape.valuePositions) key.push_back(values[p]);
-        // Jet's unique indexes take any number of keys that are all NULL.
-        if (std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) continue;
-        // A carried index's key is the one Access stored.
-        auto bytes = u.shape.carried && carried->keys()[u.position]
-                         ? Result<std::vector<std::byte>>(*carried->keys()[u.position])
-                         : encodeKey(u.shape.columns, key);
-        if (!bytes) continue;
-        const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-        if (!u.seen.insert(std::hash<std::string_view>{}(view))) repeated = true;
+      for (std::size_t k = 0; k < unique.size(); ++k) {
+        if (keys[k] != 0 && !unique[k].seen.contains(keys[k])) continue;
+        repeated = keys[k] != 0;
+        if (repeated) break;
+      }
+      // A catalog row whose object's name repeats another's in its container
+      // (the unique index on ParentId and Name) keeps its object under a
+      // name of its own: "<name>_2", "<name>_3", ...
+      if (repeated && nameColumn >= 0) {
+        if (const Text* name = std::get_if<Text>(&values[static_cast<std::size_t>(nameColumn)])) {
+          std::vector<Value> renamed = values;
+          for (int n = 2; n < 1000 && repeated; ++n) {
+            renamed[static_cast<std::size_t>(nameColumn)] = Value{Text{name->bytes + "_" + std::to_string(n)}};
+            keys = hashes(renamed);
+            repeated = false;
+            for (std::size_t k = 0; k < unique.size(); ++k) repeated |= keys[k] != 0 && unique[k].seen.contains(keys[k]);
+          }
+          if (!repeated) {
+            const std::string newName = std::get<Text>(renamed[static_cast<std::size_t>(nameColumn)]).bytes;
+            renames_[i].emplace(ordinal, std::make_pair(static_cast<std::size_t>(nameColumn), newName));
+            reader_.problems().add(errc::kDuplicateKey, salvaged.displayName, cursor.location().page,
+                                   cursor.location().row,
+                                   "objeto cuyo nombre repite el de otro en su contenedor; se llama ahora " +
+                                       text.toUtf8(newName));
+          }
+        }
+      }
+      if (!repeated) {
+        for (std::size_t k = 0; k < unique.size(); ++k) {
+          if (keys[k] != 0) unique[k].seen.insert(keys[k]);
+        }
       }
       if (repeated) {
         leftOut_[i].insert(ordinal);
         reader_.problems().add(errc::kDuplicateKey, salvaged.displayName, cursor.location().page,
                                cursor.location().row,
                                "fila cuya clave repite la de otra en un índice único; no se copia. "
-                               "Valores: " + describeRow(values, text));
+                               "Valores: " + describeRow(values, text),
+                               Loss::kRow);
         continue;
       }
       ++rowsKept_;
     }
+    // Rows that went without a word (a page's row count cut down, a page
+    // that no longer names its table, ...) are still named by the indexes.
+    if (reader_.problems().lost(Loss::kRow) == rowsLostBefore && readerIndex_[i] != 0) {
+      JET_TRY(std::size_t missing, rowsOnlyIndexesName(salvaged, read));
+      if (missing > 0) {
+        reader_.problems().add(errc::kCorrupt, salvaged.displayName, def.page, -1,
+                               std::to_string(missing) +
+                                   " filas que los índices de la tabla nombran no se han podido "
+                                   "leer; se pierden",
+                               Loss::kRow, missing);
+      } else if (def.rowCount > cursor.count()) {
+        // Without an index to tell, the definition's count of rows (kept by
+        // Access, not always exact) is the only word on rows that went.
+        const std::uint64_t fewer = def.rowCount - cursor.count();
+        reader_.problems().add(errc::kCorrupt, salvaged.displayName, def.page, -1,
+                               "la definición anota " + std::to_string(def.rowCount) +
+                                   " filas y se leen " + std::to_string(cursor.count()) +
+                                   ": pueden haberse perdido " + std::to_string(fewer),
+                               Loss::kRow, static_cast<std::size_t>(fewer));
+      }
+    }
   }
   scanned_ = true;
   return okStatus();
+}
+
+Result<std::size_t> SalvageSource::rowsOnlyIndexesName(const SalvagedTable& table,
+                                                      const std::vector<std::uint32_t>& read) const {
+  // An index whose walk meets damage is not believed: its entries may point
+  // anywhere. Entries on pages that are no data pages of the table are not
+  // rows of it.
+  struct Counter final : DamageSink {
+    void report(Finding) override { ++count; }
+    std::size_t count = 0;
+  };
+  std::set<std::uint32_t> missing;
+  for (const RealIndexDef& real : table.definition.realIndexes) {
+    if (real.firstPage == 0) continue;
+    IndexWalkTarget target;
+    target.fetch = pageFetch(reader_.pages());
+    target.pageCount = reader_.pages().pageCount();
+    target.root = real.firstPage;
+    target.owner = table.tdef();
+    Counter damage;
+    std::set<std::uint32_t> named;
+    JET_TRY(IndexWalkSummary walked, walkIndex(target, damage, [&](const IndexEntry& e, std::uint32_t) {
+      const std::uint32_t pointer = RowLocation{e.dataPage, e.dataRow}.pointer();
+      if (reader_.census().isDataPageOf(e.dataPage, table.tdef()) &&
+          !std::binary_search(read.begin(), read.end(), pointer)) {
+        named.insert(pointer);
+      }
+    }));
+    if (damage.count == 0 && walked.findings == 0) missing.insert(named.begin(), named.end());
+  }
+  return missing.size();
 }
 
 std::vector<std::size_t> SalvageSource::recoveredTables() const {
@@ -257,8 +376,9 @@ Result<std::unique_ptr<RowStream>> SalvageSource::rows(std::size_t table) {
   JET_TRY(CarriedKeys carried, CarriedKeys::read(pageFetch(reader_.pages()),
                                                  reader_.pages().pageCount(),
                                                  tables_[table].definition, tables_[table].name));
-  return std::unique_ptr<RowStream>(std::make_unique<Stream>(
-      std::move(cursor), filterFor(table), leftOut_[table], std::move(scratch), std::move(carried)));
+  return std::unique_ptr<RowStream>(std::make_unique<Stream>(std::move(cursor), filterFor(table),
+                                                             leftOut_[table], renames_[table],
+                                                             std::move(scratch), std::move(carried)));
 }
 
 }  // namespace jet

@@ -15,8 +15,11 @@
 //   - turns a relationship index whose other table is lost into a plain index;
 //   - leaves out a row whose key repeats another row's in a unique index
 //     (3022), its values in the problem's description, so that the new
-//     index can be built;
+//     index can be built; but a catalog row whose name repeats another's in
+//     its container is renamed ("<name>_2"), which keeps its object;
 //   - leaves out any earlier MSysCompactError (the repair writes a new one);
+//   - counts as lost the rows a sound index of a table names and that were
+//     not read, when nothing else said the table lost rows;
 //   - carries over the keys Access stored in the indexes whose keys the
 //     engine does not make (carried_keys.h), and refuses (3056) when such an
 //     index is damaged or lacks the entry of a row it keeps: that index would
@@ -26,7 +29,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <set>
 #include <vector>
 
@@ -62,6 +67,10 @@ class SalvageSource final : public CompactionSource {
   struct Filter;
 
   Filter filterFor(std::size_t table) const;
+  // Rows of `table` that an index that walks cleanly names and that were not
+  // read (`read`: where the rows read are named, ascending).
+  Result<std::size_t> rowsOnlyIndexesName(const SalvagedTable& table,
+                                         const std::vector<std::uint32_t>& read) const;
   void sanitizeRelationships();
 
   SalvageReader& reader_;
@@ -69,6 +78,9 @@ class SalvageSource final : public CompactionSource {
   std::vector<SourceTable> tables_;
   std::vector<std::size_t> readerIndex_;           // tables_[i] is reader.tables()[readerIndex_[i]]
   std::vector<std::set<std::uint64_t>> leftOut_;   // per table: ordinals of rows left out
+  // Per table: ordinal -> (column, new name) of rows renamed.
+  using Renames = std::map<std::uint64_t, std::pair<std::size_t, std::string>>;
+  std::vector<Renames> renames_;
   std::set<std::int32_t> droppedIds_;              // tables whose other rows go
   std::vector<std::string> droppedNames_;
   std::uint64_t rowsKept_ = 0;

@@ -256,7 +256,7 @@ Status compact(CompactionSource& source, const std::filesystem::path& destinatio
   FileSystem& fileSystem = options.fileSystem ? *options.fileSystem : localFileSystem();
   JET_TRY(OutputFile file, OutputFile::create(destination, fileSystem));
   JET_CHECK(writeAll(source, file, options));
-  return file.commit();
+  return file.commit(options.verify);
 }
 
 }  // namespace jet

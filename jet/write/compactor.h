@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 
 #include "jet/core/result.h"
 #include "jet/io/file_system.h"
@@ -26,6 +27,9 @@ struct CompactOptions {
   // Creates, writes, flushes and names the destination; nullptr: the
   // machine's. (Sorted runs beyond sortMemory go to unnamed scratch files.)
   FileSystem* fileSystem = nullptr;
+  // Run on the complete file before it takes the destination's name; a
+  // failure is the compaction's, and the file is removed. Empty: none.
+  std::function<Status(const std::filesystem::path&)> verify;
 };
 
 Status compact(CompactionSource& source, const std::filesystem::path& destination,

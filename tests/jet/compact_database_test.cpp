@@ -80,6 +80,34 @@ TEST(CompactDatabase, DamagedSourceIs3343AndLeavesNothing) {
   EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"danada.mdb"});
 }
 
+// A source whose rows read but that no sound file holds: two catalog rows
+// that name two tables "Table1" (a repeated key in MSysObjects' unique index
+// ParentIdName). The compacted file would not check clean, so it is not
+// published: 3343, and nothing of ours is left.
+TEST(CompactDatabase, WrittenFileThatWouldNotCheckCleanIs3343AndLeavesNothing) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  std::string image = corpusImage("indexTestV1997.mdb");
+  {
+    auto db = Database::openBytes(image);
+    ASSERT_TRUE(db.ok());
+    auto catalog = Catalog::read(**db);
+    ASSERT_TRUE(catalog.ok());
+    const CatalogEntry* second = catalog->findTable("Table2");
+    ASSERT_NE(second, nullptr);
+    const ByteRange row = rowRange(image, second->location.page, second->location.row);
+    const std::size_t name = image.find("Table2", row.start);
+    ASSERT_LT(name, row.end);
+    image[name + 5] = '1';
+  }
+  writeFile(dir / "origen.mdb", image);
+  Status s = compactDatabase(dir / "origen.mdb", dir / "destino.mdb");
+  ASSERT_FALSE(s);
+  EXPECT_EQ(s.error().number(), errc::kCorrupt) << s.error().toString();
+  EXPECT_NE(s.error().description().find("clave repetida"), std::string::npos) << s.error().toString();
+  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"origen.mdb"});
+}
+
 // A primary key whose index points at the rows in the order they lie in is
 // taken at its word (the rows are not sorted), and the rows' keys are
 // checked as they come: when two rows' keys were swapped behind the index's

@@ -29,37 +29,6 @@ std::vector<std::vector<Value>> readAll(CompactionSource& source, std::size_t ta
   return rows;
 }
 
-// Every local table of the catalog, system tables included, in definition
-// page order with MSysObjects first, each yielding the rows its definition
-// counts; the header page comes along as stored.
-TEST(DatabaseSource, CorpusTablesInDefinitionOrderWithTheirRows) {
-  REQUIRE_CORPUS();
-  for (const auto& file : corpusFiles()) {
-    SCOPED_TRACE(file.filename().string());
-    auto db = Database::open(file);
-    ASSERT_TRUE(db);
-    auto source = DatabaseSource::open(**db);
-    ASSERT_TRUE(source) << source.error().toString();
-    auto catalog = Catalog::read(**db);
-    ASSERT_TRUE(catalog);
-    const auto& tables = (*source)->tables();
-    ASSERT_EQ(tables.size(), catalog->tables(true).size());
-    EXPECT_EQ(tables.front().name, "MSysObjects");
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-      if (i > 0) {
-        EXPECT_LT(tables[i - 1].sourceId, tables[i].sourceId);
-      }
-      EXPECT_EQ(static_cast<std::uint32_t>(tables[i].sourceId), tables[i].definition.page);
-      EXPECT_EQ(readAll(**source, i).size(), tables[i].definition.rowCount) << tables[i].name;
-    }
-    EXPECT_EQ((*source)->settings().headerPage, [&] {
-      std::string bytes = readFile(file).substr(0, kPageSize);
-      const auto* p = reinterpret_cast<const std::byte*>(bytes.data());
-      return std::vector<std::byte>(p, p + bytes.size());
-    }());
-  }
-}
-
 // A damaged row stops a healthy-database source with 3343 instead of being
 // skipped: compaction never drops data silently.
 TEST(DatabaseSource, DamagedRowFailsTheStream) {

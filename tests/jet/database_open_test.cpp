@@ -81,52 +81,6 @@ TEST(DatabaseOpen, NotAnAccess97FileIs3049) {
   EXPECT_EQ(db.error().number(), errc::kNotDatabase);
 }
 
-TEST(DatabaseOpen, HeaderOfTheCorpusIsDecoded) {
-  REQUIRE_CORPUS();
-  for (const auto& file : corpusFiles()) {
-    auto db = Database::open(file);
-    ASSERT_TRUE(db) << file << ": " << db.error().toString();
-    const HeaderPage& h = (*db)->header();
-    EXPECT_EQ(h.version, 0u);
-    EXPECT_EQ(h.codePage, 1252);
-    EXPECT_EQ(h.sortOrder, 0x0409);
-    EXPECT_FALSE(h.encrypted());
-    EXPECT_FALSE(h.hasPassword());
-    EXPECT_EQ((*db)->pages().pageCount() * kPageSize, std::filesystem::file_size(file));
-    EXPECT_TRUE((*db)->openFindings().empty());
-  }
-}
-
-// The password lives in the masked block: unmask, write, mask again.
-std::string withPassword(std::string image, const std::string& password) {
-  std::span<std::byte> page(reinterpret_cast<std::byte*>(image.data()), kPageSize);
-  toggleHeaderMask(page);
-  for (std::size_t i = 0; i < password.size(); ++i) {
-    setByte(image, header_page::kPassword + i, static_cast<std::uint8_t>(password[i]));
-  }
-  toggleHeaderMask(page);
-  return image;
-}
-
-TEST(DatabaseOpen, PasswordProtectedDatabaseIs3031) {
-  REQUIRE_CORPUS();
-  const std::string good = corpusImage("testV1997.mdb");
-  EXPECT_EQ(openError(withPassword(good, "secreto")), errc::kBadPassword);
-  // Every byte of the 20 counts, the last one included.
-  std::string last = good;
-  std::span<std::byte> page(reinterpret_cast<std::byte*>(last.data()), kPageSize);
-  toggleHeaderMask(page);
-  setByte(last, header_page::kPassword + header_page::kPasswordLength - 1, 'z');
-  toggleHeaderMask(page);
-  EXPECT_EQ(openError(last), errc::kBadPassword);
-  // The byte after the password field is not part of it.
-  toggleHeaderMask(page);
-  setByte(last, header_page::kPassword + header_page::kPasswordLength - 1, 0);
-  setByte(last, header_page::kPassword + header_page::kPasswordLength, 'z');
-  toggleHeaderMask(page);
-  EXPECT_EQ(openError(last), 0);
-}
-
 TEST(DatabaseOpen, TrailingPartialPageIsAFindingNotAPage) {
   REQUIRE_CORPUS();
   std::string image = corpusImage("testV1997.mdb");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,10 +17,12 @@ namespace {
 using namespace testing_support;
 
 // A child process that holds an fcntl lock (the classic, per-process kind a
-// file server takes for its Windows clients) until destroyed.
+// file server takes for its Windows clients), or with kFlock a shared
+// flock() lock on the whole file (what other programs take), until destroyed.
+constexpr short kFlock = -1;
 class LockingChild {
  public:
-  LockingChild(const std::filesystem::path& path, short type, off_t start, off_t length) {
+  LockingChild(const std::filesystem::path& path, short type, off_t start = 0, off_t length = 0) {
     int ready[2], release[2];
     EXPECT_EQ(::pipe(ready), 0);
     EXPECT_EQ(::pipe(release), 0);
@@ -33,7 +36,9 @@ class LockingChild {
       lock.l_whence = SEEK_SET;
       lock.l_start = start;
       lock.l_len = length;
-      char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? 'y' : 'n';
+      const bool locked = type == kFlock ? ::flock(fd, LOCK_SH | LOCK_NB) == 0
+                                         : ::fcntl(fd, F_SETLK, &lock) == 0;
+      char ok = (fd >= 0 && locked) ? 'y' : 'n';
       (void)!::write(ready[1], &ok, 1);
       char c;
       (void)!::read(release[0], &c, 1);
@@ -89,6 +94,12 @@ TEST_F(InUse, LockOnTheDatabaseHeldByAnotherProcess) {
     ASSERT_TRUE(child.locked());
     EXPECT_EQ(openError(mdb_), errc::kInUse);
   }
+  {
+    LockingChild child(mdb_, kFlock);
+    ASSERT_TRUE(child.locked());
+    EXPECT_EQ(openError(mdb_), errc::kInUse);
+    EXPECT_EQ(openError(mdb_, Database::Access::kRepair), errc::kInUse);
+  }
   EXPECT_EQ(openError(mdb_), 0);  // released when the process ended
 }
 
@@ -98,6 +109,11 @@ TEST_F(InUse, LockOnTheLockFileInAnyLetterCase) {
   EXPECT_EQ(openError(mdb_), 0);  // a lock file nobody holds is a leftover
   {
     LockingChild child(ldb, F_WRLCK, 0x10000001, 1);
+    ASSERT_TRUE(child.locked());
+    EXPECT_EQ(openError(mdb_), errc::kInUse);
+  }
+  {
+    LockingChild child(ldb, kFlock);
     ASSERT_TRUE(child.locked());
     EXPECT_EQ(openError(mdb_), errc::kInUse);
   }

@@ -106,7 +106,8 @@ TEST(IndexCorpusTest, EveryStoredKeyIsTheKeyOfItsRow) {
   Tally tally;
   for (const auto& path : testing_support::allCorpusFiles()) {
     SCOPED_TRACE(path.lexically_relative(testing_support::corpusDir()).string());
-    auto db = Database::open(path);
+    auto db = Database::open(path, Database::Access::kRead,
+                             testing_support::fileSettings(path).password);
     if (!db.ok()) {
       ADD_FAILURE() << db.error().toString();
       continue;

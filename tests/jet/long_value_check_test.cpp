@@ -110,8 +110,8 @@ TEST_F(LongValueCheckTest, RowsAndPagesNoValueReachesAreReported) {
   ASSERT_TRUE(getByte(image, byte) & bit);
   setByte(image, byte, getByte(image, byte) & ~bit);
   r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "página " + std::to_string(middle) +
-                         ": página que nadie usa y que no está marcada como libre"))
+  EXPECT_TRUE(hasNote(r, "página " + std::to_string(middle) +
+                      ": espacio recuperable: página que nadie usa y que no está marcada como libre"))
       << findingsText(r);
   EXPECT_FALSE(hasFinding(r, where(chain_.rows[1]) + ": valor largo")) << findingsText(r);
 }

@@ -118,6 +118,15 @@ TEST_F(DamagedDefinition, CountsBeyondJet3Limits) {
   std::string logical = image_;
   setU32(logical, at(page_, tdef::kLogicalIndexCount), 1000000);
   EXPECT_EQ(errorAfter(logical), errc::kCorrupt);
+  // The variable-column count keeps deleted columns: up to the columns ever
+  // made, and no further.
+  const std::uint16_t columnCount = getU16(image_, at(page_, tdef::kColumnCount));
+  std::string deleted = image_;
+  setU16(deleted, at(page_, tdef::kMaxColumns), static_cast<std::uint16_t>(columnCount + 3));
+  setU16(deleted, at(page_, tdef::kVarColumns), static_cast<std::uint16_t>(columnCount + 3));
+  EXPECT_EQ(errorAfter(deleted), 0);
+  setU16(deleted, at(page_, tdef::kVarColumns), static_cast<std::uint16_t>(columnCount + 4));
+  EXPECT_EQ(errorAfter(deleted), errc::kCorrupt);
   // A logical index naming a real index that does not exist.
   std::string dangling = image_;
   setU32(dangling, at(page_, tdef::kRealIndexCount), 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +11,10 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
+
+#include "jet/format/header_page.h"
+#include "jet/io/page_source.h"
+#include "jet/model/text.h"
 
 namespace fs = std::filesystem;
 
@@ -42,6 +47,31 @@ std::vector<fs::path> allCorpusFiles() {
 }
 
 fs::path corpusFile(const std::string& name) { return corpusDir() / name; }
+
+std::string corpusTestName(const fs::path& file) {
+  std::string name = file.lexically_relative(corpusDir()).replace_extension().string();
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+FileSettings fileSettings(const fs::path& file) {
+  FileSettings s;
+  const std::string bytes = readFile(file).substr(0, jet::kPageSize);
+  auto header = jet::decodeHeaderPage(jet::ByteView(bytes.data(), bytes.size()), file.string());
+  if (!header) return s;
+  s.codePage = header->codePage;
+  const auto& p = header->password;
+  const auto end = std::find(p.begin(), p.end(), std::uint8_t{0});
+  s.password = jet::TextDecoder(s.codePage).toUtf8(std::string(p.begin(), end));
+  return s;
+}
+
+std::string passwordArgument(const fs::path& file) {
+  const std::string password = fileSettings(file).password;
+  return password.empty() ? "" : " --password " + shellQuote(password);
+}
 fs::path jet3Dir() { return fs::path(REPARADOR_JET3_DIR); }
 fs::path jetdbPath() { return fs::path(REPARADOR_JETDB); }
 

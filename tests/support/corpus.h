@@ -15,8 +15,23 @@ std::vector<std::filesystem::path> corpusFiles();
 // Every .mdb file of the corpus, its subfolders included (the real-world files
 // in real/ and any added later), sorted by path; empty when the folder is missing.
 std::vector<std::filesystem::path> allCorpusFiles();
+// A test name for corpus file `file`: its path below the corpus folder with
+// every character but letters and digits made '_'.
+std::string corpusTestName(const std::filesystem::path& file);
 // One corpus file by name.
 std::filesystem::path corpusFile(const std::string& name);
+
+// What a database file's header says of its text and its password: the code
+// page, and the password in UTF-8 (empty when it has none), so that tests
+// open every file without a list of which ones have a password.
+struct FileSettings {
+  int codePage = 1252;
+  std::string password;
+};
+FileSettings fileSettings(const std::filesystem::path& file);
+// The arguments jetdb needs before its command to open `file`: its password
+// (" --password 'PW'"), or nothing.
+std::string passwordArgument(const std::filesystem::path& file);
 // The folder of the published sort-code tables.
 std::filesystem::path jet3Dir();
 // The jetdb executable built with the tests.

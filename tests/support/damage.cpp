@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "jet/format/data_page.h"
+#include "jet/format/header_page.h"
+#include "jet/io/page_source.h"
 #include "jet/format/usage_map.h"
 #include "tests/support/corpus.h"
 
@@ -77,6 +79,16 @@ std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::
     bitmap = at(getU32(image, row + um::kPagePointers + 4 * index), um::kMapPageBitmap);
   }
   return {bitmap + bit / 8, static_cast<std::uint8_t>(1u << (bit % 8))};
+}
+
+std::string withPasswordBytes(std::string image, const std::string& bytes) {
+  std::span<std::byte> page(reinterpret_cast<std::byte*>(image.data()), jet::kPageSize);
+  jet::toggleHeaderMask(page);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    setByte(image, jet::header_page::kPassword + i, static_cast<std::uint8_t>(bytes[i]));
+  }
+  jet::toggleHeaderMask(page);
+  return image;
 }
 
 std::string corpusImage(const std::string& name) { return readFile(corpusFile(name)); }

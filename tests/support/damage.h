@@ -36,6 +36,10 @@ std::pair<std::size_t, std::size_t> rowBounds(const std::string& image, std::uin
 std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
                                                  std::uint32_t page);
 
+// `image` with `bytes` written at the start of the header's password field
+// (in its masked block: unmasked, written, masked again).
+std::string withPasswordBytes(std::string image, const std::string& bytes);
+
 // A corpus file's bytes (empty when the corpus is missing).
 std::string corpusImage(const std::string& name);
 

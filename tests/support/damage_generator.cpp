@@ -248,6 +248,60 @@ Damage tornPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   return {false, "no page where a torn write shows", {}};
 }
 
+// The [start, end) of the live rows (moved rows' pointers included) of a data page.
+std::vector<std::pair<std::uint16_t, std::uint16_t>> liveRanges(const std::string& page) {
+  using namespace jet::data_page;
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> out;
+  const std::uint16_t n = getU16(page, kRowCount);
+  std::uint16_t end = kTestPageSize;
+  for (std::uint16_t i = 0; i < n && kRowOffsets + 2 * std::size_t{i} + 2 <= page.size(); ++i) {
+    const std::uint16_t raw = getU16(page, kRowOffsets + 2 * std::size_t{i});
+    const auto start = static_cast<std::uint16_t>(raw & kOffsetMask);
+    if ((raw & kNotLive) == 0 && start < end) out.emplace_back(start, end);
+    if ((raw & kDeleted) != kDeleted) end = start;
+  }
+  return out;
+}
+
+// True iff page `p`, torn at `split` with the rest from `q`, reads one of
+// q's live rows in q's place (the torn write shows as rows read twice).
+bool repeatsRows(const std::string& p, const std::string& q, std::size_t split) {
+  const auto mine = liveRanges(p);
+  for (const auto& r : liveRanges(q)) {
+    if (r.first >= split && std::find(mine.begin(), mine.end(), r) != mine.end()) return true;
+  }
+  return false;
+}
+
+Damage tornAcrossPages(std::string& image, const DatabaseLayout& layout, Rng& rng) {
+  std::vector<std::vector<std::uint32_t>> tables;
+  for (const TableLayout* t : layout.userTables()) {
+    std::vector<std::uint32_t> pages;
+    for (std::uint32_t p : t->dataPages) {
+      if (rowCount(image, p) > 0) pages.push_back(p);
+    }
+    if (pages.size() >= 2) tables.push_back(std::move(pages));
+  }
+  if (tables.empty()) return {false, "no table with two data pages", {}};
+  // Torn pages that repeat rows first: they are the hard case.
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    const std::vector<std::uint32_t>& pages = rng.pick(tables);
+    const std::uint32_t p = rng.pick(pages), q = rng.pick(pages);
+    const std::size_t split = 512 * (1 + rng.below(3));
+    if (p == q) continue;
+    const std::string mine = image.substr(at(p, 0), kTestPageSize);
+    const std::string other = image.substr(at(q, 0), kTestPageSize);
+    if (attempt < 24 && !repeatsRows(mine, other, split)) continue;
+    const std::string torn = mine.substr(0, split) + other.substr(split);
+    if (torn == mine) continue;
+    image.replace(at(p, 0), kTestPageSize, torn);
+    return {true, "data " + hexPage(p) + " torn at " + std::to_string(split) + ", the rest from " +
+                      hexPage(q) + " of the same table",
+            {}};
+  }
+  return {false, "no page where a torn write shows", {}};
+}
+
 Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
   using namespace jet::header_page;
   // The block is masked with a key stream: XOR on the stored bytes is the
@@ -305,6 +359,7 @@ std::string_view damageKindName(DamageKind kind) {
     case DamageKind::kCatalogRow: return "catalog-row";
     case DamageKind::kTableDefinition: return "table-definition";
     case DamageKind::kTornPage: return "torn-page";
+    case DamageKind::kTornAcrossPages: return "torn-across-pages";
     case DamageKind::kHeaderMask: return "header-mask";
   }
   return "?";
@@ -325,6 +380,7 @@ Damage applyDamage(std::string& image, DamageKind kind, std::uint64_t seed) {
     case DamageKind::kCatalogRow: d = catalogRow(image, layout, rng); break;
     case DamageKind::kTableDefinition: d = tableDefinition(image, layout, rng); break;
     case DamageKind::kTornPage: d = tornPage(image, layout, rng); break;
+    case DamageKind::kTornAcrossPages: d = tornAcrossPages(image, layout, rng); break;
     case DamageKind::kHeaderMask: d = headerMask(image, layout, rng); break;
   }
   if (!d.applied) {

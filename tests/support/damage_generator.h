@@ -28,12 +28,14 @@ enum class DamageKind {
   kTableDefinition,  // a page of a user table's definition damaged
   kTornPage,         // a data page half written: one part from an older version
   kHeaderMask,       // the masked block of the header page damaged
+  kTornAcrossPages,  // a data page half written: its later sectors another page's of its table
 };
 
 inline constexpr DamageKind kAllDamageKinds[] = {
     DamageKind::kIndexPage,   DamageKind::kUsageMap,        DamageKind::kDataPage,
     DamageKind::kLongValue,   DamageKind::kTruncated,       DamageKind::kCatalogRow,
     DamageKind::kTableDefinition, DamageKind::kTornPage,    DamageKind::kHeaderMask,
+    DamageKind::kTornAcrossPages,
 };
 
 // A short English name ("data-page", "torn-page", ...), for reports and test names.

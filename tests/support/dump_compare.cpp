@@ -11,8 +11,8 @@
 namespace testing_support {
 
 std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::string& table) {
-  CommandOutput out = runCommand(shellQuote(jetdbPath().string()) + " dump " +
-                                 shellQuote(file.string()) + " " + shellQuote(table));
+  CommandOutput out = runCommand(shellQuote(jetdbPath().string()) + passwordArgument(file) +
+                                 " dump " + shellQuote(file.string()) + " " + shellQuote(table));
   EXPECT_EQ(out.status, 0) << "jetdb dump " << file << " " << table;
   return parseCsv(out.out);
 }

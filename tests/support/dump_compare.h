@@ -14,7 +14,8 @@
 
 namespace testing_support {
 
-// `jetdb dump FILE TABLE` parsed; expects exit status 0.
+// `jetdb dump FILE TABLE` parsed (TABLE in UTF-8, with the file's password
+// when it has one); expects exit status 0.
 std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::string& table);
 
 // Expects `theirs` to be the reader's notation of `ours`, a field of a

@@ -26,10 +26,15 @@ namespace testing_support {
 bool haveMdbExport();
 
 // Expects `jetdb dump` and mdb-export to read `table` of `file` alike.
-// mdb-export reads a moved row where its body lies, we where it was first
-// written: with `anyOrder`, rows are matched by their first two fields (a
-// key of the generator's tables) instead of by position.
-void expectDumpMatchesMdbExport(const std::filesystem::path& file, const jet::Table& table,
-                                bool anyOrder = false);
+// mdb-export writes a moved row where its body lies, we where it was first
+// written: our rows are put in the order of their bodies before comparing.
+void expectDumpMatchesMdbExport(const std::filesystem::path& file, const jet::Table& table);
+
+// Expects mdb-export to read every table of `compacted` (system tables
+// included) with the values it reads in `source`: the same rows, in any
+// order (rows follow the primary key after compaction), with the ids that
+// compaction renumbers in MSysObjects and MSysACEs mapped back.
+void expectMdbExportReadsCompactedAsSource(const std::filesystem::path& source,
+                                           const std::filesystem::path& compacted);
 
 }  // namespace testing_support

@@ -149,6 +149,7 @@ RecoveryScore& RecoveryScore::operator+=(const RecoveryScore& o) {
   altered += o.altered;
   damaged += o.damaged;
   spurious += o.spurious;
+  leftovers += o.leftovers;
   for (const std::string& n : o.notes) {
     if (notes.size() < 20) notes.push_back(n);
   }
@@ -232,8 +233,17 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
         (r.recoverable ? score.recovered : score.bonus) += 1;
       }
     }
+    std::unordered_set<std::string> originals;
+    for (const OriginalRow& r : t.rows) originals.insert(rowKey(r.values));
     for (const auto& [key, i] : pending) {
       const auto& row = (*got)[i];
+      // A row of the original read more often than the original holds it
+      // (a torn page read as a second copy of another): spurious.
+      if (originals.count(key)) {
+        score.spurious += 1;
+        if (score.notes.size() < 20) score.notes.push_back("fila repetida: " + describeRow(t.name, row));
+        continue;
+      }
       const bool altered = std::any_of(unmatched.begin(), unmatched.end(),
                                        [&](const OriginalRow* r) { return couldBe(row, r->values); });
       const bool damaged = !altered && std::any_of(unmatched.begin(), unmatched.end(), [&](const OriginalRow* r) {
@@ -247,6 +257,13 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
   }
   for (const auto& [name, rows] : recovered) {
     if (matchedTables.count(name) || name.rfind("MSys", 0) == 0) continue;
+    // A definition found by scanning that no table of the original has: a
+    // dropped table's leftovers (Access does not always free its pages),
+    // brought back under a name that says where it came from.
+    if (name.rfind(jet::recoveredTableName(0).substr(0, 17), 0) == 0) {
+      score.leftovers += rows.size();
+      continue;
+    }
     score.spurious += rows.size();
     if (!rows.empty() && score.notes.size() < 20) score.notes.push_back("tabla espuria: " + name);
   }

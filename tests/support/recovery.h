@@ -44,6 +44,7 @@ struct RecoveryScore {
   std::uint64_t altered = 0;      // rows that came back with values left NULL or cut short
   std::uint64_t damaged = 0;      // rows that came back with values the damage changed
   std::uint64_t spurious = 0;     // rows that match no row of the original at all
+  std::uint64_t leftovers = 0;    // rows of "Tabla_recuperada_<page>" tables the original lacks
   std::vector<std::string> notes; // the first missing and spurious rows, described
 
   RecoveryScore& operator+=(const RecoveryScore& other);
@@ -57,7 +58,8 @@ struct RecoveryScore {
 // included). A row that equals no original row is altered when it could be
 // one whose values the repair left NULL or cut short; damaged when it is an
 // original row that lay on damaged bytes with some values changed (at least
-// half of its values equal, the rest not); spurious otherwise.
+// half of its values equal, the rest not); spurious otherwise, and so is a
+// row that came back more often than the original holds it.
 RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
                             const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed = {});

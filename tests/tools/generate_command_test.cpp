@@ -26,7 +26,7 @@ void expectAllTablesMatch(const fs::path& file) {
   for (const jet::CatalogEntry* e : catalog->tables(true)) {
     auto table = jet::Table::open(**db, e);
     ASSERT_TRUE(table);
-    expectDumpMatchesMdbExport(file, *table, true);
+    expectDumpMatchesMdbExport(file, *table);
   }
 }
 

@@ -98,4 +98,29 @@ TEST(Jetdb, SeveralTablesAndJson) {
   EXPECT_TRUE(doc["Table1"][0]["I"].is_boolean());
 }
 
+// A database with a password: every command needs `--password` (before or
+// after the command) and ends with 3031 without it or with a wrong one;
+// repair and compact write files that keep it.
+TEST(Jetdb, PasswordForEveryCommand) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  writeFile(dir / "base.mdb", withPasswordBytes(corpusImage("testV1997.mdb"), "Clave"));
+  const std::string db = q(dir / "base.mdb");
+  for (const std::string command : {"info " + db, "tables " + db, "dump " + db + " Table1",
+                                    "check " + db, "repair " + db,
+                                    "compact " + db + " " + q(dir / "c.mdb")}) {
+    SCOPED_TRACE(command);
+    for (const char* wrong : {"", "--password clave "}) {
+      CommandOutput refused = jetdb(wrong + command, true);
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(refused.out.rfind("3031: ", 0), 0u) << refused.out;
+    }
+    EXPECT_EQ(jetdb("--password Clave " + command).status, 0);
+  }
+  EXPECT_EQ(jetdb("dump " + db + " Table1 --password Clave").status, 0);
+  // The compacted copy keeps the password.
+  EXPECT_EQ(jetdb("tables " + q(dir / "c.mdb")).status, 2);
+  EXPECT_EQ(jetdb("--password Clave check " + q(dir / "c.mdb")).status, 0);
+}
+
 }  // namespace

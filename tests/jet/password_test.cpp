@@ -1,0 +1,91 @@
+// A database password: the database opens only with it (3031 otherwise, as Jet
+// answers), and compaction and repair write files that keep it.
+#include <gtest/gtest.h>
+
+#include "jet/check/checker.h"
+#include "jet/engine.h"
+#include "jet/format/header_page.h"
+#include "jet/model/database.h"
+#include "jet/model/text.h"
+#include "jet/repair/repair.h"
+#include "tests/support/corpus.h"
+#include "tests/support/damage.h"
+#include "tests/support/damage_generator.h"
+
+namespace jet {
+namespace {
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+int openError(const std::string& image, const std::string& password = {}) {
+  auto db = Database::openBytes(image, "memoria", password);
+  return db ? 0 : db.error().number();
+}
+
+TEST(Password, OpensOnlyWithTheOneStoredLetterCaseIncluded) {
+  REQUIRE_CORPUS();
+  const std::string good = corpusImage("testV1997.mdb");
+  const std::string locked = withPasswordBytes(good, fromUtf8("Año2", 1252));
+  for (const char* wrong : {"", "año2", "AÑO2", "Año", "Año22", "Ano2"}) {
+    EXPECT_EQ(openError(locked, wrong), errc::kBadPassword) << wrong;
+  }
+  EXPECT_EQ(openError(locked, "Año2"), 0);
+  EXPECT_EQ(openError(good, "cualquiera"), 0);  // none set: any password opens it
+
+  // Every byte of the 20 counts, the last one included; the byte after the
+  // field is not part of it.
+  const std::string full(header_page::kPasswordLength, 'z');
+  EXPECT_EQ(openError(withPasswordBytes(good, full), full.substr(0, 19)), errc::kBadPassword);
+  EXPECT_EQ(openError(withPasswordBytes(good, full), full), 0);
+  std::string after = withPasswordBytes(good, std::string(header_page::kPasswordLength, '\0') + "z");
+  EXPECT_EQ(openError(after), 0);
+  // A field that holds no password's text (damage) opens for a repair only
+  // (header_salvage.h).
+  const std::string garbled = withPasswordBytes(good, std::string("\x01\x02", 2));
+  EXPECT_EQ(openError(garbled), errc::kBadPassword);
+}
+
+TEST(Password, CompactionAndRepairNeedItAndKeepIt) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  const std::string original = corpusImage("testV1997.mdb");
+  writeFile(dir / "base.mdb", withPasswordBytes(original, "Clave"));
+  auto opens = [](const fs::path& file, const std::string& password) {
+    auto db = Database::open(file, Database::Access::kRead, password);
+    return db ? 0 : db.error().number();
+  };
+
+  Status refused = compactDatabase(dir / "base.mdb", dir / "sin.mdb", "clave");
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().number(), errc::kBadPassword);
+  EXPECT_FALSE(fs::exists(dir / "sin.mdb"));
+  ASSERT_TRUE(compactDatabase(dir / "base.mdb", dir / "compactada.mdb", "Clave").ok());
+  EXPECT_EQ(opens(dir / "compactada.mdb", ""), errc::kBadPassword);
+  EXPECT_EQ(opens(dir / "compactada.mdb", "Clave"), 0);
+
+  // Repair: refused without it, the file as it was; a damaged copy is
+  // rebuilt with it into a file that keeps it and checks clean.
+  std::string damaged = original;
+  ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
+  damaged = withPasswordBytes(damaged, "Clave");
+  writeFile(dir / "dañada.mdb", damaged);
+  auto without = repair(dir / "dañada.mdb");
+  ASSERT_FALSE(without);
+  EXPECT_EQ(without.error().number(), errc::kBadPassword);
+  EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
+  RepairOptions options;
+  options.password = "Clave";
+  auto repaired = repair(dir / "dañada.mdb", options);
+  ASSERT_TRUE(repaired) << repaired.error().toString();
+  EXPECT_TRUE(repaired->written);
+  EXPECT_EQ(opens(dir / "dañada.mdb", ""), errc::kBadPassword);
+  auto db = Database::open(dir / "dañada.mdb", Database::Access::kRead, "Clave");
+  ASSERT_TRUE(db);
+  auto check = checkDatabase(**db);
+  ASSERT_TRUE(check);
+  EXPECT_TRUE(check->clean());
+}
+
+}  // namespace
+}  // namespace jet
