@@ -10,6 +10,7 @@
 // the database is then as it was.
 #include <iostream>
 
+#include "jet/io/path_text.h"
 #include "jet/repair/repair.h"
 #include "tools/commands.h"
 #include "tools/common.h"
@@ -36,7 +37,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   jet::RepairOptions options;
   options.dryRun = dryRun;
   options.maxFindings = max;
-  auto report = jet::repair(file, options);
+  auto report = jet::repair(jet::pathFromUtf8(file), options);
   if (!report) return printError(report.error());
   if (!report->damaged) {
     std::cout << "sin daños: no hay nada que reparar\n";
@@ -46,12 +47,12 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   if (dryRun) {
     std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
               << " filas; la copia dañada se guardaría como "
-              << jet::damagedCopyName(file, 1).filename().string()
+              << jet::utf8Of(jet::damagedCopyName(jet::pathFromUtf8(file), 1).filename())
               << " (u otro nombre libre) y MSysCompactError anotaría los problemas\n";
     return kExitFindings;
   }
   std::cout << "Reparada: " << report->rowsKept << " filas; la copia dañada se guarda como "
-            << report->backup.string() << "\n";
+            << jet::utf8Of(report->backup) << "\n";
   return kExitOk;
 }
 

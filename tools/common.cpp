@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "jet/io/path_text.h"
 #include "tools/commands.h"
 
 namespace jetdb {
@@ -12,7 +13,7 @@ int printError(const jet::Error& error) {
 }
 
 std::unique_ptr<jet::Database> openOrPrint(const std::string& path) {
-  auto db = jet::Database::open(path);
+  auto db = jet::Database::open(jet::pathFromUtf8(path));
   if (!db) {
     printError(db.error());
     return nullptr;

@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 
 namespace jet {
 namespace {
@@ -25,30 +23,12 @@ Result<bool> conflictOn(const File& file, std::int64_t start, std::int64_t lengt
   return probe.l_type != F_UNLCK;
 }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
 }  // namespace
 
 Result<bool> foreignLockHeld(const File& file) {
   JET_TRY(bool below, conflictOn(file, 0, kOwnLockOffset));
   if (below) return true;
   return conflictOn(file, kOwnLockOffset + 1, 0);
-}
-
-std::filesystem::path findLockFile(const std::filesystem::path& database) {
-  std::filesystem::path folder = database.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::string wanted = database.stem().string() + ".ldb";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (sameIgnoringCase(entry.path().filename().string(), wanted)) return entry.path();
-  }
-  return {};
 }
 
 Status checkNotInUse(const File& file) {

@@ -1,10 +1,10 @@
 #include "jet/repair/repair.h"
 
-#include <ctime>
 #include <memory>
 
 #include "jet/check/checker.h"
 #include "jet/core/ascii.h"
+#include "jet/io/path_text.h"
 #include "jet/engine.h"
 #include "jet/model/database.h"
 #include "jet/model/text.h"
@@ -12,6 +12,7 @@
 #include "jet/salvage/salvage_source.h"
 #include "jet/write/compactor.h"
 #include "jet/write/extra_tables_source.h"
+#include "jet/write/new_database.h"
 
 namespace jet {
 namespace {
@@ -22,17 +23,6 @@ namespace fs = std::filesystem;
 constexpr int kNamesTried = 1000;
 // Bytes copied at a time when the damaged file has to be copied.
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
-// Days from 1899-12-30, Jet's day 0, to 1970-01-01.
-constexpr double kUnixEpochDay = 25569.0;
-
-// The local time now, as Jet stores dates.
-DateTime now() {
-  std::time_t t = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&t, &local);
-  return DateTime{kUnixEpochDay + static_cast<double>(timegm(&local)) / 86400.0};
-}
-
 fs::path rebuiltName(const fs::path& database, int n) {
   fs::path p = database;
   p += n == 1 ? ".reparando" : ".reparando-" + std::to_string(n);
@@ -47,14 +37,14 @@ Result<fs::path> freshName(FileSystem& fileSystem, const fs::path& database,
     JET_TRY(bool taken, fileSystem.exists(candidate));
     if (!taken) return candidate;
   }
-  return Error::alreadyExists(make(database, kNamesTried).string());
+  return Error::alreadyExists(utf8Of(make(database, kNamesTried)));
 }
 
 // Step 4: the salvage, its problems and MSysCompactError, compacted into `target`.
 Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
                FileSystem& fileSystem, const fs::path& target) {
   ExtraTablesSource source(salvage);
-  const DateTime created = now();
+  const DateTime created = currentDateTime();
   std::vector<std::vector<Value>> catalogRows;
   for (std::size_t i : salvage.recoveredTables()) {
     JET_TRY(std::vector<Value> row, source.catalogRow(salvage.tables()[i], created));
@@ -113,7 +103,7 @@ Result<fs::path> keepDamaged(const Database& db, FileSystem& fileSystem, const f
     }
     return name;
   }
-  return Error::alreadyExists(damagedCopyName(database, kNamesTried).string());
+  return Error::alreadyExists(utf8Of(damagedCopyName(database, kNamesTried)));
 }
 
 // Steps 6 and 7, undone on failure as far as ours.
@@ -142,7 +132,7 @@ Status repairDatabase(const fs::path& database) {
 
 fs::path damagedCopyName(const fs::path& database, int n) {
   fs::path name = database.parent_path() / database.stem();
-  name += n == 1 ? ".dañado" : ".dañado-" + std::to_string(n);
+  name += pathFromUtf8(n == 1 ? ".dañado" : ".dañado-" + std::to_string(n));
   name += database.extension();
   return name;
 }
