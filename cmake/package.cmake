@@ -27,16 +27,15 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Equipo de Reparador <reparador@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Equipo de Reparador <reparador@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "repara y compacta bases de datos de Access 97")
-# The lines under the summary; CPack indents them as Debian wants.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Una ventana, en español, que repara y compacta en su sitio bases de datos de
+# The lines under the summary (CPack puts the summary first and indents them).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Una ventana, en español, que repara y compacta en su sitio bases de datos de
 Access 97 (archivos .MDB de Jet 3) con un motor de bases de datos propio, y
 jetdb, una herramienta de línea de órdenes sobre el mismo motor para leer,
 comprobar, reparar y compactar esos archivos.")
