@@ -36,8 +36,12 @@ class WindowsEndToEndTest : public ::testing::Test {
     writeFile(temp / "KEL" / "TORV.INI",
               "[General]\r\nPathDatosKEL=" + jet::utf8Of(temp.path()) + "\\KEL\\DATOS\xD1\r\n");
     fs::copy_file(corpusFile("testV1997.mdb"), database);
+    fs::permissions(database, fs::perms::owner_write, fs::perm_options::add);  // a user's file
     previous = fs::current_path();
     fs::current_path(temp / "KEL");
+    for (std::string_view name : {textos::kBorrar1Mdb, textos::kBorrar2Bak, textos::kBorrar1Ldb}) {
+      fs::remove(jet::pathFromUtf8(name));  // a failed run's, at the root of this drive
+    }
     ui = std::make_unique<platform::Win32Ui>(window.handle(), window.cmp(), window.cmProceso(),
                                              window.lbEsperar());
     logic = std::make_unique<fTrasvel>(*ui, files, engine, profile, disk);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+#include <vector>
 
 #include "app/f_trasvel.h"
 #include "platform/memory_file_system.h"
@@ -16,6 +18,15 @@
 #include "tests/support/fake_disk.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_profile.h"
+
+// RECT is Windows' own, in the global namespace: its comparison and its
+// printing go there too.
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* out) {
+  *out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
 
 namespace app {
 namespace {
@@ -53,10 +64,6 @@ class TrasvelWindowTest : public ::testing::Test {
     return l;
   }();
 };
-
-bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 TEST_F(TrasvelWindowTest, GeometryInPixelsAt96DpiFixedFrameCentred) {
   ASSERT_EQ(window->dotsPerInch(), 96) << "the virtual screen is 96 dpi";
@@ -166,10 +173,8 @@ TEST_F(TrasvelWindowTest, EscOnAButtonDoesNothingEscInCmpCloses) {
     EXPECT_TRUE(::IsWindow(h()));
   }
   ::SetFocus(window->cmp());
-  press(h(), VK_ESCAPE, false, 0x1B);
+  EXPECT_TRUE(press(h(), VK_ESCAPE, false, 0x1B)) << "the loop ends";
   EXPECT_FALSE(::IsWindow(h()));
-  MSG quit;
-  EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the loop ends";
 }
 
 TEST_F(TrasvelWindowTest, EnterOrTheAccessKeyPressesAButton) {
@@ -183,7 +188,7 @@ TEST_F(TrasvelWindowTest, EnterOrTheAccessKeyPressesAButton) {
     EXPECT_EQ(seen[0].text, "Falta informar el nombre de la base de datos a reparar.");
   }
   ::SetFocus(window->cmSalir());
-  press(h(), VK_RETURN, false, L'\r');
+  EXPECT_TRUE(press(h(), VK_RETURN, false, L'\r'));
   EXPECT_FALSE(::IsWindow(h())) << "Enter on \"Salir\" closes";
 }
 
@@ -191,6 +196,33 @@ TEST_F(TrasvelWindowTest, CloseBoxEndsTheProgram) {
   start();
   ::SendMessageW(h(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(::IsWindow(h()));
+  EXPECT_TRUE(pump(h())) << "the loop ends";
+}
+
+// reparador.exe says what it is: version 1.00, Spanish (Spain).
+TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
+  const std::wstring exe = platform::toWide(REPARADOR_EXE);
+  DWORD ignored = 0;
+  std::vector<char> info(::GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(::GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  WORD* translation = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+  ASSERT_GE(length, 4u);
+  EXPECT_EQ(translation[0], 0x0C0A) << "Spanish (Spain)";
+  EXPECT_EQ(translation[1], 1252);
+  for (const wchar_t* key : {L"FileVersion", L"ProductVersion"}) {
+    wchar_t* value = nullptr;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\0C0A04E4\\") + key;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value),
+                                 &length));
+    EXPECT_EQ(std::wstring(value), L"1.00");
+  }
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
 }
 
 // The boxes: Spanish buttons whatever the system's language, Yes as the
@@ -222,34 +254,34 @@ TEST(SpanishMessageBoxTest, ButtonsTitlesAndAnswers) {
   ::DestroyWindow(owner);
 }
 
+// Seen from inside the Yes/No box's own loop: a timer, once the box is up,
+// tries Esc and the close box, then presses Enter, which answers the default.
+struct YesNoProbe {
+  bool focusIsYes = false, closeGreyed = false, stillOpen = false;
+  static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
+} probe;
+
+void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  HWND box = ::GetActiveWindow();
+  probe.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
+  probe.closeGreyed =
+      (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  ::SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc and the close box send
+  ::SendMessageW(box, WM_CLOSE, 0, 0);
+  probe.stillOpen = ::IsWindowVisible(box);
+  ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+}
+
 TEST(SpanishMessageBoxTest, YesNoBoxIgnoresEscAndTheCloseBoxAndDefaultsToYes) {
-  // Seen from inside the box's own loop: a timer, once the box is up, tries
-  // Esc and the close box, then presses Enter, which answers the default.
-  struct Probe {
-    static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
-      ::KillTimer(nullptr, id);
-      HWND box = ::GetActiveWindow();
-      state.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
-      state.closeGreyed = (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) &
-                           MF_GRAYED) != 0;
-      ::SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc and the close box send
-      ::SendMessageW(box, WM_CLOSE, 0, 0);
-      state.stillOpen = ::IsWindowVisible(box);
-      ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
-    }
-    struct State {
-      bool focusIsYes = false, closeGreyed = false, stillOpen = false;
-    };
-    static inline State state;
-  };
-  ::SetTimer(nullptr, 0, 200, Probe::tick);
+  ::SetTimer(nullptr, 0, 200, YesNoProbe::tick);
   EXPECT_EQ(platform::spanishMessageBox(nullptr, "¿Continuar?", "Información",
                                         platform::MessageIcon::Question,
                                         platform::MessageButtons::YesNo),
             platform::kAnswerYes);
-  EXPECT_TRUE(Probe::state.focusIsYes);
-  EXPECT_TRUE(Probe::state.closeGreyed);
-  EXPECT_TRUE(Probe::state.stillOpen);
+  EXPECT_TRUE(probe.focusIsYes);
+  EXPECT_TRUE(probe.closeGreyed);
+  EXPECT_TRUE(probe.stillOpen);
 }
 
 }  // namespace

@@ -18,24 +18,31 @@
 
 namespace testing_support {
 
-// Runs the dialog loop of `window` until no message is waiting.
-inline void pump(HWND window) {
+// Runs the dialog loop of `window` until no message is waiting; true iff
+// the loop was told to end (WM_QUIT, which is taken off the queue).
+inline bool pump(HWND window) {
   MSG m;
+  bool quit = false;
   while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      quit = true;
+      continue;
+    }
     if (::IsWindow(window) && ::IsDialogMessageW(window, &m)) continue;
     ::TranslateMessage(&m);
     ::DispatchMessageW(&m);
   }
+  return quit;
 }
 
 // A key pressed where the focus is: key down (a system key with Alt), and
-// the character it types, if any. WM_QUIT left in the queue is reported.
-inline void press(HWND window, WPARAM key, bool alt = false, wchar_t typed = 0) {
+// the character it types, if any. True iff the loop was told to end.
+inline bool press(HWND window, WPARAM key, bool alt = false, wchar_t typed = 0) {
   HWND focus = ::GetFocus();
   ::PostMessageW(focus, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1);
   if (typed) ::PostMessageW(focus, alt ? WM_SYSCHAR : WM_CHAR, typed, 1);
   ::PostMessageW(focus, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001);
-  pump(window);
+  return pump(window);
 }
 
 inline std::string windowText(HWND h) {
