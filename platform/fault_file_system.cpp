@@ -40,6 +40,18 @@ Status FaultFileSystem::rename(std::string_view from, std::string_view to) {
   return inner_.rename(from, to);
 }
 
+Status FaultFileSystem::renameExact(std::string_view from, std::string_view to) {
+  if (const Error* e = call(Op::Rename, "rename " + std::string(from) + " > " + std::string(to))) {
+    return *e;
+  }
+  return inner_.renameExact(from, to);
+}
+
+bool FaultFileSystem::isSymbolicLink(std::string_view name) {
+  if (call(Op::Exists, "link " + std::string(name))) return false;
+  return inner_.isSymbolicLink(name);
+}
+
 Result<std::int64_t> FaultFileSystem::fileLength(std::string_view name) {
   if (const Error* e = call(Op::Open, "length " + std::string(name))) return *e;
   return inner_.fileLength(name);
@@ -53,6 +65,11 @@ Status FaultFileSystem::flush(std::string_view name) {
 Result<std::string> FaultFileSystem::nameOnDisk(std::string_view name) {
   if (const Error* e = call(Op::NameOnDisk, "name " + std::string(name))) return *e;
   return inner_.nameOnDisk(name);
+}
+
+Result<std::unique_ptr<FileLock>> FaultFileSystem::lockExclusive(std::string_view name) {
+  if (const Error* e = call(Op::Lock, "lock " + std::string(name))) return *e;
+  return inner_.lockExclusive(name);
 }
 
 }  // namespace platform

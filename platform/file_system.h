@@ -4,12 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/status.h"
 
 namespace platform {
+
+// An exclusive hold on a file, given back when the object goes, and by the
+// system when the process ends however it ends.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
 
 class FileSystem {
  public:
@@ -32,6 +40,14 @@ class FileSystem {
   // 58 when `to` exists, 53 when `from` does not. The folders of both are
   // flushed to disk once the move is done.
   virtual Status rename(std::string_view from, std::string_view to) = 0;
+  // As rename, but `to` is taken letter for letter, as nameOnDisk spells a
+  // file: where the file system tells letter case apart, an entry whose name
+  // differs from `to` only in case is another file, which neither stops the
+  // move nor is replaced. Where it does not, this is rename.
+  virtual Status renameExact(std::string_view from, std::string_view to) = 0;
+  // True iff `name` is a symbolic link, whether or not what it points to
+  // exists. A link holds no data of its own.
+  virtual bool isSymbolicLink(std::string_view name) = 0;
   // Opens `name` for reading and takes its length in bytes.
   virtual Result<std::int64_t> fileLength(std::string_view name) = 0;
   // Writes the file's contents through to the disk.
@@ -39,6 +55,13 @@ class FileSystem {
   // The name of an existing file spelled as the file system spells it, with
   // its drive: "C:\KEL\KEL01.MDB" may be "C:\kel\Kel01.mdb".
   virtual Result<std::string> nameOnDisk(std::string_view name) = 0;
+  // Takes an exclusive lock on the file `name` without waiting, creating it
+  // empty if missing. Null when another holder has it: another open of it,
+  // in this process or another. The file is never removed (one removed while
+  // held would let a second holder lock a new file of the same name). The
+  // system drops the lock with the process however it ends (flock on Linux,
+  // LockFileEx on Windows).
+  virtual Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/linux_file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,13 +43,29 @@ Status LinuxFileSystem::remove(std::string_view name) {
 }
 
 Status LinuxFileSystem::rename(std::string_view from, std::string_view to) {
-  Result<fs::path> source = drives_.resolve(from);
-  if (!source) return source.error();
   Result<fs::path> target = drives_.resolve(to);
   if (!target) return target.error();
+  return move(from, *target);
+}
+
+Status LinuxFileSystem::renameExact(std::string_view from, std::string_view to) {
+  Result<LinuxPlace> place = drives_.locate(to);
+  if (!place) return place.error();
+  return move(from, place->folder / place->lastPart);
+}
+
+Status LinuxFileSystem::move(std::string_view from, const fs::path& target) {
+  Result<fs::path> source = drives_.resolve(from);
+  if (!source) return source.error();
   struct stat st;
   if (::lstat(source->c_str(), &st) != 0) return posixError(errno, *source);
-  return moveFile(*source, *target);
+  return moveFile(*source, target);
+}
+
+bool LinuxFileSystem::isSymbolicLink(std::string_view name) {
+  Result<fs::path> path = drives_.resolve(name);
+  struct stat st;
+  return path && ::lstat(path->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 Result<std::int64_t> LinuxFileSystem::fileLength(std::string_view name) {
@@ -77,6 +94,34 @@ Result<std::string> LinuxFileSystem::nameOnDisk(std::string_view name) {
   struct stat st;
   if (::stat(path->c_str(), &st) != 0) return posixError(errno, *path);
   return drives_.windowsName(*path);
+}
+
+namespace {
+
+// flock(2) on a descriptor of its own: it conflicts with every other open of
+// the file, and goes with the descriptor, or with the process.
+class Flock : public FileLock {
+ public:
+  explicit Flock(FileHandle file) : file_(std::move(file)) {}
+
+ private:
+  FileHandle file_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<FileLock>> LinuxFileSystem::lockExclusive(std::string_view name) {
+  Result<fs::path> path = drives_.resolve(name);
+  if (!path) return path.error();
+  // Read-only is enough to lock, and lets users who may not write the file
+  // (another's, in a shared folder) lock it too. A link is not followed.
+  FileHandle file(::open(path->c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
+  if (!file.valid()) return posixError(errno, *path);
+  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) return std::unique_ptr<FileLock>();
+    return posixError(errno, *path);
+  }
+  return std::unique_ptr<FileLock>(std::make_unique<Flock>(std::move(file)));
 }
 
 }  // namespace platform

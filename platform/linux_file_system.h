@@ -17,11 +17,17 @@ class LinuxFileSystem : public FileSystem {
   bool ordinaryFileExists(std::string_view pattern) override;
   Status remove(std::string_view name) override;
   Status rename(std::string_view from, std::string_view to) override;
+  Status renameExact(std::string_view from, std::string_view to) override;
+  bool isSymbolicLink(std::string_view name) override;
   Result<std::int64_t> fileLength(std::string_view name) override;
   Status flush(std::string_view name) override;
   Result<std::string> nameOnDisk(std::string_view name) override;
+  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 
  private:
+  // Moves the file `from` names to the Linux path `target`.
+  Status move(std::string_view from, const std::filesystem::path& target);
+
   DriveMap& drives_;
 };
 

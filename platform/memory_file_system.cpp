@@ -144,6 +144,10 @@ Status MemoryFileSystem::rename(std::string_view from, std::string_view to) {
   return {};
 }
 
+Status MemoryFileSystem::renameExact(std::string_view from, std::string_view to) {
+  return rename(from, to);
+}
+
 Result<std::int64_t> MemoryFileSystem::fileLength(std::string_view name) {
   Result<Place> p = place(name);
   if (!p) return p.error();
@@ -167,6 +171,37 @@ Result<std::string> MemoryFileSystem::nameOnDisk(std::string_view name) {
   const Entry* e = find(*p);
   if (!e) return missing(*p);
   return e->name;
+}
+
+namespace {
+
+class HeldKey : public FileLock {
+ public:
+  HeldKey(std::set<std::string>& locked, std::string key) : locked_(locked), key_(std::move(key)) {
+    locked_.insert(key_);
+  }
+  ~HeldKey() override { locked_.erase(key_); }
+
+ private:
+  std::set<std::string>& locked_;
+  std::string key_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<FileLock>> MemoryFileSystem::lockExclusive(std::string_view name) {
+  Result<Place> p = place(name);
+  if (!p) return p.error();
+  const Entry* e = find(*p);
+  if (!e) {
+    std::vector<std::string> up = p->parts;
+    if (!up.empty()) up.pop_back();
+    if (p->parts.empty() || !folderExists(p->drive, up)) return missing(*p);
+    addFile(name, "");
+  }
+  std::string k = key(p->drive, p->parts);
+  if (locked_.contains(k)) return std::unique_ptr<FileLock>();
+  return std::unique_ptr<FileLock>(std::make_unique<HeldKey>(locked_, std::move(k)));
 }
 
 }  // namespace platform

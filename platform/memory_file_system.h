@@ -4,11 +4,13 @@
 // Names follow the same rules as on disk (windows_name.h): relative to the
 // current folder, from the root of the current drive, or with a drive; letter
 // case is ignored and kept as first written. Files whose names start with "."
-// are hidden. Errors carry the same numbers as the Linux file system's.
+// are hidden. Errors carry the same numbers as the Linux file system's. It
+// holds no symbolic links; its locks must not outlive it.
 #pragma once
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,9 +39,13 @@ class MemoryFileSystem : public FileSystem {
   bool ordinaryFileExists(std::string_view pattern) override;
   Status remove(std::string_view name) override;
   Status rename(std::string_view from, std::string_view to) override;
+  // Letter case is ignored here, so this is rename.
+  Status renameExact(std::string_view from, std::string_view to) override;
+  bool isSymbolicLink(std::string_view) override { return false; }
   Result<std::int64_t> fileLength(std::string_view name) override;
   Status flush(std::string_view name) override;
   Result<std::string> nameOnDisk(std::string_view name) override;
+  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 
  private:
   struct Entry {
@@ -63,6 +69,7 @@ class MemoryFileSystem : public FileSystem {
   char current_ = 'C';
   std::map<char, std::vector<std::string>> folders_;  // each drive's current folder
   std::map<std::string, Entry> entries_;              // by upper-cased full name
+  std::set<std::string> locked_;                       // keys of the files locked
 };
 
 }  // namespace platform

@@ -71,7 +71,9 @@ class [[nodiscard]] Result {
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }
   // Requires: ok().
-  const T& value() const { assert(ok()); return std::get<0>(v_); }
+  const T& value() const& { assert(ok()); return std::get<0>(v_); }
+  // Requires: ok(). Moves the value out, for values that cannot be copied.
+  T&& value() && { assert(ok()); return std::get<0>(std::move(v_)); }
   const T& operator*() const { return value(); }
   const T* operator->() const { return &value(); }
   // Requires: !ok().

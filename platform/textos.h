@@ -48,10 +48,28 @@ inline constexpr std::string_view kNombreReservado =
 inline constexpr std::string_view kCopiaConservada =
     "La base de datos, tal como estaba antes del proceso, ha quedado en ";
 
+// Another window holds the lock of the scratch files.
+inline constexpr std::string_view kOtraReparacion =
+    "Hay otra reparación de base de datos en curso. Espere a que termine y vuelva a "
+    "intentarlo.";
+// A "\BORRAR2.BAK" found before the swap has been moved aside: the text
+// runs "...Antes" + its name + "...Ahora" + its new name + "...Fin".
+inline constexpr std::string_view kBakApartadoAntes =
+    "Una reparación anterior que no llegó a terminar dejó el fichero ";
+inline constexpr std::string_view kBakApartadoAhora =
+    ", que puede ser la única copia de una base de datos. No se ha borrado: ahora se llama ";
+inline constexpr std::string_view kBakApartadoFin = ". Compruebe su contenido antes de borrarlo.";
+
 // The scratch files, at the root of the current drive.
 inline constexpr std::string_view kBorrar1Mdb = "\\BORRAR1.MDB";
 inline constexpr std::string_view kBorrar2Bak = "\\BORRAR2.BAK";
 inline constexpr std::string_view kBorrar1Ldb = "\\BORRAR1.LDB";
+// Free names for a "\BORRAR2.BAK" moved aside: "\BORRAR2 (1).BAK", ...
+inline constexpr std::string_view kBorrar2BakApartado = "\\BORRAR2 (";
+inline constexpr std::string_view kBorrar2BakApartadoFin = ").BAK";
+// Held locked for the whole procedure, so that two windows never share the
+// scratch files; left in place.
+inline constexpr std::string_view kBloqueo = "\\REPARAR.LCK";
 
 // The settings of the main application and the default database name.
 inline constexpr std::string_view kFicheroIni = ".\\TORV.INI";

@@ -1,14 +1,23 @@
 // The repair procedure, step by step:
 //
-//   1. Confirmation (Yes/No); No ends it here, with success.
+//   1. Confirmation (Yes/No); No ends it here, with success. Before any
+//      work, "\REPARAR.LCK" is locked until no file is touched any more, so
+//      that two windows never share the scratch files (a second one says so
+//      and touches nothing); and the database's name is taken once, as the
+//      file system spells it: every later step uses exactly that name, since
+//      once step 7 has moved the file, the name matched again could find
+//      another file whose name differs only in letter case.
 //   2. Hourglass, LbEsperar shown: "REPARANDO la base de datos ...".
 //   3. The engine repairs the database in place.
 //   4. LbEsperar: "COMPACTANDO la base de datos ...".
 //   5. The engine compacts the database into "\BORRAR1.MDB", which is then
 //      flushed to disk before any file is moved.
-//   6. A stale "\BORRAR2.BAK" is deleted.
+//   6. A "\BORRAR2.BAK" left by an earlier run may be the only copy of a
+//      database: it is never deleted but moved aside, to the first free
+//      "\BORRAR2 (n).BAK", and the user is told where. A symbolic link there
+//      holds no data and is removed.
 //   7. The database moves to "\BORRAR2.BAK".
-//   8. "\BORRAR1.MDB" moves to the database's name (as spelled on disk).
+//   8. "\BORRAR1.MDB" moves to the database's name, letter for letter.
 //   9. "\BORRAR2.BAK" is deleted, and 10. "\BORRAR1.LDB" if the engine left it.
 //  11. Default pointer, LbEsperar hidden; 12. "finalizado" notice.
 //
@@ -20,6 +29,7 @@
 // tells the user where it is.
 #include "repair/proceso_reparacion.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -32,9 +42,13 @@ namespace {
 using platform::Error;
 using platform::Status;
 
+// More "\BORRAR2 (n).BAK" than anyone keeps: past it, step 6 fails with 58.
+constexpr int kMaxApartados = 999;
+
 struct Failure {
   Error error;
-  bool databaseLeftInBak = false;  // step 8 failed and could not be undone
+  // Where the database lies when step 8 failed and could not be undone.
+  std::optional<std::string> keptAt = std::nullopt;
 };
 
 Status deleteIfPresent(platform::FileSystem& fs, std::string_view name) {
@@ -42,44 +56,67 @@ Status deleteIfPresent(platform::FileSystem& fs, std::string_view name) {
   return fs.remove(name);
 }
 
-// True iff the database is one of the scratch files, which the swap would
-// delete or overwrite.
+// The name of `name` on disk, or `name` when it cannot be had.
+std::string spelledOnDisk(platform::FileSystem& fs, std::string_view name) {
+  platform::Result<std::string> own = fs.nameOnDisk(name);
+  return own ? *own : std::string(name);
+}
+
+// True iff the database, named as on disk, is one of the scratch files,
+// which the swap would delete or overwrite.
 bool isScratchFile(platform::FileSystem& fs, const std::string& database) {
-  platform::Result<std::string> own = fs.nameOnDisk(database);
-  if (!own) return false;  // the engine will say the database does not exist
   for (std::string_view scratch : {textos::kBorrar1Mdb, textos::kBorrar2Bak, textos::kBorrar1Ldb}) {
     platform::Result<std::string> other = fs.nameOnDisk(scratch);
-    if (other && *other == *own) return true;
+    if (other && *other == database) return true;
   }
   return false;
 }
 
-// Steps 3 to 10; the database's name is read from Cmp at each step.
+// Step 6: what lies at "\BORRAR2.BAK" goes out of the swap's way, and no
+// database with it.
+Status setStaleBakAside(platform::Ui& ui, platform::FileSystem& fs) {
+  if (fs.isSymbolicLink(textos::kBorrar2Bak)) return fs.remove(textos::kBorrar2Bak);
+  if (!fs.ordinaryFileExists(textos::kBorrar2Bak)) return {};
+  const std::string before = spelledOnDisk(fs, textos::kBorrar2Bak);
+  for (int n = 1;; ++n) {
+    const std::string aside = std::string(textos::kBorrar2BakApartado) + std::to_string(n) +
+                              std::string(textos::kBorrar2BakApartadoFin);
+    if (Status s = fs.rename(textos::kBorrar2Bak, aside); !s) {
+      if (s.error().number != platform::errnum::kFileExists || n == kMaxApartados) return s;
+      continue;  // the name is taken: the next one
+    }
+    ui.setHourglass(false);  // the box is no wait
+    platform::informationNotice(
+        ui, std::string(textos::kBakApartadoAntes) + before +
+                std::string(textos::kBakApartadoAhora) + spelledOnDisk(fs, aside) +
+                std::string(textos::kBakApartadoFin));
+    ui.setHourglass(true);
+    return {};
+  }
+}
+
+// Steps 3 to 10 on `database`, the name as it is on disk.
 std::optional<Failure> repairAndSwap(platform::Ui& ui, platform::FileSystem& fs,
-                                     platform::DbEngine& engine) {
-  if (Status s = engine.repairDatabase(ui.cmpText()); !s) return Failure{s.error()};
+                                     platform::DbEngine& engine, const std::string& database) {
+  if (Status s = engine.repairDatabase(database); !s) return Failure{s.error()};
   ui.setLbEsperarCaption(textos::kCompactando);
   ui.repaintWindow();
-  if (Status s = engine.compactDatabase(ui.cmpText(), textos::kBorrar1Mdb); !s) {
+  if (Status s = engine.compactDatabase(database, textos::kBorrar1Mdb); !s) {
     return Failure{s.error()};
   }
   if (Status s = fs.flush(textos::kBorrar1Mdb); !s) return Failure{s.error()};
-  if (Status s = deleteIfPresent(fs, textos::kBorrar2Bak); !s) return Failure{s.error()};
-  // The compacted copy takes the name exactly as the file system spells it,
-  // not as Cmp (upper case) does: a case-sensitive disk keeps its name.
-  platform::Result<std::string> own = fs.nameOnDisk(ui.cmpText());
-  if (!own) return Failure{own.error()};
-  if (Status s = fs.rename(ui.cmpText(), textos::kBorrar2Bak); !s) return Failure{s.error()};
-  if (Status s = fs.rename(textos::kBorrar1Mdb, *own); !s) {
-    const bool restored = fs.rename(textos::kBorrar2Bak, *own).ok();
-    return Failure{s.error(), !restored};
+  if (Status s = setStaleBakAside(ui, fs); !s) return Failure{s.error()};
+  if (Status s = fs.rename(database, textos::kBorrar2Bak); !s) return Failure{s.error()};
+  if (Status s = fs.renameExact(textos::kBorrar1Mdb, database); !s) {
+    if (fs.renameExact(textos::kBorrar2Bak, database)) return Failure{s.error()};
+    return Failure{s.error(), spelledOnDisk(fs, textos::kBorrar2Bak)};
   }
   if (Status s = deleteIfPresent(fs, textos::kBorrar2Bak); !s) return Failure{s.error()};
   if (Status s = deleteIfPresent(fs, textos::kBorrar1Ldb); !s) return Failure{s.error()};
   return std::nullopt;
 }
 
-bool handleFailure(platform::Ui& ui, platform::FileSystem& fs, const Failure& failure) {
+bool handleFailure(platform::Ui& ui, const Failure& failure) {
   ui.setHourglass(false);
   switch (failure.error.number) {
     case platform::errnum::kDatabaseInUse:
@@ -94,11 +131,8 @@ bool handleFailure(platform::Ui& ui, platform::FileSystem& fs, const Failure& fa
     default:
       platform::errorReport(ui, failure.error);
   }
-  if (failure.databaseLeftInBak) {
-    platform::Result<std::string> bak = fs.nameOnDisk(textos::kBorrar2Bak);
-    platform::informationNotice(
-        ui, std::string(textos::kCopiaConservada) +
-                (bak ? *bak : std::string(textos::kBorrar2Bak)) + ".");
+  if (failure.keptAt) {
+    platform::informationNotice(ui, std::string(textos::kCopiaConservada) + *failure.keptAt + ".");
   }
   ui.setLbEsperarVisible(false);
   return false;
@@ -111,17 +145,28 @@ bool ProcesoReparacion(platform::Ui& ui, platform::FileSystem& fs, platform::DbE
   Respuesta = ui.messageBox(textos::kConfirmacion, textos::kTituloInformacion,
                             platform::MessageIcon::Question, platform::MessageButtons::YesNo);
   if (Respuesta != platform::kAnswerYes) return true;
-  if (isScratchFile(fs, ui.cmpText())) {
-    platform::informationNotice(ui, textos::kNombreReservado);
-    return false;
-  }
-  ui.setHourglass(true);
-  ui.setLbEsperarVisible(true);
-  ui.setLbEsperarCaption(textos::kReparando);
-  ui.repaintWindow();
-  if (std::optional<Failure> failure = repairAndSwap(ui, fs, engine)) {
-    return handleFailure(ui, fs, *failure);
-  }
+  std::optional<Failure> failure;
+  {
+    platform::Result<std::unique_ptr<platform::FileLock>> lock = fs.lockExclusive(textos::kBloqueo);
+    if (!lock) return handleFailure(ui, Failure{lock.error()});
+    if (!*lock) {
+      platform::informationNotice(ui, textos::kOtraReparacion);
+      return false;
+    }
+    // A name that is not on disk goes to the engine as typed: it says the
+    // database does not exist.
+    platform::Result<std::string> database = fs.nameOnDisk(ui.cmpText());
+    if (database && isScratchFile(fs, *database)) {
+      platform::informationNotice(ui, textos::kNombreReservado);
+      return false;
+    }
+    ui.setHourglass(true);
+    ui.setLbEsperarVisible(true);
+    ui.setLbEsperarCaption(textos::kReparando);
+    ui.repaintWindow();
+    failure = repairAndSwap(ui, fs, engine, database ? *database : ui.cmpText());
+  }  // the lock goes: no file is touched any more
+  if (failure) return handleFailure(ui, *failure);
   ui.setHourglass(false);
   ui.setLbEsperarVisible(false);
   platform::informationNotice(ui, textos::kFinalizado);

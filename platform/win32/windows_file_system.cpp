@@ -88,6 +88,20 @@ Status WindowsFileSystem::rename(std::string_view from, std::string_view to) {
   return {};
 }
 
+Status WindowsFileSystem::renameExact(std::string_view from, std::string_view to) {
+  return rename(from, to);
+}
+
+bool WindowsFileSystem::isSymbolicLink(std::string_view name) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileExW(toWide(name).c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+}
+
 Result<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
   Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -132,6 +146,40 @@ Result<std::string> WindowsFileSystem::nameOnDisk(std::string_view name) {
     }
     buffer.resize(n);
   }
+}
+
+namespace {
+
+class WindowsFileLock : public FileLock {
+ public:
+  explicit WindowsFileLock(HANDLE file) : file_(file) {}
+  ~WindowsFileLock() override { ::CloseHandle(file_); }  // the lock goes with it
+  WindowsFileLock(const WindowsFileLock&) = delete;
+  WindowsFileLock& operator=(const WindowsFileLock&) = delete;
+
+ private:
+  HANDLE file_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<FileLock>> WindowsFileSystem::lockExclusive(std::string_view name) {
+  // Read access is enough to lock, and lets users who may not write the file
+  // lock it too. A link is not followed.
+  HANDLE file = ::CreateFileW(toWide(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lastError();
+  OVERLAPPED from{};
+  if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                    MAXDWORD, &from)) {
+    const DWORD err = ::GetLastError();
+    ::CloseHandle(file);
+    if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {
+      return std::unique_ptr<FileLock>();
+    }
+    return windowsError(err);
+  }
+  return std::unique_ptr<FileLock>(std::make_unique<WindowsFileLock>(file));
 }
 
 }  // namespace platform

@@ -18,9 +18,16 @@ class WindowsFileSystem : public FileSystem {
   // copied, and the copy is on the disk before the original goes
   // (MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH).
   Status rename(std::string_view from, std::string_view to) override;
+  // Windows' file systems do not tell letter case apart: this is rename.
+  Status renameExact(std::string_view from, std::string_view to) override;
+  bool isSymbolicLink(std::string_view name) override;
   Result<std::int64_t> fileLength(std::string_view name) override;
   Status flush(std::string_view name) override;
   Result<std::string> nameOnDisk(std::string_view name) override;
+  // LockFileEx on a handle of its own: it conflicts with every other
+  // handle's lock, in this process or another, and goes with the handle or
+  // with the process.
+  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 };
 
 }  // namespace platform

@@ -66,19 +66,23 @@ class EndToEndTest : public ::testing::Test {
     return boxes.seen;
   }
 
+  // Links included, whether or not they lead anywhere.
   std::vector<std::string> scratchFilesLeft() {
     std::vector<std::string> left;
     for (const char* name : {"BORRAR1.MDB", "BORRAR2.BAK", "BORRAR1.LDB"}) {
-      if (fs::exists(home / name)) left.push_back(name);
+      if (fs::exists(fs::symlink_status(home / name))) left.push_back(name);
     }
     return left;
   }
 
-  // jetdb's exit status and output on the database; `after` follows its name.
-  testing_support::CommandOutput jetdb(const std::string& command, const std::string& after = "") {
+  // jetdb's exit status and output on `file` (the database unless given);
+  // `after` follows its name.
+  testing_support::CommandOutput jetdb(const std::string& command, const std::string& after = "",
+                                       const fs::path& file = {}) {
     return testing_support::runCommand(
         testing_support::shellQuote(testing_support::jetdbPath().string()) + " " + command + " " +
-        testing_support::shellQuote(database.string()) + " " + after + " 2>&1");
+        testing_support::shellQuote((file.empty() ? database : file).string()) + " " + after +
+        " 2>&1");
   }
 
   testing_support::TempDir temp;
@@ -142,13 +146,52 @@ TEST_F(EndToEndTest, Yes_DamagedDatabaseComesBackWholeAndTheDamagedFileIsKept) {
   EXPECT_EQ(readFile(data / entries[0]), image);
 }
 
-TEST_F(EndToEndTest, StaleBakIsDeletedBeforeTheSwap) {
+// A "\BORRAR2.BAK" found before the swap may be a database's only copy: it
+// goes to the first free "\BORRAR2 (n).BAK", and the user is told where.
+TEST_F(EndToEndTest, StaleBakIsMovedToAFreeNameBeforeTheSwap) {
   writeFile(home / "BORRAR2.BAK", "de otra vez");
+  writeFile(home / "BORRAR2 (1).BAK", "de antes");
+  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_NE(boxes[1].text.indexOf("ahora se llama C:\\BORRAR2 (2).BAK."), -1)
+      << boxes[1].text.toStdString();
+  EXPECT_EQ(boxes[2].text, kFinished);
+  EXPECT_TRUE(scratchFilesLeft().empty());
+  EXPECT_EQ(readFile(home / "BORRAR2 (1).BAK"), "de antes");
+  EXPECT_EQ(readFile(home / "BORRAR2 (2).BAK"), "de otra vez");
+  EXPECT_EQ(jetdb("check").status, 0);
+}
+
+// A symbolic link at "\BORRAR2.BAK" holds no database, whether it leads
+// nowhere or to a file: the link goes, what it leads to stays.
+TEST_F(EndToEndTest, LinkAtTheBakIsRemovedAndNotFollowed) {
+  writeFile(temp / "otra.mdb", "otra");
+  for (const char* target : {"nada", "otra.mdb"}) {
+    SCOPED_TRACE(target);
+    fs::create_symlink(temp / target, home / "BORRAR2.BAK");
+    const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, kFinished);
+    EXPECT_TRUE(scratchFilesLeft().empty());
+  }
+  EXPECT_EQ(readFile(temp / "otra.mdb"), "otra");
+  EXPECT_EQ(jetdb("check").status, 0);
+}
+
+// Two databases whose names differ only in letter case: the window names
+// KEL01.MDB, which is repaired in its place; kel01.mdb is another file.
+TEST_F(EndToEndTest, NamesThatDifferOnlyInCaseAreTwoDatabases) {
+  const fs::path upper = data / "KEL01.MDB";
+  fs::copy_file(testing_support::corpusFile("test2V1997.mdb"), upper);
+  const std::string other = readFile(database);
   const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text, kFinished);
   EXPECT_TRUE(scratchFilesLeft().empty());
-  EXPECT_EQ(jetdb("check").status, 0);
+  EXPECT_EQ(readFile(database), other);
+  EXPECT_EQ(jetdb("check", "", upper).status, 0);
+  EXPECT_NE(readFile(upper), readFile(testing_support::corpusFile("test2V1997.mdb")))
+      << "compacted, in its own place";
 }
 
 TEST_F(EndToEndTest, No_TouchesNothing) {

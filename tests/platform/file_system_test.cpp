@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/drive_map.h"
 #include "platform/linux_file_system.h"
@@ -183,6 +186,44 @@ TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
   EXPECT_EQ(writable.value, 0);
   EXPECT_TRUE(fs::exists(dir / "c" / "RO" / "x.mdb"));
   EXPECT_FALSE(fs::exists(dir / "c" / "RW" / "x.mdb"));
+}
+
+// The lock that keeps two windows apart, between two processes: a child
+// holds it, the parent is refused; the child is killed, as a crash would end
+// it, and the lock is free. Within one process, a second lock is refused too.
+TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessKilled) {
+  testing_support::TempDir dir;
+  DriveMap drives({{'C', dir.path()}}, dir.path());
+  LinuxFileSystem files(drives);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Result<std::unique_ptr<FileLock>> held = files.lockExclusive("\\REPARAR.LCK");
+    const char answer = held && *held ? 'y' : 'n';
+    if (::write(ready[1], &answer, 1) != 1) ::_exit(1);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char answer = 0;
+  const bool heard = ::read(ready[0], &answer, 1) == 1;
+  ::close(ready[0]);
+  Result<std::unique_ptr<FileLock>> refused = files.lockExclusive("\\REPARAR.LCK");
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  ASSERT_TRUE(heard);
+  EXPECT_EQ(answer, 'y');
+  ASSERT_TRUE(refused);
+  EXPECT_FALSE(*refused) << "the child holds it";
+
+  Result<std::unique_ptr<FileLock>> mine = files.lockExclusive("\\REPARAR.LCK");
+  ASSERT_TRUE(mine);
+  EXPECT_TRUE(*mine) << "the killed child's lock is gone";
+  Result<std::unique_ptr<FileLock>> again = files.lockExclusive("\\REPARAR.LCK");
+  ASSERT_TRUE(again);
+  EXPECT_FALSE(*again) << "a second holder in this process";
+  EXPECT_TRUE(fs::is_regular_file(dir / "REPARAR.LCK"));
 }
 
 }  // namespace

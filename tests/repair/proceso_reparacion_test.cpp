@@ -24,6 +24,7 @@ constexpr const char* kConfirm =
     "El proceso de reparación puede durar algunos segundos. Este tiempo dependerá del tamaño de "
     "la base de datos a reparar.\r\r¿Continuar con el proceso?";
 constexpr const char* kDone = "El proceso de reparación de la base de datos ha finalizado.";
+constexpr const char* kLock = "C:\\REPARAR.LCK";  // stays, empty, once locked
 
 ShownMessage notice(const std::string& text) {
   return {text, "Información", MessageIcon::Information, MessageButtons::Ok};
@@ -58,7 +59,8 @@ TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrder) {
   EXPECT_TRUE(run());
   const std::vector<std::string> expected = {
       std::string("box Información: ") + kConfirm,
-      "name C:\\KEL\\DATOS\\KEL01.MDB",  // the database is no scratch file
+      "lock \\REPARAR.LCK",
+      "name C:\\KEL\\DATOS\\KEL01.MDB",  // once, and no scratch file
       "name \\BORRAR1.MDB",
       "name \\BORRAR2.BAK",
       "name \\BORRAR1.LDB",
@@ -71,9 +73,16 @@ TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrder) {
       "repaint",
       "compact C:\\KEL\\DATOS\\KEL01.MDB > \\BORRAR1.MDB",
       "flush \\BORRAR1.MDB",
+      "link \\BORRAR2.BAK",
       "exists \\BORRAR2.BAK",
-      "remove \\BORRAR2.BAK",
-      "name C:\\KEL\\DATOS\\KEL01.MDB",
+      "name \\BORRAR2.BAK",
+      "rename \\BORRAR2.BAK > \\BORRAR2 (1).BAK",
+      "pointer",
+      "name \\BORRAR2 (1).BAK",
+      "box Información: Una reparación anterior que no llegó a terminar dejó el fichero "
+      "C:\\BORRAR2.BAK, que puede ser la única copia de una base de datos. No se ha borrado: "
+      "ahora se llama C:\\BORRAR2 (1).BAK. Compruebe su contenido antes de borrarlo.",
+      "hourglass",
       "rename C:\\KEL\\DATOS\\KEL01.MDB > \\BORRAR2.BAK",
       "rename \\BORRAR1.MDB > C:\\KEL\\DATOS\\KEL01.MDB",
       "exists \\BORRAR2.BAK",
@@ -90,7 +99,7 @@ TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrder) {
 TEST_F(ProcesoReparacionTest, Yes_LeavesTheCompactedDatabaseAloneUnderItsName) {
   EXPECT_TRUE(run());
   EXPECT_EQ(respuesta, 6);
-  EXPECT_EQ(mem.files(), std::vector<std::string>{kDb});
+  EXPECT_EQ(mem.files(), (std::vector<std::string>{kDb, kLock}));
   EXPECT_EQ(mem.contents(kDb), "compactada:MDB datos reparada");
   EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{kConfirmation, notice(kDone)}));
   EXPECT_FALSE(ui.hourglass);
@@ -108,17 +117,6 @@ TEST_F(ProcesoReparacionTest, No_TouchesNothingAndSucceeds) {
   EXPECT_EQ(mem.contents(kDb), "MDB datos");
 }
 
-TEST_F(ProcesoReparacionTest, CompactedCopyKeepsTheNameAsSpelledOnDisk) {
-  // A case-sensitive disk: the file is kel01.mdb in datos; Cmp says it in
-  // upper case. After the swap it must still be found as kel01.mdb.
-  platform::MemoryFileSystem lower{"C:\\KEL"};
-  lower.addFolder("C:\\KEL\\datos");
-  lower.addFile("C:\\KEL\\datos\\kel01.mdb", "MDB x");
-  testing_support::FakeEngine lowerEngine{lower};
-  EXPECT_TRUE(ProcesoReparacion(ui, lower, lowerEngine, respuesta));
-  EXPECT_EQ(lower.files(), std::vector<std::string>{"C:\\KEL\\datos\\kel01.mdb"});
-}
-
 TEST_F(ProcesoReparacionTest, DatabaseNamedLikeAScratchFile_IsRefusedBeforeAnyWork) {
   for (const char* scratch : {"\\BORRAR2.BAK", "C:\\borrar1.mdb"}) {
     SCOPED_TRACE(scratch);
@@ -133,6 +131,28 @@ TEST_F(ProcesoReparacionTest, DatabaseNamedLikeAScratchFile_IsRefusedBeforeAnyWo
     EXPECT_EQ(engine.repairs, 0);
     EXPECT_FALSE(ui.hourglass);
   }
+}
+
+// Two windows never share the scratch files: while one holds the lock, the
+// other says so and touches nothing. Each run gives the lock back.
+TEST_F(ProcesoReparacionTest, AnotherRepairInProgress_TouchesNothing) {
+  mem.addFile("\\BORRAR2.BAK", "MDB única copia de la otra ventana");
+  std::unique_ptr<platform::FileLock> otherWindow = mem.lockExclusive("\\REPARAR.LCK").value();
+  ASSERT_TRUE(otherWindow);
+  EXPECT_FALSE(run());
+  EXPECT_EQ(ui.messages.back(), notice("Hay otra reparación de base de datos en curso. Espere a "
+                                       "que termine y vuelva a intentarlo."));
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_EQ(mem.contents("\\BORRAR2.BAK"), "MDB única copia de la otra ventana");
+  EXPECT_EQ(mem.contents(kDb), "MDB datos");
+  EXPECT_FALSE(ui.hourglass);
+  EXPECT_FALSE(ui.lbEsperarVisible);
+
+  otherWindow.reset();
+  engine.onRepair = [this] { EXPECT_FALSE(mem.lockExclusive("\\REPARAR.LCK").value()); };
+  EXPECT_TRUE(run());
+  EXPECT_EQ(engine.repairs, 1);
+  EXPECT_TRUE(mem.lockExclusive("\\REPARAR.LCK").value()) << "given back";
 }
 
 // The engine's failures: three numbers have notices of their own, every
@@ -161,7 +181,7 @@ TEST_P(EngineFailureTest, ShowsItsMessageAndLeavesTheFilesAlone) {
   EXPECT_EQ(respuesta, 6);
   EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{kConfirmation, c.shown}));
   EXPECT_FALSE(ui.lbEsperarVisible);
-  EXPECT_EQ(mem.files(), std::vector<std::string>{kDb});
+  EXPECT_EQ(mem.files(), (std::vector<std::string>{kDb, kLock}));
   EXPECT_EQ(mem.contents(kDb), "MDB datos");
 }
 
@@ -221,6 +241,7 @@ TEST_P(SwapFailureTest, ShowsTheErrorAndLosesNothing) {
     EXPECT_EQ(mem.contents(name), bytes) << name;
   }
   EXPECT_EQ(mem.files(), names);
+  EXPECT_FALSE(mem.isFile("\\BORRAR2 (1).BAK")) << "nothing moved aside";
   EXPECT_FALSE(ui.hourglass);
   EXPECT_FALSE(ui.lbEsperarVisible);
 }
@@ -231,23 +252,30 @@ const std::string kCompacted = "compactada:MDB datos reparada";
 INSTANTIATE_TEST_SUITE_P(
     EachStep, SwapFailureTest,
     ::testing::Values(
+        // The lock cannot be had: nothing is done.
+        SwapCase{"LockOfTheScratchFiles", false, false, {{Op::Lock, 1}}, {{kDb, "MDB datos"}},
+                 false},
         SwapCase{"FlushOfTheCopy", false, false, {{Op::Flush, 1}},
-                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}}, false},
-        SwapCase{"DeleteOfStaleBak", true, false, {{Op::Remove, 1}},
-                 {{"C:\\BORRAR1.MDB", kCompacted}, {"C:\\BORRAR2.BAK", "vieja"}, {kDb, kRepaired}},
+                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}, {kLock, ""}}, false},
+        SwapCase{"MoveAsideOfStaleBak", true, false, {{Op::Rename, 1}},
+                 {{"C:\\BORRAR1.MDB", kCompacted},
+                  {"C:\\BORRAR2.BAK", "vieja"},
+                  {kDb, kRepaired},
+                  {kLock, ""}},
                  false},
         SwapCase{"MoveOfTheDatabase", false, false, {{Op::Rename, 1}},
-                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}}, false},
+                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}, {kLock, ""}}, false},
         // Step 8 fails: the database goes back under its own name.
         SwapCase{"MoveOfTheCopy", false, false, {{Op::Rename, 2}},
-                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}}, false},
+                 {{"C:\\BORRAR1.MDB", kCompacted}, {kDb, kRepaired}, {kLock, ""}}, false},
         // Step 8 fails and so does the way back: the user is told where it is.
         SwapCase{"MoveOfTheCopyAndTheWayBack", false, false, {{Op::Rename, 2}, {Op::Rename, 3}},
-                 {{"C:\\BORRAR1.MDB", kCompacted}, {"C:\\BORRAR2.BAK", kRepaired}}, true},
+                 {{"C:\\BORRAR1.MDB", kCompacted}, {"C:\\BORRAR2.BAK", kRepaired}, {kLock, ""}},
+                 true},
         SwapCase{"DeleteOfTheBak", false, false, {{Op::Remove, 1}},
-                 {{"C:\\BORRAR2.BAK", kRepaired}, {kDb, kCompacted}}, false},
+                 {{"C:\\BORRAR2.BAK", kRepaired}, {kDb, kCompacted}, {kLock, ""}}, false},
         SwapCase{"DeleteOfTheLockFile", false, true, {{Op::Remove, 2}},
-                 {{"C:\\BORRAR1.LDB", ""}, {kDb, kCompacted}}, false}),
+                 {{"C:\\BORRAR1.LDB", ""}, {kDb, kCompacted}, {kLock, ""}}, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
