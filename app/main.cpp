@@ -11,7 +11,7 @@
 #include "platform/drive_map.h"
 #include "platform/jet_engine.h"
 #include "platform/linux_file_system.h"
-#include "platform/profile_reader.h"
+#include "platform/linux_profile.h"
 #include "platform/qt_ui.h"
 #include "platform/statvfs_disk_space.h"
 

@@ -7,8 +7,6 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 
-#include <cmath>
-
 #include "app/f_trasvel.h"
 #include "platform/textos.h"
 
@@ -17,22 +15,9 @@ namespace {
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Places in twips: left, top, width, height.
-struct Twips {
-  int left, top, width, height;
-};
-constexpr Twips kClientArea{0, 0, 7020, 2160};
-constexpr Twips kCmp{540, 810, 5925, 220};
-constexpr Twips kCmProceso{4680, 1620, 900, 345};
-constexpr Twips kCmSalir{5730, 1620, 900, 345};
-constexpr Twips kLbFichero{540, 525, 2400, 225};
-constexpr Twips kLbEsperar{300, 1740, 45, 195};
-constexpr Twips kSh{315, 255, 6435, 1100};
+using namespace layout;
 
-const QColor kBlanco(255, 255, 255);
-const QColor kFondoCmp(192, 255, 255);
-const QColor kTextoLbFichero(0, 128, 128);
-const QColor kTextoLbEsperar(128, 0, 0);
+QColor qColour(Rgb c) { return QColor(c.red, c.green, c.blue); }
 
 // The fonts of the window, with the nearest sans serif of the same size
 // where the Windows ones are missing (Liberation Sans has Arial's metrics).
@@ -62,10 +47,6 @@ void setColour(QWidget& w, QPalette::ColorRole role, const QColor& colour) {
 
 }  // namespace
 
-int twipsToPixels(int twips, double dotsPerInch) {
-  return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
-}
-
 std::int16_t virtualKeyCode(int qtKey) {
   if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) return kTeclaEnter;
   if (qtKey == Qt::Key_Escape) return kTeclaEsc;
@@ -81,7 +62,7 @@ TrasvelDialog::TrasvelDialog(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setWindowTitle(qs(textos::kTituloVentana));
   setFont(msSansSerif(true));
-  setColour(*this, QPalette::Window, kBlanco);
+  setColour(*this, QPalette::Window, qColour(kBlanco));
   setAutoFillBackground(true);
 
   // The shape first, so that it lies under the controls it frames.
@@ -89,14 +70,14 @@ TrasvelDialog::TrasvelDialog(QWidget* parent)
   sh_->setObjectName("Sh");
   sh_->setFrameStyle(QFrame::Box | QFrame::Plain);
   sh_->setLineWidth(1);
-  setColour(*sh_, QPalette::WindowText, Qt::black);
+  setColour(*sh_, QPalette::WindowText, qColour(kBordeSh));
   sh_->setAttribute(Qt::WA_TransparentForMouseEvents);
   sh_->setFocusPolicy(Qt::NoFocus);
 
   cmp_ = new QLineEdit(this);
   cmp_->setObjectName("Cmp");
   cmp_->setFont(msSansSerif(false));
-  setColour(*cmp_, QPalette::Base, kFondoCmp);
+  setColour(*cmp_, QPalette::Base, qColour(kFondoCmp));
   cmp_->installEventFilter(this);
 
   cmProceso_ = new QPushButton(qs(textos::kCmProceso), this);
@@ -112,13 +93,13 @@ TrasvelDialog::TrasvelDialog(QWidget* parent)
   lbFichero_ = new QLabel(qs(textos::kLbFichero), this);
   lbFichero_->setObjectName("LbFichero");
   lbFichero_->setFont(arial9());
-  setColour(*lbFichero_, QPalette::WindowText, kTextoLbFichero);
+  setColour(*lbFichero_, QPalette::WindowText, qColour(kTextoLbFichero));
   lbFichero_->setBuddy(cmp_);
 
   lbEsperar_ = new QLabel(qs(textos::kLbEsperarInicial), this);
   lbEsperar_->setObjectName("LbEsperar");
   lbEsperar_->setFont(msSansSerif(false));
-  setColour(*lbEsperar_, QPalette::WindowText, kTextoLbEsperar);
+  setColour(*lbEsperar_, QPalette::WindowText, qColour(kTextoLbEsperar));
   lbEsperar_->hide();
 
   for (QLabel* l : {lbFichero_, lbEsperar_}) {

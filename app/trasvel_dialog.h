@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "app/layout.h"
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -16,10 +18,6 @@ class QPushButton;
 namespace app {
 
 class fTrasvel;
-
-// Pixels for a length in twips (1/1440 inch) at `dotsPerInch`, rounded to
-// the nearest pixel: 15 twips to the pixel at 96 dpi.
-int twipsToPixels(int twips, double dotsPerInch);
 
 // The virtual key code Windows gives a Qt key (13 Enter, 27 Esc, letters and
 // digits as their upper-case ASCII code), or 0 for keys the logic ignores.

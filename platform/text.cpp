@@ -1,6 +1,6 @@
 #include "platform/text.h"
 
-#include <unicode/uchar.h>
+#include "platform/simple_upper.h"
 
 namespace platform {
 namespace {
@@ -56,7 +56,7 @@ char32_t upperChar(char32_t c) {
   // another script (Greek mu) or plain ASCII, which would not map back.
   if (c == U'\u00B5' || c == U'\u0131' || c == U'\u017F') return c;
   if (c >= kEscapeBase && c <= kEscapeBase + 0xFF) return c;
-  return static_cast<char32_t>(u_toupper(static_cast<UChar32>(c)));
+  return simpleUpperCase(c);
 }
 
 // Characters of 1252 at 0x80..0x9F; the undefined ones map to themselves.

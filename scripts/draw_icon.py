@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, app/reparador.xpm: 32 x 32 pixels in the
-16 colours of the classic Windows palette, a database drum with a red
-first-aid badge. Run it again after changing the drawing."""
+"""Draws the program's icon, app/reparador.xpm (for Qt) and app/reparador.ico
+(for the Windows resource): 32 x 32 pixels in the 16 colours of the classic
+Windows palette, a database drum with a red first-aid badge. Run it again
+after changing the drawing."""
 import math
 import pathlib
+import struct
 
 SIZE = 32
 PALETTE = {  # key: (XPM character, colour)
@@ -85,3 +87,24 @@ out = pathlib.Path(__file__).resolve().parent.parent / "app" / "reparador.xpm"
 out.write_text("/* XPM */\n/* The program's icon, drawn by scripts/draw_icon.py. */\n"
                "static const char* const reparador_xpm[] = {\n" + "\n".join(lines) + "\n};\n")
 print(out, len(used), "colours")
+
+# The same pixels as a Windows icon: one 32 x 32 image of 4 bits a pixel
+# (a BITMAPINFOHEADER of twice the height, the 16-colour palette, the colour
+# rows bottom up, then the transparency mask, 1 bit a pixel, rows of 4 bytes).
+colours = [c for c in PALETTE if c != "clear"]
+palette = b"".join(bytes((int(PALETTE[c][1][5:7], 16), int(PALETTE[c][1][3:5], 16),
+                          int(PALETTE[c][1][1:3], 16), 0)) for c in colours)
+palette += bytes(4 * (16 - len(colours)))
+xor = b""
+mask = b""
+for row in reversed(pixels):
+    index = [colours.index(c) if c != "clear" else 0 for c in row]
+    xor += bytes((index[x] << 4) | index[x + 1] for x in range(0, SIZE, 2))
+    bits = "".join("1" if c == "clear" else "0" for c in row)
+    mask += int(bits, 2).to_bytes(SIZE // 8, "big")
+image = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+image += palette + xor + mask
+icon = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 22)
+ico = out.with_suffix(".ico")
+ico.write_bytes(icon + image)
+print(ico, len(icon + image), "bytes")

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "jet/engine.h"
+#include "jet/io/path_text.h"
 #include "tools/commands.h"
 #include "tools/common.h"
 
@@ -16,7 +17,9 @@ void registerCompact(CLI::App& app, Commands& commands) {
   cmd->add_option("DST", *destination, "Base de datos nueva (no debe existir)")->required();
   cmd->callback([&commands, source, destination] {
     commands.selected = [source, destination] {
-      jet::Status s = jet::compactDatabase(*source, *destination, globalOptions().password);
+      jet::Status s = jet::compactDatabase(jet::pathFromUtf8(*source),
+                                           jet::pathFromUtf8(*destination),
+                                           globalOptions().password);
       if (!s) return printError(s.error());
       return kExitOk;
     };

@@ -4,6 +4,7 @@
 // same options give the same file. Exit 0, or 2 with the error.
 #include <iostream>
 
+#include "jet/io/path_text.h"
 #include "jet/write/generator.h"
 #include "jet/write/new_database.h"
 #include "tools/commands.h"
@@ -21,7 +22,7 @@ void registerGenerate(CLI::App& app, Commands& commands) {
   cmd->add_option("--seed", options->seed, "Semilla (la misma semilla da el mismo archivo)");
   cmd->callback([&commands, file, options] {
     commands.selected = [file, options] {
-      auto report = jet::generateDatabase(*file, *options);
+      auto report = jet::generateDatabase(jet::pathFromUtf8(*file), *options);
       if (!report) return printError(report.error());
       std::cout << report->rows << " filas, " << report->deleted << " borradas, "
                 << report->moved << " desplazadas\n";

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/io/path_text.h"
 #include "jet/repair/repair.h"
 #include "tools/commands.h"
 #include "tools/common.h"
@@ -59,7 +60,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   options.dryRun = dryRun;
   options.maxFindings = max;
   options.password = globalOptions().password;
-  auto report = jet::repair(file, options);
+  auto report = jet::repair(jet::pathFromUtf8(file), options);
   if (!report) return printError(report.error());
   if (!report->damaged) {
     std::cout << "sin daños: no hay nada que reparar\n";
@@ -70,7 +71,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
     if (report->lostData()) std::cout << "Se perderían " << losses(*report) << "\n";
     std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
               << " filas; la copia dañada se guardaría como "
-              << jet::damagedCopyName(file, 1).filename().string()
+              << jet::utf8Of(jet::damagedCopyName(jet::pathFromUtf8(file), 1).filename())
               << " (u otro nombre libre) y MSysCompactError anotaría los problemas\n";
     return kExitFindings;
   }
@@ -82,7 +83,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
     return kExitFindings;
   }
   std::cout << "Reparada: " << report->rowsKept << " filas; la copia dañada se guarda como "
-            << report->backup.string() << "\n";
+            << jet::utf8Of(report->backup) << "\n";
   return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "jet/io/path_text.h"
 #include "tools/commands.h"
 
 namespace jetdb {
@@ -17,7 +18,8 @@ GlobalOptions& globalOptions() {
 }
 
 std::unique_ptr<jet::Database> openOrPrint(const std::string& path) {
-  auto db = jet::Database::open(path, jet::Database::Access::kRead, globalOptions().password);
+  auto db = jet::Database::open(jet::pathFromUtf8(path), jet::Database::Access::kRead,
+                                globalOptions().password);
   if (!db) {
     printError(db.error());
     return nullptr;

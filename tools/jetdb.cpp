@@ -5,9 +5,12 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "tools/commands.h"
 #include "tools/common.h"
+#include "tools/console.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"jetdb: lee, comprueba, repara y compacta bases de datos de Access 97"};
@@ -18,8 +21,11 @@ int main(int argc, char** argv) {
   app.fallthrough();
   jetdb::Commands commands;
   jetdb::registerCommands(app, commands);
+  std::vector<std::string> args = jetdb::prepareConsole(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& a : args) pointers.push_back(a.data());
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& e) {
     int rc = app.exit(e);
     return rc == 0 ? 0 : jetdb::kExitError;

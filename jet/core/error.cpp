@@ -85,7 +85,9 @@ Error Error::fromErrno(int err, std::string_view path, std::source_location wher
     case EEXIST:
       return Error(errc::kAlreadyExists, path, where);
     case ENOSPC:
+#ifdef EDQUOT  // not in every C library (Windows has none)
     case EDQUOT:
+#endif
       return Error(errc::kDiskFull, path, where);
     case EAGAIN:
     case EBUSY:

@@ -62,6 +62,11 @@ class Error {
   // Jet number; the one place where errno meets the engine's numbers.
   static Error fromErrno(int err, std::string_view path,
                          std::source_location where = std::source_location::current());
+  // The same for a Windows error code (GetLastError) on a Windows build:
+  // sharing and lock violations are 3000, the database being held by another
+  // program. Defined only there (error_win32.cpp).
+  static Error fromWindowsError(unsigned long code, std::string_view path,
+                                std::source_location where = std::source_location::current());
 
   int number() const { return number_; }
   const std::string& description() const { return description_; }

@@ -5,8 +5,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 
 namespace jet {
 namespace {
@@ -24,13 +22,6 @@ Result<bool> conflictOn(const File& file, std::int64_t start, std::int64_t lengt
     return Error::fromErrno(errno, file.path().string());
   }
   return probe.l_type != F_UNLCK;
-}
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
 }
 
 // Asks whether another open file description holds a flock() lock on the
@@ -62,17 +53,6 @@ Result<bool> foreignLockHeld(const File& file) {
   JET_TRY(bool above, conflictOn(file, kOwnLockOffset + 1, 0));
   if (above) return true;
   return flockHeld(file);
-}
-
-std::filesystem::path findLockFile(const std::filesystem::path& database) {
-  std::filesystem::path folder = database.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::string wanted = database.stem().string() + ".ldb";
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (sameIgnoringCase(entry.path().filename().string(), wanted)) return entry.path();
-  }
-  return {};
 }
 
 Status checkNotInUse(const File& file) {

@@ -1,14 +1,9 @@
 #include "jet/io/output_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <random>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "jet/io/write_fully.h"
+#include "jet/io/path_text.h"
 
 namespace jet {
 
@@ -16,14 +11,14 @@ namespace fs = std::filesystem;
 
 Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& fileSystem) {
   JET_TRY(bool taken, fileSystem.exists(destination));
-  if (taken) return Error::alreadyExists(destination.string());
+  if (taken) return Error::alreadyExists(utf8Of(destination));
   const fs::path folder = folderOf(destination);
   std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return Error::notFound(folder.string());
+  if (!fs::is_directory(folder, ec)) return Error::notFound(utf8Of(folder));
   std::random_device random;
   for (int attempt = 0; attempt < 32; ++attempt) {
-    fs::path temporary = folder / ("~" + destination.filename().string() + "." +
-                                   std::to_string(random() % 1000000000u) + ".tmp");
+    fs::path temporary = folder / pathFromUtf8("~" + utf8Of(destination.filename()) + "." +
+                                               std::to_string(random() % 1000000000u) + ".tmp");
     auto file = fileSystem.createNew(temporary);
     if (file) {
       OutputFile out;
@@ -36,7 +31,7 @@ Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& f
     }
     if (file.error().number() != errc::kAlreadyExists) return std::move(file).error();
   }
-  return Error(errc::kIoError, folder.string());
+  return Error(errc::kIoError, utf8Of(folder));
 }
 
 OutputFile::~OutputFile() { discard(); }
@@ -87,7 +82,7 @@ Status OutputFile::nameDestination() {
   const int n = linked.error().number();
   if (n == errc::kAlreadyExists || n == errc::kDiskFull) return linked;
   JET_TRY(bool taken, fileSystem_->exists(destination_));
-  if (taken) return Error::alreadyExists(destination_.string());
+  if (taken) return Error::alreadyExists(utf8Of(destination_));
   JET_CHECK(fileSystem_->replace(temporary_, destination_));
   temporary_.clear();
   return okStatus();
@@ -107,53 +102,6 @@ Status OutputFile::commit(const std::function<Status(const fs::path&)>& verify) 
     return s;
   }
   return fileSystem_->syncFolder(folderOf(destination_));
-}
-
-Result<ScratchFile> ScratchFile::create(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDWR | O_TMPFILE | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0) return ScratchFile(fd);
-  // No unnamed files here: a name that is removed at once.
-  std::random_device random;
-  for (int attempt = 0; attempt < 32; ++attempt) {
-    fs::path name = folder / ("~jetdb-sort." + std::to_string(random() % 1000000000u) + ".tmp");
-    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::unlink(name.c_str());
-      return ScratchFile(fd);
-    }
-    if (errno != EEXIST) return Error::fromErrno(errno, folder.string());
-  }
-  return Error(errc::kIoError, folder.string());
-}
-
-ScratchFile::~ScratchFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
-  if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
-}
-
-Status ScratchFile::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
-  return writeFully(fd_, offset, bytes, "temporal");
-}
-
-Status ScratchFile::readAt(std::uint64_t offset, std::span<std::byte> out) const {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
-                        static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Error::fromErrno(errno, "temporal");
-    if (n == 0) return Error(errc::kIoError, "temporal");
-    done += static_cast<std::size_t>(n);
-  }
-  return okStatus();
 }
 
 }  // namespace jet

@@ -1,11 +1,11 @@
 #include "jet/repair/repair.h"
 
-#include <ctime>
 #include <memory>
 #include <optional>
 
 #include "jet/check/checker.h"
 #include "jet/core/ascii.h"
+#include "jet/io/path_text.h"
 #include "jet/engine.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
@@ -16,6 +16,7 @@
 #include "jet/write/compactor.h"
 #include "jet/write/extra_tables_source.h"
 #include "jet/write/new_database_catalog.h"
+#include "jet/write/new_database.h"
 
 namespace jet {
 namespace {
@@ -32,16 +33,6 @@ constexpr std::size_t kIdColumn = 0;
 constexpr std::size_t kParentColumn = 1;
 constexpr std::size_t kNameColumn = 2;
 constexpr std::size_t kTypeColumn = 3;
-// Days from 1899-12-30, Jet's day 0, to 1970-01-01.
-constexpr double kUnixEpochDay = 25569.0;
-
-// The local time now, as Jet stores dates.
-DateTime now() {
-  std::time_t t = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&t, &local);
-  return DateTime{kUnixEpochDay + static_cast<double>(timegm(&local)) / 86400.0};
-}
 
 fs::path rebuiltName(const fs::path& database, int n) {
   fs::path p = database;
@@ -57,7 +48,7 @@ Result<fs::path> freshName(FileSystem& fileSystem, const fs::path& database,
     JET_TRY(bool taken, fileSystem.exists(candidate));
     if (!taken) return candidate;
   }
-  return Error::alreadyExists(make(database, kNamesTried).string());
+  return Error::alreadyExists(utf8Of(make(database, kNamesTried)));
 }
 
 // The MSysObjects row of a container whose row was lost: a new database's
@@ -90,7 +81,7 @@ std::optional<std::vector<Value>> systemTableRow(const std::string& name, std::i
 Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
                FileSystem& fileSystem, const fs::path& target, std::string_view password) {
   ExtraTablesSource source(salvage);
-  const DateTime created = now();
+  const DateTime created = currentDateTime();
   std::vector<std::vector<Value>> catalogRows;
   for (std::size_t i : salvage.recoveredTables()) {
     const SourceTable& table = salvage.tables()[i];
@@ -171,7 +162,7 @@ Result<fs::path> keepDamaged(const Database& db, FileSystem& fileSystem, const f
     }
     return name;
   }
-  return Error::alreadyExists(damagedCopyName(database, kNamesTried).string());
+  return Error::alreadyExists(utf8Of(damagedCopyName(database, kNamesTried)));
 }
 
 // Steps 6 and 7, undone on failure as far as ours.
@@ -200,7 +191,7 @@ Status repairDatabase(const fs::path& database) {
 
 fs::path damagedCopyName(const fs::path& database, int n) {
   fs::path name = database.parent_path() / database.stem();
-  name += n == 1 ? ".dañado" : ".dañado-" + std::to_string(n);
+  name += pathFromUtf8(n == 1 ? ".dañado" : ".dañado-" + std::to_string(n));
   name += database.extension();
   return name;
 }

@@ -89,7 +89,11 @@ Status createDatabase(const std::filesystem::path& path, DateTime created) {
 DateTime currentDateTime() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   // 25569 days from 1899-12-30 to 1970-01-01, then the local date and time.
   const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
                                           std::chrono::month(local.tm_mon + 1) /

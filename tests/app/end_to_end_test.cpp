@@ -16,7 +16,7 @@
 #include "platform/drive_map.h"
 #include "platform/jet_engine.h"
 #include "platform/linux_file_system.h"
-#include "platform/profile_reader.h"
+#include "platform/linux_profile.h"
 #include "platform/qt_ui.h"
 #include "platform/statvfs_disk_space.h"
 #include "tests/app/qt_test_support.h"

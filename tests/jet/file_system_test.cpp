@@ -2,7 +2,11 @@
 // system, in a temporary folder.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include "jet/io/file_system.h"
 #include "tests/support/corpus.h"
@@ -66,11 +70,19 @@ TEST(FileSystemTest, RemoveExistsAndPermissions) {
   FileSystem& fs = localFileSystem();
   writeFile(dir / "modelo.mdb", "x");
   writeFile(dir / "destino.mdb", "y");
+#ifdef _WIN32
+  // Rights on Windows are the folder's; the attributes a user sets go along.
+  ASSERT_TRUE(::SetFileAttributesW((dir / "modelo.mdb").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(fs.copyPermissions(dir / "modelo.mdb", dir / "destino.mdb").ok());
+  EXPECT_EQ(::GetFileAttributesW((dir / "destino.mdb").c_str()) & FILE_ATTRIBUTE_HIDDEN,
+            DWORD{FILE_ATTRIBUTE_HIDDEN});
+#else
   ASSERT_EQ(::chmod((dir / "modelo.mdb").c_str(), 0640), 0);
   ASSERT_TRUE(fs.copyPermissions(dir / "modelo.mdb", dir / "destino.mdb").ok());
   struct stat st {};
   ASSERT_EQ(::stat((dir / "destino.mdb").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+#endif
 
   EXPECT_TRUE(*fs.exists(dir / "destino.mdb"));
   ASSERT_TRUE(fs.remove(dir / "destino.mdb").ok());

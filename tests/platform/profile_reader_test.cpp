@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux_profile.h"
+
 #include "tests/support/corpus.h"
 
 namespace platform {

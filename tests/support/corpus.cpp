@@ -10,7 +10,6 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 #include "jet/format/header_page.h"
 #include "jet/io/page_source.h"
@@ -104,27 +103,6 @@ std::string readFile(const fs::path& path) {
 void writeFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-CommandOutput runCommand(const std::string& command) {
-  CommandOutput result;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buf[65536];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
-  int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-std::string shellQuote(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
-  }
-  return q + "'";
 }
 
 }  // namespace testing_support

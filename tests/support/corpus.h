@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/io/path_text.h"
+
 namespace testing_support {
 
 // The folder of real Access 97 files (outside the repository).
@@ -45,7 +47,10 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+  // `name` is UTF-8, on Windows too.
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / jet::pathFromUtf8(name);
+  }
 
  private:
   std::filesystem::path path_;

@@ -1,0 +1,185 @@
+#include "platform/win32/windows_file_system.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/wide.h"
+#include "platform/win32/windows_error.h"
+
+namespace platform {
+namespace {
+
+Error lastError() { return windowsError(::GetLastError()); }
+
+// A handle closed when it goes.
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (valid()) ::CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+std::string WindowsFileSystem::currentFolder() const {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (n < buffer.size()) return fromWide(std::wstring_view(buffer.data(), n));
+    buffer.resize(n);
+  }
+}
+
+// "C:" alone names drive C's current folder, which Windows keeps per drive.
+Status WindowsFileSystem::setCurrentDrive(std::string_view drive) {
+  const std::wstring letter = toWide(drive.substr(0, drive.empty() ? 0 : 1));
+  if (letter.size() != 1 || !iswalpha(letter[0])) return Error::numbered(errnum::kDeviceUnavailable);
+  const std::wstring name = letter + L":";
+  if (::GetDriveTypeW((name + L"\\").c_str()) == DRIVE_NO_ROOT_DIR ||
+      !::SetCurrentDirectoryW(name.c_str())) {
+    return Error::numbered(errnum::kDeviceUnavailable);
+  }
+  return {};
+}
+
+bool WindowsFileSystem::ordinaryFileExists(std::string_view pattern) {
+  if (pattern.empty()) return false;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileExW(toWide(pattern).c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  constexpr DWORD kNotOrdinary =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  bool any = false;
+  do {
+    any = (found.dwFileAttributes & kNotOrdinary) == 0;
+  } while (!any && ::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return any;
+}
+
+Status WindowsFileSystem::remove(std::string_view name) {
+  const std::wstring wide = toWide(name);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  // Only files are deleted: a folder by this name is no file.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return Error::numbered(errnum::kFileNotFound);
+  }
+  if (!::DeleteFileW(wide.c_str())) return lastError();
+  return {};
+}
+
+Status WindowsFileSystem::rename(std::string_view from, std::string_view to) {
+  if (!::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
+                     MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+    return lastError();
+  }
+  return {};
+}
+
+Status WindowsFileSystem::renameExact(std::string_view from, std::string_view to) {
+  return rename(from, to);
+}
+
+bool WindowsFileSystem::isSymbolicLink(std::string_view name) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileExW(toWide(name).c_str(), FindExInfoBasic, &found,
+                                     FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(search);
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+}
+
+Result<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
+  Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    const DWORD attributes = ::GetFileAttributesW(toWide(name).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      return Error::numbered(errnum::kPathFileAccess);
+    }
+    return lastError();
+  }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size)) return lastError();
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+Status WindowsFileSystem::flush(std::string_view name) {
+  Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return lastError();
+  if (!::FlushFileBuffers(file.get())) return lastError();
+  return {};
+}
+
+// The final name of the open file, as the file system spells it, with its
+// drive ("C:\...") or its server ("\\servidor\kel\...").
+Result<std::string> WindowsFileSystem::nameOnDisk(std::string_view name) {
+  Handle file(::CreateFileW(toWide(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return lastError();
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetFinalPathNameByHandleW(file.get(), buffer.data(),
+                                                static_cast<DWORD>(buffer.size()),
+                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) return lastError();
+    if (n < buffer.size()) {
+      std::wstring path(buffer.data(), n);
+      if (path.starts_with(L"\\\\?\\UNC\\")) path = L"\\\\" + path.substr(8);
+      else if (path.starts_with(L"\\\\?\\")) path = path.substr(4);
+      return fromWide(path);
+    }
+    buffer.resize(n);
+  }
+}
+
+namespace {
+
+class WindowsFileLock : public FileLock {
+ public:
+  explicit WindowsFileLock(HANDLE file) : file_(file) {}
+  ~WindowsFileLock() override { ::CloseHandle(file_); }  // the lock goes with it
+  WindowsFileLock(const WindowsFileLock&) = delete;
+  WindowsFileLock& operator=(const WindowsFileLock&) = delete;
+
+ private:
+  HANDLE file_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<FileLock>> WindowsFileSystem::lockExclusive(std::string_view name) {
+  // Read access is enough to lock, and lets users who may not write the file
+  // lock it too. A link is not followed.
+  HANDLE file = ::CreateFileW(toWide(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return lastError();
+  OVERLAPPED from{};
+  if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                    MAXDWORD, &from)) {
+    const DWORD err = ::GetLastError();
+    ::CloseHandle(file);
+    if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {
+      return std::unique_ptr<FileLock>();
+    }
+    return windowsError(err);
+  }
+  return std::unique_ptr<FileLock>(std::make_unique<WindowsFileLock>(file));
+}
+
+}  // namespace platform

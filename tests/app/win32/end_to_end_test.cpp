@@ -1,0 +1,128 @@
+// The whole Windows program on real files: the Win32 window, the Windows
+// adapters, the real engine and an Access 97 database from the corpus, in a
+// KEL folder whose data folder has an "Ñ" in its name (TORV.INI in code page
+// 1252, as the main application writes it). The scratch files go to the root
+// of the current drive.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/f_trasvel.h"
+#include "app/win32/trasvel_window.h"
+#include "jet/check/checker.h"
+#include "jet/io/path_text.h"
+#include "jet/model/database.h"
+#include "platform/textos.h"
+#include "platform/win32/win32_ui.h"
+#include "platform/win32/windows_disk_space.h"
+#include "platform/win32/windows_file_system.h"
+#include "platform/win32/windows_jet_engine.h"
+#include "platform/win32/windows_profile.h"
+#include "tests/app/win32/win32_test_support.h"
+#include "tests/support/corpus.h"
+#include "tests/support/foreign_lock.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_support;
+
+class WindowsEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    REQUIRE_CORPUS();
+    fs::create_directories(data);
+    writeFile(temp / "KEL" / "TORV.INI",
+              "[General]\r\nPathDatosKEL=" + jet::utf8Of(temp.path()) + "\\KEL\\DATOS\xD1\r\n");
+    fs::copy_file(corpusFile("testV1997.mdb"), database);
+    fs::permissions(database, fs::perms::owner_write, fs::perm_options::add);  // a user's file
+    previous = fs::current_path();
+    fs::current_path(temp / "KEL");
+    for (std::string_view name : {textos::kBorrar1Mdb, textos::kBorrar2Bak, textos::kBorrar1Ldb}) {
+      fs::remove(jet::pathFromUtf8(name));  // a failed run's, at the root of this drive
+    }
+    ui = std::make_unique<platform::Win32Ui>(window.handle(), window.cmp(), window.cmProceso(),
+                                             window.lbEsperar());
+    logic = std::make_unique<fTrasvel>(*ui, files, engine, profile, disk);
+    window.setLogic(logic.get(), ui.get());
+    logic->Form_Load();
+    ::ShowWindow(window.handle(), SW_SHOW);
+    pump(window.handle());
+  }
+  void TearDown() override {
+    if (!previous.empty()) fs::current_path(previous);
+  }
+
+  // Types `name` and presses "Reparar", answering the boxes with `answers`.
+  std::vector<SeenBox> repair(const std::string& name, std::vector<int> answers) {
+    BoxAnswerer boxes(std::move(answers));
+    ::SetWindowTextW(window.cmp(), platform::toWide(name).c_str());
+    ::SendMessageW(window.cmProceso(), BM_CLICK, 0, 0);
+    pump(window.handle());
+    return boxes.seen();
+  }
+
+  std::vector<std::string> scratchFilesLeft() {
+    std::vector<std::string> left;
+    for (std::string_view name : {textos::kBorrar1Mdb, textos::kBorrar2Bak, textos::kBorrar1Ldb}) {
+      if (fs::exists(jet::pathFromUtf8(name))) left.push_back(std::string(name));
+    }
+    return left;
+  }
+
+  TempDir temp;
+  fs::path data = temp / "KEL" / jet::pathFromUtf8("DATOSÑ");
+  fs::path database = data / "kel01.mdb";
+  fs::path previous;
+  platform::WindowsFileSystem files;
+  platform::WindowsJetEngine engine;
+  platform::WindowsProfile profile;
+  platform::WindowsDiskSpace disk;
+  TrasvelWindow window;
+  std::unique_ptr<platform::Win32Ui> ui;
+  std::unique_ptr<fTrasvel> logic;
+};
+
+TEST_F(WindowsEndToEndTest, RepairsAndCompactsInPlace) {
+  const std::string proposed = windowText(window.cmp());
+  ASSERT_TRUE(proposed.ends_with("\\KEL\\DATOSÑ\\KELxx.MDB")) << proposed;
+  const std::string name = proposed.substr(0, proposed.size() - 9) + "kel01.mdb";
+  const auto seen = repair(name, {IDYES, IDOK});
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].title, "Información");
+  EXPECT_EQ(seen[1].text, textos::kFinalizado);
+  EXPECT_EQ(logic->Respuesta(), -1);
+  EXPECT_EQ(windowText(window.cmp()), proposed.substr(0, proposed.size() - 9) + "KEL01.MDB");
+  EXPECT_TRUE(fs::exists(database)) << "in place, under its own name";
+  auto db = jet::Database::open(database);
+  ASSERT_TRUE(db) << db.error().toString();
+  auto check = jet::checkDatabase(**db);
+  ASSERT_TRUE(check);
+  EXPECT_TRUE(check->clean());
+  EXPECT_EQ(scratchFilesLeft(), std::vector<std::string>{});
+  EXPECT_TRUE(::IsWindowEnabled(window.cmProceso()));
+  EXPECT_FALSE(::IsWindowVisible(window.lbEsperar()));
+}
+
+TEST_F(WindowsEndToEndTest, DatabaseHeldByAnotherProgramIsLeftAlone) {
+  const std::string before = readFile(database);
+  ForeignLock access(database);
+  ASSERT_TRUE(access.held());
+  const auto seen = repair(jet::utf8Of(database), {IDYES, IDOK});
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].text, textos::kEnUso);
+  EXPECT_EQ(logic->Respuesta(), 0);
+  access.release();
+  EXPECT_EQ(readFile(database), before);
+  EXPECT_EQ(scratchFilesLeft(), std::vector<std::string>{});
+}
+
+TEST_F(WindowsEndToEndTest, MissingFileIsANotice) {
+  const auto seen = repair(jet::utf8Of(data / "NOHAY.MDB"), {IDOK});
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, textos::kNoExiste);
+}
+
+}  // namespace
+}  // namespace app

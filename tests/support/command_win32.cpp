@@ -1,0 +1,43 @@
+// Running a command through the shell, on Windows: cmd.exe, with the
+// command's UTF-8 text handed over as wide characters. The tests write
+// "/dev/null" for the null device; here it is NUL.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/support/corpus.h"
+
+namespace testing_support {
+namespace {
+
+std::wstring wide(const std::string& text) {
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+}  // namespace
+
+CommandOutput runCommand(const std::string& command) {
+  std::string text = command;
+  for (std::size_t at; (at = text.find("/dev/null")) != std::string::npos;) {
+    text.replace(at, 9, "NUL");
+  }
+  CommandOutput result;
+  // cmd /c drops the first and the last quote of a command that starts with
+  // one: a pair around the whole keeps the command's own.
+  FILE* pipe = ::_wpopen(wide("\"" + text + "\"").c_str(), L"rb");
+  if (!pipe) return result;
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) result.out.append(buf, n);
+  result.status = ::_pclose(pipe);
+  return result;
+}
+
+std::string shellQuote(const std::string& arg) { return "\"" + arg + "\""; }
+
+}  // namespace testing_support
