@@ -4,12 +4,17 @@
 
 #include "jet/check/checker.h"
 #include "jet/model/database.h"
+#include "jet/repair/repair.h"
 #include "jet/write/compactor.h"
 #include "jet/write/database_source.h"
 
 namespace jet {
 
-// repairDatabase is in jet/repair/repair.cpp.
+Status repairDatabase(const std::filesystem::path& database) {
+  JET_TRY(RepairReport report, repair(database));
+  (void)report;
+  return okStatus();
+}
 
 // 1. The destination must not exist (3204; it is not touched).
 // 2. The source is opened read-only under our shared lock: 3044, 3049, 3000

@@ -12,8 +12,8 @@
 
 #include <string>
 
+#include "jet/format/value.h"
 #include "jet/model/text.h"
-#include "jet/model/value.h"
 
 namespace jetdb {
 

@@ -22,9 +22,9 @@
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
 #include "jet/format/index_page.h"
+#include "jet/format/value.h"
 #include "jet/index/index_key.h"
 #include "jet/model/index_shape.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

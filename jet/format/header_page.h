@@ -33,7 +33,7 @@
 
 #include "jet/core/byte_view.h"
 #include "jet/core/result.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

@@ -39,8 +39,8 @@
 #include <vector>
 
 #include "jet/core/result.h"
+#include "jet/format/value.h"
 #include "jet/io/page_source.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

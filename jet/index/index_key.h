@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "jet/core/result.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 namespace index_key {

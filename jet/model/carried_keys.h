@@ -23,9 +23,9 @@
 #include "jet/core/result.h"
 #include "jet/format/data_page.h"
 #include "jet/format/table_definition.h"
+#include "jet/format/value.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/index_walker.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

@@ -16,8 +16,8 @@
 #include "jet/core/result.h"
 #include "jet/format/data_page.h"
 #include "jet/format/table_definition.h"
+#include "jet/format/value.h"
 #include "jet/model/database.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "jet/core/result.h"
+#include "jet/format/value.h"
 #include "jet/model/catalog.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

@@ -30,8 +30,8 @@
 #include "jet/format/row.h"
 #include "jet/format/table_definition.h"
 #include "jet/format/usage_map.h"
+#include "jet/format/value.h"
 #include "jet/model/database.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

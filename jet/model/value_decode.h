@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "jet/core/byte_view.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

@@ -6,7 +6,6 @@
 #include "jet/check/checker.h"
 #include "jet/core/ascii.h"
 #include "jet/io/path_text.h"
-#include "jet/engine.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "jet/model/index_shape.h"
@@ -182,12 +181,6 @@ Status swapIn(const Database& db, FileSystem& fileSystem, const fs::path& databa
 }
 
 }  // namespace
-
-Status repairDatabase(const fs::path& database) {
-  JET_TRY(RepairReport report, repair(database));
-  (void)report;
-  return okStatus();
-}
 
 fs::path damagedCopyName(const fs::path& database, int n) {
   fs::path name = database.parent_path() / database.stem();

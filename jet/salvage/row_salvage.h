@@ -23,12 +23,12 @@
 
 #include "jet/format/data_page.h"
 #include "jet/format/row.h"
+#include "jet/format/value.h"
 #include "jet/model/text.h"
-#include "jet/model/value.h"
+#include "jet/model/torn_page.h"
 #include "jet/salvage/page_census.h"
 #include "jet/salvage/problem.h"
 #include "jet/salvage/salvaged_table.h"
-#include "jet/model/torn_page.h"
 
 namespace jet {
 

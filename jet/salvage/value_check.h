@@ -9,7 +9,7 @@
 #include <string>
 
 #include "jet/format/table_definition.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

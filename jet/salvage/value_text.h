@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/format/value.h"
 #include "jet/model/text.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "jet/core/result.h"
+#include "jet/format/value.h"
 #include "jet/model/index_shape.h"
-#include "jet/model/value.h"
 
 namespace jet {
 

@@ -50,7 +50,7 @@
 #include "jet/core/result.h"
 #include "jet/format/header_page.h"
 #include "jet/format/table_definition.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

@@ -23,7 +23,7 @@
 #include <filesystem>
 
 #include "jet/core/result.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet::new_database {
 

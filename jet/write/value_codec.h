@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "jet/core/result.h"
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace testing_support {
 

@@ -1,4 +1,4 @@
-#include "jet/model/value.h"
+#include "jet/format/value.h"
 
 namespace jet {
 

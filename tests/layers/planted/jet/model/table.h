@@ -1,0 +1,2 @@
+// What the planted format header reaches for.
+#pragma once
