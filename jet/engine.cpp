@@ -4,7 +4,7 @@
 
 #include "jet/check/checker.h"
 #include "jet/model/database.h"
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 #include "jet/write/compactor.h"
 #include "jet/write/database_source.h"
 

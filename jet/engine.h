@@ -16,7 +16,7 @@ namespace jet {
 // was; a damaged one is rebuilt from everything that can still be read. A
 // repair that lost data is still a repair (success): what it lost is listed
 // in the repaired database's MSysCompactError and beside it the damaged file
-// is kept; jet::repair (jet/repair/repair.h) tells a caller what was lost.
+// is kept; jet::repair (jet/rebuild/repair.h) tells a caller what was lost.
 Status repairDatabase(const std::filesystem::path& database);
 
 // Writes a compacted copy of `source` to `destination`, a new file; `source`

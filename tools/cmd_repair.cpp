@@ -1,5 +1,5 @@
 // jetdb repair FILE [--dry-run] [--max N]: repairs a database in place
-// (jet/repair/repair.h).
+// (jet/rebuild/repair.h).
 //
 // A healthy database is left as it is: "sin daños", exit 0. A damaged one is
 // rebuilt from what can be read; the command prints what the check found,
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "jet/io/path_text.h"
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 #include "tools/commands.h"
 #include "tools/common.h"
 

@@ -19,7 +19,7 @@
 #include <iterator>
 #include <string>
 
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "jet/model/catalog.h"
 #include "jet/model/index_walker.h"
 #include "jet/model/table.h"
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 #include "jet/write/compactor.h"
 #include "jet/write/extra_tables_source.h"
 #include "jet/write/generator_tables.h"

@@ -7,7 +7,7 @@
 #include "jet/format/header_page.h"
 #include "jet/model/database.h"
 #include "jet/model/text.h"
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/damage_generator.h"

@@ -18,7 +18,7 @@
 #include "jet/model/catalog.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/table.h"
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 #include "jet/salvage/salvage_reader.h"
 #include "jet/write/generator.h"
 #include "tests/support/check_image.h"

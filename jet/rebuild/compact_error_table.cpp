@@ -1,4 +1,4 @@
-#include "jet/repair/compact_error_table.h"
+#include "jet/rebuild/compact_error_table.h"
 
 #include "jet/model/text.h"
 #include "jet/salvage/salvage_source.h"

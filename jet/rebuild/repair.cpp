@@ -1,4 +1,4 @@
-#include "jet/repair/repair.h"
+#include "jet/rebuild/repair.h"
 
 #include <memory>
 #include <optional>
@@ -10,12 +10,12 @@
 #include "jet/model/database.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/text.h"
-#include "jet/repair/compact_error_table.h"
+#include "jet/rebuild/compact_error_table.h"
 #include "jet/salvage/salvage_source.h"
 #include "jet/write/compactor.h"
 #include "jet/write/extra_tables_source.h"
-#include "jet/write/new_database_catalog.h"
 #include "jet/write/new_database.h"
+#include "jet/write/new_database_catalog.h"
 
 namespace jet {
 namespace {

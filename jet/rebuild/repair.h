@@ -1,4 +1,6 @@
-// Repair of a database in place (the engine's RepairDatabase).
+// Repair of a database in place (the engine's RepairDatabase): rebuild a
+// damaged database from what can be read. Not to be mistaken for repair/,
+// the window's procedure that calls it and then compacts and swaps files.
 //
 // Outline:
 //   1. Open the database for repair: exclusively, with our lock held to the
