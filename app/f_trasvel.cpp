@@ -30,7 +30,7 @@ class ReEnable {
 
 }  // namespace
 
-fTrasvel::fTrasvel(platform::Ui& ui, platform::FileSystem& fs, platform::DbEngine& engine,
+fTrasvel::fTrasvel(platform::Ui& ui, platform::Files& fs, platform::DbEngine& engine,
                    platform::Profile& profile, platform::DiskSpace& disk)
     : ui_(ui), fs_(fs), engine_(engine), profile_(profile), disk_(disk) {}
 
@@ -81,7 +81,7 @@ bool fTrasvel::ProcesoReparacion() {
   return repair::ProcesoReparacion(ui_, fs_, engine_, Respuesta_);
 }
 
-platform::Result<std::int32_t> fTrasvel::LongitudFichero(std::string_view Fichero) {
+platform::RunResult<std::int32_t> fTrasvel::LongitudFichero(std::string_view Fichero) {
   return storage::LongitudFichero(fs_, Fichero);
 }
 

@@ -9,9 +9,9 @@
 
 #include "platform/db_engine.h"
 #include "platform/disk_space.h"
-#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/profile.h"
-#include "platform/status.h"
+#include "platform/run_status.h"
 #include "platform/ui.h"
 
 namespace app {
@@ -23,7 +23,7 @@ inline constexpr std::int16_t kTeclaEsc = 27;
 class fTrasvel {
  public:
   // Everything passed must outlive the window.
-  fTrasvel(platform::Ui& ui, platform::FileSystem& fs, platform::DbEngine& engine,
+  fTrasvel(platform::Ui& ui, platform::Files& fs, platform::DbEngine& engine,
            platform::Profile& profile, platform::DiskSpace& disk);
 
   // Load: proposes the default database name, with the placeholder selected.
@@ -48,10 +48,10 @@ class fTrasvel {
 
  private:
   bool ProcesoReparacion();
-  platform::Result<std::int32_t> LongitudFichero(std::string_view Fichero);
+  platform::RunResult<std::int32_t> LongitudFichero(std::string_view Fichero);
 
   platform::Ui& ui_;
-  platform::FileSystem& fs_;
+  platform::Files& fs_;
   platform::DbEngine& engine_;
   platform::Profile& profile_;
   platform::DiskSpace& disk_;

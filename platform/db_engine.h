@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
@@ -13,10 +13,10 @@ class DbEngine {
  public:
   virtual ~DbEngine() = default;
   // Repairs the database `name` in place.
-  virtual Status repairDatabase(std::string_view name) = 0;
+  virtual RunStatus repairDatabase(std::string_view name) = 0;
   // Writes a compacted copy of `source` to `destination`, a new file; the
   // source stays where it is.
-  virtual Status compactDatabase(std::string_view source, std::string_view destination) = 0;
+  virtual RunStatus compactDatabase(std::string_view source, std::string_view destination) = 0;
 };
 
 }  // namespace platform

@@ -76,9 +76,9 @@ std::string DriveMap::currentFolder() const {
                                                           : it->second);
 }
 
-Status DriveMap::setCurrentDrive(std::string_view drive) {
+RunStatus DriveMap::setCurrentDrive(std::string_view drive) {
   const char letter = drive.empty() ? 0 : static_cast<char>(upperCase(drive.substr(0, 1))[0]);
-  if (!roots_.contains(letter)) return Error::numbered(errnum::kDeviceUnavailable);
+  if (!roots_.contains(letter)) return RunError::numbered(errnum::kDeviceUnavailable);
   current_ = letter;
   return {};
 }
@@ -104,12 +104,12 @@ std::string DriveMap::matchEntry(const fs::path& folder, const std::string& part
   return found ? best : part;
 }
 
-Result<LinuxPlace> DriveMap::locate(std::string_view name) const {
-  if (name.empty()) return Error::numbered(errnum::kBadFileName);
+RunResult<LinuxPlace> DriveMap::locate(std::string_view name) const {
+  if (name.empty()) return RunError::numbered(errnum::kBadFileName);
   const WindowsName parsed = parseWindowsName(name);
   const char letter = parsed.drive ? parsed.drive : current_;
   auto root = roots_.find(letter);
-  if (root == roots_.end()) return Error::numbered(errnum::kDeviceUnavailable);
+  if (root == roots_.end()) return RunError::numbered(errnum::kDeviceUnavailable);
   std::vector<std::string> parts = parsed.partsFromRoot(folders_.at(letter));
   LinuxPlace place;
   if (!parsed.endsWithSeparator && !parts.empty()) {
@@ -128,8 +128,8 @@ Result<LinuxPlace> DriveMap::locate(std::string_view name) const {
   return place;
 }
 
-Result<fs::path> DriveMap::resolve(std::string_view name) const {
-  Result<LinuxPlace> place = locate(name);
+RunResult<fs::path> DriveMap::resolve(std::string_view name) const {
+  RunResult<LinuxPlace> place = locate(name);
   if (!place) return place.error();
   if (place->lastPart.empty() || !place->folderExists) return place->folder / place->lastPart;
   bool found = false;

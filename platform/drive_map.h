@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
@@ -46,15 +46,15 @@ class DriveMap {
   std::string currentFolder() const;
   // `drive` such as "C:" or "c:\x": its first character names the drive.
   // 68 (device unavailable) when no such drive exists.
-  Status setCurrentDrive(std::string_view drive);
+  RunStatus setCurrentDrive(std::string_view drive);
   // The Linux folder at the root of the current drive.
   std::filesystem::path currentRoot() const;
 
   // The folder and last part of `name`. 68 when the name's drive does not
   // exist, 52 when the name is empty.
-  Result<LinuxPlace> locate(std::string_view name) const;
+  RunResult<LinuxPlace> locate(std::string_view name) const;
   // The Linux path of `name`, its last part matched like the folders.
-  Result<std::filesystem::path> resolve(std::string_view name) const;
+  RunResult<std::filesystem::path> resolve(std::string_view name) const;
   // The Windows name of a Linux path, on the drive with the longest root
   // that holds it, such as "C:\kel\kel01.mdb".
   std::string windowsName(const std::filesystem::path& linuxPath) const;

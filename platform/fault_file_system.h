@@ -10,42 +10,42 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace platform {
 
-class FaultFileSystem : public FileSystem {
+class FaultFileSystem : public Files {
  public:
   enum class Op { Exists, Remove, Rename, Open, Flush, NameOnDisk, Lock };
 
   // `inner` must outlive this object; `journal` (may be null) receives one
   // line per call, such as "rename \BORRAR1.MDB > C:\KEL\KEL01.MDB".
-  FaultFileSystem(FileSystem& inner, std::vector<std::string>* journal);
+  FaultFileSystem(Files& inner, std::vector<std::string>* journal);
 
   // The `nth` (1-based) call of `op` from now on fails with `error`.
-  void failNth(Op op, int nth, Error error);
+  void failNth(Op op, int nth, RunError error);
 
   std::string currentFolder() const override { return inner_.currentFolder(); }
-  Status setCurrentDrive(std::string_view drive) override;
+  RunStatus setCurrentDrive(std::string_view drive) override;
   bool ordinaryFileExists(std::string_view pattern) override;
-  Status remove(std::string_view name) override;
-  Status rename(std::string_view from, std::string_view to) override;
-  Status renameExact(std::string_view from, std::string_view to) override;
+  RunStatus remove(std::string_view name) override;
+  RunStatus rename(std::string_view from, std::string_view to) override;
+  RunStatus renameExact(std::string_view from, std::string_view to) override;
   bool isSymbolicLink(std::string_view name) override;
-  Result<std::int64_t> fileLength(std::string_view name) override;
-  Status flush(std::string_view name) override;
-  Result<std::string> nameOnDisk(std::string_view name) override;
-  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
+  RunResult<std::int64_t> fileLength(std::string_view name) override;
+  RunStatus flush(std::string_view name) override;
+  RunResult<std::string> nameOnDisk(std::string_view name) override;
+  RunResult<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 
  private:
   // Writes the call down; returns the error it must fail with, if any.
-  const Error* call(Op op, const std::string& line);
+  const RunError* call(Op op, const std::string& line);
 
   struct Fault {
     int remaining;
-    Error error;
+    RunError error;
   };
-  FileSystem& inner_;
+  Files& inner_;
   std::vector<std::string>* journal_;
   std::map<Op, std::vector<Fault>> faults_;
 };

@@ -56,7 +56,7 @@ bool copyAndFlush(int in, int out) {
 
 }  // namespace
 
-Status moveFile(const fs::path& from, const fs::path& to) {
+RunStatus moveFile(const fs::path& from, const fs::path& to) {
   if (renameNoReplace(from, to) != 0) {
     if (errno == EXDEV) return moveAcrossFileSystems(from, to);
     const int err = errno;
@@ -70,14 +70,14 @@ Status moveFile(const fs::path& from, const fs::path& to) {
   return {};
 }
 
-Status moveAcrossFileSystems(const fs::path& from, const fs::path& to) {
+RunStatus moveAcrossFileSystems(const fs::path& from, const fs::path& to) {
   FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.valid()) return posixError(errno, from);
   struct stat st;
   if (::fstat(in.get(), &st) != 0) return posixError(errno, from);
-  if (!S_ISREG(st.st_mode)) return Error::numbered(74);  // folders do not change drive
+  if (!S_ISREG(st.st_mode)) return RunError::numbered(74);  // folders do not change drive
   struct stat existing;
-  if (::lstat(to.c_str(), &existing) == 0) return Error::numbered(errnum::kFileExists);
+  if (::lstat(to.c_str(), &existing) == 0) return RunError::numbered(errnum::kFileExists);
 
   // 1-2. The copy, hidden beside its final name until it is whole on disk.
   std::string temp = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();

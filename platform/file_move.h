@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
@@ -12,7 +12,7 @@ namespace platform {
 // replaced). When the two lie on different file systems the file is copied
 // (see moveAcrossFileSystems). Afterwards the folders of both names are
 // flushed to disk, so the move survives a power cut.
-Status moveFile(const std::filesystem::path& from, const std::filesystem::path& to);
+RunStatus moveFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The move between file systems, one step at a time:
 //   1. copy `from` under a hidden temporary name beside `to`, with its mode;
@@ -23,6 +23,6 @@ Status moveFile(const std::filesystem::path& from, const std::filesystem::path& 
 // A failure before step 3 removes the copy; a failure at step 5 removes the
 // copy at `to` again. Either way `from` is left whole, and the error says
 // why the move did not happen. Only ordinary files are copied.
-Status moveAcrossFileSystems(const std::filesystem::path& from, const std::filesystem::path& to);
+RunStatus moveAcrossFileSystems(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace platform

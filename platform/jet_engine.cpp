@@ -5,12 +5,12 @@
 namespace platform {
 namespace {
 
-Error fromJet(const jet::Error& e) { return Error{e.number(), e.description()}; }
+RunError fromJet(const jet::Error& e) { return RunError{e.number(), e.description()}; }
 
 // The Linux path of a database name. A name that leads nowhere (a drive that
 // does not exist) is, for the engine, a database that does not exist.
-Result<std::filesystem::path> databasePath(const DriveMap& drives, std::string_view name) {
-  Result<std::filesystem::path> path = drives.resolve(name);
+RunResult<std::filesystem::path> databasePath(const DriveMap& drives, std::string_view name) {
+  RunResult<std::filesystem::path> path = drives.resolve(name);
   if (!path) return fromJet(jet::Error::notFound(name));
   return path;
 }
@@ -22,17 +22,17 @@ JetEngine::JetEngine(const DriveMap& drives, RepairFn repair, CompactFn compact)
       repair_(repair ? repair : &jet::repairDatabase),
       compact_(compact ? compact : static_cast<CompactFn>(&jet::compactDatabase)) {}
 
-Status JetEngine::repairDatabase(std::string_view name) {
-  Result<std::filesystem::path> path = databasePath(drives_, name);
+RunStatus JetEngine::repairDatabase(std::string_view name) {
+  RunResult<std::filesystem::path> path = databasePath(drives_, name);
   if (!path) return path.error();
   if (jet::Status s = repair_(*path); !s) return fromJet(s.error());
   return {};
 }
 
-Status JetEngine::compactDatabase(std::string_view source, std::string_view destination) {
-  Result<std::filesystem::path> from = databasePath(drives_, source);
+RunStatus JetEngine::compactDatabase(std::string_view source, std::string_view destination) {
+  RunResult<std::filesystem::path> from = databasePath(drives_, source);
   if (!from) return from.error();
-  Result<std::filesystem::path> to = databasePath(drives_, destination);
+  RunResult<std::filesystem::path> to = databasePath(drives_, destination);
   if (!to) return to.error();
   if (jet::Status s = compact_(*from, *to); !s) return fromJet(s.error());
   return {};

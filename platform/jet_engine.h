@@ -20,8 +20,8 @@ class JetEngine : public DbEngine {
   explicit JetEngine(const DriveMap& drives, RepairFn repair = nullptr,
                      CompactFn compact = nullptr);
 
-  Status repairDatabase(std::string_view name) override;
-  Status compactDatabase(std::string_view source, std::string_view destination) override;
+  RunStatus repairDatabase(std::string_view name) override;
+  RunStatus compactDatabase(std::string_view source, std::string_view destination) override;
 
  private:
   const DriveMap& drives_;

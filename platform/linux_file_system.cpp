@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace platform {
 
 bool LinuxFileSystem::ordinaryFileExists(std::string_view pattern) {
-  Result<LinuxPlace> place = drives_.locate(pattern);
+  RunResult<LinuxPlace> place = drives_.locate(pattern);
   if (!place || !place->folderExists || place->lastPart.empty()) return false;
   std::error_code ec;
   for (fs::directory_iterator it(place->folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -30,32 +30,32 @@ bool LinuxFileSystem::ordinaryFileExists(std::string_view pattern) {
   return false;
 }
 
-Status LinuxFileSystem::remove(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+RunStatus LinuxFileSystem::remove(std::string_view name) {
+  RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
   struct stat st;
   if (::lstat(path->c_str(), &st) != 0) return posixError(errno, *path);
   // Only files are deleted: a folder by this name is no file.
-  if (S_ISDIR(st.st_mode)) return Error::numbered(errnum::kFileNotFound);
+  if (S_ISDIR(st.st_mode)) return RunError::numbered(errnum::kFileNotFound);
   if (::unlink(path->c_str()) != 0) return posixError(errno, *path);
   flushFolder(path->parent_path());
   return {};
 }
 
-Status LinuxFileSystem::rename(std::string_view from, std::string_view to) {
-  Result<fs::path> target = drives_.resolve(to);
+RunStatus LinuxFileSystem::rename(std::string_view from, std::string_view to) {
+  RunResult<fs::path> target = drives_.resolve(to);
   if (!target) return target.error();
   return move(from, *target);
 }
 
-Status LinuxFileSystem::renameExact(std::string_view from, std::string_view to) {
-  Result<LinuxPlace> place = drives_.locate(to);
+RunStatus LinuxFileSystem::renameExact(std::string_view from, std::string_view to) {
+  RunResult<LinuxPlace> place = drives_.locate(to);
   if (!place) return place.error();
   return move(from, place->folder / place->lastPart);
 }
 
-Status LinuxFileSystem::move(std::string_view from, const fs::path& target) {
-  Result<fs::path> source = drives_.resolve(from);
+RunStatus LinuxFileSystem::move(std::string_view from, const fs::path& target) {
+  RunResult<fs::path> source = drives_.resolve(from);
   if (!source) return source.error();
   struct stat st;
   if (::lstat(source->c_str(), &st) != 0) return posixError(errno, *source);
@@ -63,24 +63,24 @@ Status LinuxFileSystem::move(std::string_view from, const fs::path& target) {
 }
 
 bool LinuxFileSystem::isSymbolicLink(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+  RunResult<fs::path> path = drives_.resolve(name);
   struct stat st;
   return path && ::lstat(path->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-Result<std::int64_t> LinuxFileSystem::fileLength(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+RunResult<std::int64_t> LinuxFileSystem::fileLength(std::string_view name) {
+  RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
   FileHandle file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.valid()) return posixError(errno, *path);
   struct stat st;
   if (::fstat(file.get(), &st) != 0) return posixError(errno, *path);
-  if (!S_ISREG(st.st_mode)) return Error::numbered(errnum::kPathFileAccess);
+  if (!S_ISREG(st.st_mode)) return RunError::numbered(errnum::kPathFileAccess);
   return static_cast<std::int64_t>(st.st_size);
 }
 
-Status LinuxFileSystem::flush(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+RunStatus LinuxFileSystem::flush(std::string_view name) {
+  RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
   FileHandle file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.valid()) return posixError(errno, *path);
@@ -88,8 +88,8 @@ Status LinuxFileSystem::flush(std::string_view name) {
   return {};
 }
 
-Result<std::string> LinuxFileSystem::nameOnDisk(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+RunResult<std::string> LinuxFileSystem::nameOnDisk(std::string_view name) {
+  RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
   struct stat st;
   if (::stat(path->c_str(), &st) != 0) return posixError(errno, *path);
@@ -110,8 +110,8 @@ class Flock : public FileLock {
 
 }  // namespace
 
-Result<std::unique_ptr<FileLock>> LinuxFileSystem::lockExclusive(std::string_view name) {
-  Result<fs::path> path = drives_.resolve(name);
+RunResult<std::unique_ptr<FileLock>> LinuxFileSystem::lockExclusive(std::string_view name) {
+  RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
   // Read-only is enough to lock, and lets users who may not write the file
   // (another's, in a shared folder) lock it too. A link is not followed.

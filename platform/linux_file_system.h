@@ -3,30 +3,30 @@
 #pragma once
 
 #include "platform/drive_map.h"
-#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace platform {
 
-class LinuxFileSystem : public FileSystem {
+class LinuxFileSystem : public Files {
  public:
   // `drives` is shared with the other adapters and must outlive this object.
   explicit LinuxFileSystem(DriveMap& drives) : drives_(drives) {}
 
   std::string currentFolder() const override { return drives_.currentFolder(); }
-  Status setCurrentDrive(std::string_view drive) override { return drives_.setCurrentDrive(drive); }
+  RunStatus setCurrentDrive(std::string_view drive) override { return drives_.setCurrentDrive(drive); }
   bool ordinaryFileExists(std::string_view pattern) override;
-  Status remove(std::string_view name) override;
-  Status rename(std::string_view from, std::string_view to) override;
-  Status renameExact(std::string_view from, std::string_view to) override;
+  RunStatus remove(std::string_view name) override;
+  RunStatus rename(std::string_view from, std::string_view to) override;
+  RunStatus renameExact(std::string_view from, std::string_view to) override;
   bool isSymbolicLink(std::string_view name) override;
-  Result<std::int64_t> fileLength(std::string_view name) override;
-  Status flush(std::string_view name) override;
-  Result<std::string> nameOnDisk(std::string_view name) override;
-  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
+  RunResult<std::int64_t> fileLength(std::string_view name) override;
+  RunStatus flush(std::string_view name) override;
+  RunResult<std::string> nameOnDisk(std::string_view name) override;
+  RunResult<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 
  private:
   // Moves the file `from` names to the Linux path `target`.
-  Status move(std::string_view from, const std::filesystem::path& target);
+  RunStatus move(std::string_view from, const std::filesystem::path& target);
 
   DriveMap& drives_;
 };

@@ -14,7 +14,7 @@ std::string LinuxProfile::privateProfileString(std::string_view section, std::st
                                                std::string_view file) {
   const std::size_t room = size == 0 ? 0 : size - 1;
   std::string value(fallback);
-  if (Result<std::filesystem::path> path = drives_.resolve(file)) {
+  if (RunResult<std::filesystem::path> path = drives_.resolve(file)) {
     std::error_code ec;
     const auto length = std::filesystem::file_size(*path, ec);
     if (!ec && std::filesystem::is_regular_file(*path, ec) && length <= kMaxFileSize) {

@@ -18,11 +18,11 @@ std::string MemoryFileSystem::key(char drive, const std::vector<std::string>& pa
   return upperCase(joinWindowsFolder(drive, parts));
 }
 
-Result<MemoryFileSystem::Place> MemoryFileSystem::place(std::string_view name) const {
-  if (name.empty()) return Error::numbered(errnum::kBadFileName);
+RunResult<MemoryFileSystem::Place> MemoryFileSystem::place(std::string_view name) const {
+  if (name.empty()) return RunError::numbered(errnum::kBadFileName);
   const WindowsName parsed = parseWindowsName(name);
   const char drive = parsed.drive ? parsed.drive : current_;
-  if (drives_.find(drive) == std::string::npos) return Error::numbered(errnum::kDeviceUnavailable);
+  if (drives_.find(drive) == std::string::npos) return RunError::numbered(errnum::kDeviceUnavailable);
   return Place{drive, parsed.partsFromRoot(folders_.at(drive))};
 }
 
@@ -32,10 +32,10 @@ bool MemoryFileSystem::folderExists(char drive, const std::vector<std::string>& 
   return it != entries_.end() && it->second.folder;
 }
 
-Error MemoryFileSystem::missing(const Place& p) const {
+RunError MemoryFileSystem::missing(const Place& p) const {
   std::vector<std::string> up = p.parts;
   if (!up.empty()) up.pop_back();
-  return Error::numbered(folderExists(p.drive, up) ? errnum::kFileNotFound
+  return RunError::numbered(folderExists(p.drive, up) ? errnum::kFileNotFound
                                                    : errnum::kPathNotFound);
 }
 
@@ -46,7 +46,7 @@ const MemoryFileSystem::Entry* MemoryFileSystem::find(const Place& p) const {
 }
 
 void MemoryFileSystem::addFolder(std::string_view name) {
-  Result<Place> p = place(name);
+  RunResult<Place> p = place(name);
   if (!p) return;
   std::vector<std::string> parts;
   for (const std::string& part : p->parts) {
@@ -56,7 +56,7 @@ void MemoryFileSystem::addFolder(std::string_view name) {
 }
 
 void MemoryFileSystem::addFile(std::string_view name, std::string bytes) {
-  Result<Place> p = place(name);
+  RunResult<Place> p = place(name);
   if (!p || p->parts.empty()) return;
   Entry& e = entries_[key(p->drive, p->parts)];
   if (e.name.empty()) e.name = joinWindowsFolder(p->drive, p->parts);
@@ -65,13 +65,13 @@ void MemoryFileSystem::addFile(std::string_view name, std::string bytes) {
 }
 
 bool MemoryFileSystem::isFile(std::string_view name) const {
-  Result<Place> p = place(name);
+  RunResult<Place> p = place(name);
   const Entry* e = p ? find(*p) : nullptr;
   return e && !e->folder;
 }
 
 std::optional<std::string> MemoryFileSystem::contents(std::string_view name) const {
-  Result<Place> p = place(name);
+  RunResult<Place> p = place(name);
   const Entry* e = p ? find(*p) : nullptr;
   if (!e || e->folder) return std::nullopt;
   return e->bytes;
@@ -89,17 +89,17 @@ std::string MemoryFileSystem::currentFolder() const {
   return joinWindowsFolder(current_, folders_.at(current_));
 }
 
-Status MemoryFileSystem::setCurrentDrive(std::string_view drive) {
+RunStatus MemoryFileSystem::setCurrentDrive(std::string_view drive) {
   const std::string letter = upperCase(drive.substr(0, 1));
   if (letter.empty() || drives_.find(letter[0]) == std::string::npos) {
-    return Error::numbered(errnum::kDeviceUnavailable);
+    return RunError::numbered(errnum::kDeviceUnavailable);
   }
   current_ = letter[0];
   return {};
 }
 
 bool MemoryFileSystem::ordinaryFileExists(std::string_view pattern) {
-  Result<Place> p = place(pattern);
+  RunResult<Place> p = place(pattern);
   if (!p || p->parts.empty() || parseWindowsName(pattern).endsWithSeparator) return false;
   const std::string last = p->parts.back();
   std::vector<std::string> folder = p->parts;
@@ -116,8 +116,8 @@ bool MemoryFileSystem::ordinaryFileExists(std::string_view pattern) {
   return false;
 }
 
-Status MemoryFileSystem::remove(std::string_view name) {
-  Result<Place> p = place(name);
+RunStatus MemoryFileSystem::remove(std::string_view name) {
+  RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e || e->folder) return missing(*p);
@@ -125,18 +125,18 @@ Status MemoryFileSystem::remove(std::string_view name) {
   return {};
 }
 
-Status MemoryFileSystem::rename(std::string_view from, std::string_view to) {
-  Result<Place> src = place(from);
+RunStatus MemoryFileSystem::rename(std::string_view from, std::string_view to) {
+  RunResult<Place> src = place(from);
   if (!src) return src.error();
-  Result<Place> dst = place(to);
+  RunResult<Place> dst = place(to);
   if (!dst) return dst.error();
   const Entry* e = find(*src);
   if (!e || e->folder) return missing(*src);
-  if (find(*dst)) return Error::numbered(errnum::kFileExists);
+  if (find(*dst)) return RunError::numbered(errnum::kFileExists);
   std::vector<std::string> up = dst->parts;
   if (!up.empty()) up.pop_back();
   if (dst->parts.empty() || !folderExists(dst->drive, up)) {
-    return Error::numbered(errnum::kPathNotFound);
+    return RunError::numbered(errnum::kPathNotFound);
   }
   Entry moved{joinWindowsFolder(dst->drive, dst->parts), false, e->bytes};
   entries_.erase(key(src->drive, src->parts));
@@ -144,29 +144,29 @@ Status MemoryFileSystem::rename(std::string_view from, std::string_view to) {
   return {};
 }
 
-Status MemoryFileSystem::renameExact(std::string_view from, std::string_view to) {
+RunStatus MemoryFileSystem::renameExact(std::string_view from, std::string_view to) {
   return rename(from, to);
 }
 
-Result<std::int64_t> MemoryFileSystem::fileLength(std::string_view name) {
-  Result<Place> p = place(name);
+RunResult<std::int64_t> MemoryFileSystem::fileLength(std::string_view name) {
+  RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e) return missing(*p);
-  if (e->folder) return Error::numbered(errnum::kPathFileAccess);
+  if (e->folder) return RunError::numbered(errnum::kPathFileAccess);
   return static_cast<std::int64_t>(e->bytes.size());
 }
 
-Status MemoryFileSystem::flush(std::string_view name) {
-  Result<Place> p = place(name);
+RunStatus MemoryFileSystem::flush(std::string_view name) {
+  RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e || e->folder) return missing(*p);
   return {};
 }
 
-Result<std::string> MemoryFileSystem::nameOnDisk(std::string_view name) {
-  Result<Place> p = place(name);
+RunResult<std::string> MemoryFileSystem::nameOnDisk(std::string_view name) {
+  RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e) return missing(*p);
@@ -189,8 +189,8 @@ class HeldKey : public FileLock {
 
 }  // namespace
 
-Result<std::unique_ptr<FileLock>> MemoryFileSystem::lockExclusive(std::string_view name) {
-  Result<Place> p = place(name);
+RunResult<std::unique_ptr<FileLock>> MemoryFileSystem::lockExclusive(std::string_view name) {
+  RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e) {

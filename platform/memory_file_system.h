@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace platform {
 
-class MemoryFileSystem : public FileSystem {
+class MemoryFileSystem : public Files {
  public:
   // `drives` lists the letters that exist; `currentFolder` is written the
   // Windows way ("C:\KEL") and created if missing.
@@ -33,19 +33,19 @@ class MemoryFileSystem : public FileSystem {
   // Every file's full name as first written, in order of the upper-cased names.
   std::vector<std::string> files() const;
 
-  // FileSystem.
+  // Files.
   std::string currentFolder() const override;
-  Status setCurrentDrive(std::string_view drive) override;
+  RunStatus setCurrentDrive(std::string_view drive) override;
   bool ordinaryFileExists(std::string_view pattern) override;
-  Status remove(std::string_view name) override;
-  Status rename(std::string_view from, std::string_view to) override;
+  RunStatus remove(std::string_view name) override;
+  RunStatus rename(std::string_view from, std::string_view to) override;
   // Letter case is ignored here, so this is rename.
-  Status renameExact(std::string_view from, std::string_view to) override;
+  RunStatus renameExact(std::string_view from, std::string_view to) override;
   bool isSymbolicLink(std::string_view) override { return false; }
-  Result<std::int64_t> fileLength(std::string_view name) override;
-  Status flush(std::string_view name) override;
-  Result<std::string> nameOnDisk(std::string_view name) override;
-  Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
+  RunResult<std::int64_t> fileLength(std::string_view name) override;
+  RunStatus flush(std::string_view name) override;
+  RunResult<std::string> nameOnDisk(std::string_view name) override;
+  RunResult<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) override;
 
  private:
   struct Entry {
@@ -58,11 +58,11 @@ class MemoryFileSystem : public FileSystem {
     std::vector<std::string> parts;  // from the drive's root
   };
 
-  Result<Place> place(std::string_view name) const;
+  RunResult<Place> place(std::string_view name) const;
   static std::string key(char drive, const std::vector<std::string>& parts);
   bool folderExists(char drive, const std::vector<std::string>& parts) const;
-  // Error for a missing `p`: 76 when its folder is missing, else 53.
-  Error missing(const Place& p) const;
+  // RunError for a missing `p`: 76 when its folder is missing, else 53.
+  RunError missing(const Place& p) const;
   const Entry* find(const Place& p) const;
 
   std::string drives_;

@@ -8,7 +8,7 @@ void informationNotice(Ui& ui, std::string_view text) {
   ui.messageBox(text, textos::kTituloInformacion, MessageIcon::Information, MessageButtons::Ok);
 }
 
-void errorReport(Ui& ui, const Error& error) {
+void errorReport(Ui& ui, const RunError& error) {
   ui.messageBox(error.description, errorTitle(error.number), MessageIcon::None,
                 MessageButtons::Ok);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 #include "platform/ui.h"
 
 namespace platform {
@@ -14,7 +14,7 @@ void informationNotice(Ui& ui, std::string_view text);
 
 // Error report: no icon, one OK button; the error's description under the
 // title errorTitle(number).
-void errorReport(Ui& ui, const Error& error);
+void errorReport(Ui& ui, const RunError& error);
 
 // "Error = " and the number as Windows' number-to-text conversion writes it:
 // a blank stands where the sign of a number that is not negative would be

@@ -8,36 +8,36 @@
 
 namespace platform {
 
-Error posixError(int err, const std::filesystem::path& path) {
+RunError posixError(int err, const std::filesystem::path& path) {
   switch (err) {
     case ENOENT: {
       std::error_code ec;
       const bool folder = std::filesystem::is_directory(path.parent_path(), ec);
-      return Error::numbered(folder ? errnum::kFileNotFound : errnum::kPathNotFound);
+      return RunError::numbered(folder ? errnum::kFileNotFound : errnum::kPathNotFound);
     }
     case ENOTDIR:
-      return Error::numbered(errnum::kPathNotFound);
+      return RunError::numbered(errnum::kPathNotFound);
     case EEXIST:
     case ENOTEMPTY:
-      return Error::numbered(errnum::kFileExists);
+      return RunError::numbered(errnum::kFileExists);
     case EACCES:
     case EPERM:
     case EROFS:
-      return Error::numbered(errnum::kPermissionDenied);
+      return RunError::numbered(errnum::kPermissionDenied);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-      return Error::numbered(errnum::kDiskFull);
+      return RunError::numbered(errnum::kDiskFull);
     case ENAMETOOLONG:
     case EILSEQ:
-      return Error::numbered(errnum::kBadFileName);
+      return RunError::numbered(errnum::kBadFileName);
     case EMFILE:
     case ENFILE:
-      return Error::numbered(errnum::kTooManyFiles);
+      return RunError::numbered(errnum::kTooManyFiles);
     case EIO:
-      return Error::numbered(errnum::kIoError);
+      return RunError::numbered(errnum::kIoError);
     default:
-      return Error::numbered(errnum::kPathFileAccess);
+      return RunError::numbered(errnum::kPathFileAccess);
   }
 }
 

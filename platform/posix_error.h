@@ -3,14 +3,14 @@
 
 #include <filesystem>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
 // The error a file operation on `path` that failed with `err` reports: a
 // missing file is 53, or 76 when its folder is missing too; EEXIST is 58;
 // EACCES/EPERM/EROFS are 70; a full disk is 61; the rest are 57 or 75.
-Error posixError(int err, const std::filesystem::path& path);
+RunError posixError(int err, const std::filesystem::path& path);
 
 // Flushes a folder's entries to disk (after a rename or a delete). Best
 // effort: some file systems cannot flush a folder, and the entry change it

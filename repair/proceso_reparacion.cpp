@@ -39,34 +39,34 @@
 namespace repair {
 namespace {
 
-using platform::Error;
-using platform::Status;
+using platform::RunError;
+using platform::RunStatus;
 
 // More "\BORRAR2 (n).BAK" than anyone keeps: past it, step 6 fails with 58.
 constexpr int kMaxApartados = 999;
 
 struct Failure {
-  Error error;
+  RunError error;
   // Where the database lies when step 8 failed and could not be undone.
   std::optional<std::string> keptAt = std::nullopt;
 };
 
-Status deleteIfPresent(platform::FileSystem& fs, std::string_view name) {
+RunStatus deleteIfPresent(platform::Files& fs, std::string_view name) {
   if (!fs.ordinaryFileExists(name)) return {};
   return fs.remove(name);
 }
 
 // The name of `name` on disk, or `name` when it cannot be had.
-std::string spelledOnDisk(platform::FileSystem& fs, std::string_view name) {
-  platform::Result<std::string> own = fs.nameOnDisk(name);
+std::string spelledOnDisk(platform::Files& fs, std::string_view name) {
+  platform::RunResult<std::string> own = fs.nameOnDisk(name);
   return own ? *own : std::string(name);
 }
 
 // True iff the database, named as on disk, is one of the scratch files,
 // which the swap would delete or overwrite.
-bool isScratchFile(platform::FileSystem& fs, const std::string& database) {
+bool isScratchFile(platform::Files& fs, const std::string& database) {
   for (std::string_view scratch : {textos::kBorrar1Mdb, textos::kBorrar2Bak, textos::kBorrar1Ldb}) {
-    platform::Result<std::string> other = fs.nameOnDisk(scratch);
+    platform::RunResult<std::string> other = fs.nameOnDisk(scratch);
     if (other && *other == database) return true;
   }
   return false;
@@ -74,14 +74,14 @@ bool isScratchFile(platform::FileSystem& fs, const std::string& database) {
 
 // Step 6: what lies at "\BORRAR2.BAK" goes out of the swap's way, and no
 // database with it.
-Status setStaleBakAside(platform::Ui& ui, platform::FileSystem& fs) {
+RunStatus setStaleBakAside(platform::Ui& ui, platform::Files& fs) {
   if (fs.isSymbolicLink(textos::kBorrar2Bak)) return fs.remove(textos::kBorrar2Bak);
   if (!fs.ordinaryFileExists(textos::kBorrar2Bak)) return {};
   const std::string before = spelledOnDisk(fs, textos::kBorrar2Bak);
   for (int n = 1;; ++n) {
     const std::string aside = std::string(textos::kBorrar2BakApartado) + std::to_string(n) +
                               std::string(textos::kBorrar2BakApartadoFin);
-    if (Status s = fs.rename(textos::kBorrar2Bak, aside); !s) {
+    if (RunStatus s = fs.rename(textos::kBorrar2Bak, aside); !s) {
       if (s.error().number != platform::errnum::kFileExists || n == kMaxApartados) return s;
       continue;  // the name is taken: the next one
     }
@@ -96,23 +96,23 @@ Status setStaleBakAside(platform::Ui& ui, platform::FileSystem& fs) {
 }
 
 // Steps 3 to 10 on `database`, the name as it is on disk.
-std::optional<Failure> repairAndSwap(platform::Ui& ui, platform::FileSystem& fs,
+std::optional<Failure> repairAndSwap(platform::Ui& ui, platform::Files& fs,
                                      platform::DbEngine& engine, const std::string& database) {
-  if (Status s = engine.repairDatabase(database); !s) return Failure{s.error()};
+  if (RunStatus s = engine.repairDatabase(database); !s) return Failure{s.error()};
   ui.setLbEsperarCaption(textos::kCompactando);
   ui.repaintWindow();
-  if (Status s = engine.compactDatabase(database, textos::kBorrar1Mdb); !s) {
+  if (RunStatus s = engine.compactDatabase(database, textos::kBorrar1Mdb); !s) {
     return Failure{s.error()};
   }
-  if (Status s = fs.flush(textos::kBorrar1Mdb); !s) return Failure{s.error()};
-  if (Status s = setStaleBakAside(ui, fs); !s) return Failure{s.error()};
-  if (Status s = fs.rename(database, textos::kBorrar2Bak); !s) return Failure{s.error()};
-  if (Status s = fs.renameExact(textos::kBorrar1Mdb, database); !s) {
+  if (RunStatus s = fs.flush(textos::kBorrar1Mdb); !s) return Failure{s.error()};
+  if (RunStatus s = setStaleBakAside(ui, fs); !s) return Failure{s.error()};
+  if (RunStatus s = fs.rename(database, textos::kBorrar2Bak); !s) return Failure{s.error()};
+  if (RunStatus s = fs.renameExact(textos::kBorrar1Mdb, database); !s) {
     if (fs.renameExact(textos::kBorrar2Bak, database)) return Failure{s.error()};
     return Failure{s.error(), spelledOnDisk(fs, textos::kBorrar2Bak)};
   }
-  if (Status s = deleteIfPresent(fs, textos::kBorrar2Bak); !s) return Failure{s.error()};
-  if (Status s = deleteIfPresent(fs, textos::kBorrar1Ldb); !s) return Failure{s.error()};
+  if (RunStatus s = deleteIfPresent(fs, textos::kBorrar2Bak); !s) return Failure{s.error()};
+  if (RunStatus s = deleteIfPresent(fs, textos::kBorrar1Ldb); !s) return Failure{s.error()};
   return std::nullopt;
 }
 
@@ -140,14 +140,14 @@ bool handleFailure(platform::Ui& ui, const Failure& failure) {
 
 }  // namespace
 
-bool ProcesoReparacion(platform::Ui& ui, platform::FileSystem& fs, platform::DbEngine& engine,
+bool ProcesoReparacion(platform::Ui& ui, platform::Files& fs, platform::DbEngine& engine,
                        std::int16_t& Respuesta) {
   Respuesta = ui.messageBox(textos::kConfirmacion, textos::kTituloInformacion,
                             platform::MessageIcon::Question, platform::MessageButtons::YesNo);
   if (Respuesta != platform::kAnswerYes) return true;
   std::optional<Failure> failure;
   {
-    platform::Result<std::unique_ptr<platform::FileLock>> lock = fs.lockExclusive(textos::kBloqueo);
+    platform::RunResult<std::unique_ptr<platform::FileLock>> lock = fs.lockExclusive(textos::kBloqueo);
     if (!lock) return handleFailure(ui, Failure{lock.error()});
     if (!*lock) {
       platform::informationNotice(ui, textos::kOtraReparacion);
@@ -155,7 +155,7 @@ bool ProcesoReparacion(platform::Ui& ui, platform::FileSystem& fs, platform::DbE
     }
     // A name that is not on disk goes to the engine as typed: it says the
     // database does not exist.
-    platform::Result<std::string> database = fs.nameOnDisk(ui.cmpText());
+    platform::RunResult<std::string> database = fs.nameOnDisk(ui.cmpText());
     if (database && isScratchFile(fs, *database)) {
       platform::informationNotice(ui, textos::kNombreReservado);
       return false;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/db_engine.h"
-#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/ui.h"
 
 namespace repair {
@@ -15,7 +15,7 @@ namespace repair {
 // (6 Yes, 7 No) goes into `Respuesta`. Every failure is shown to the user
 // here. Returns false iff a failure was shown; true also when the user
 // answers No.
-bool ProcesoReparacion(platform::Ui& ui, platform::FileSystem& fs, platform::DbEngine& engine,
+bool ProcesoReparacion(platform::Ui& ui, platform::Files& fs, platform::DbEngine& engine,
                        std::int16_t& Respuesta);
 
 }  // namespace repair

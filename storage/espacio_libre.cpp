@@ -17,13 +17,13 @@ double bytesLibres(const platform::DiskFigures& figures) {
   return static_cast<double>(perCluster) * static_cast<double>(figures.freeClusters);
 }
 
-double EspacioLibreEnDisco(platform::Ui& ui, platform::FileSystem& fs, platform::DiskSpace& disk,
+double EspacioLibreEnDisco(platform::Ui& ui, platform::Files& fs, platform::DiskSpace& disk,
                            std::string Drive) {
   const std::string unidadActual = platform::utf16Prefix(fs.currentFolder(), 2);
   if (Drive.find(':') == std::string::npos || platform::utf16Length(Drive) > 2) {
     Drive = platform::utf16Prefix(Drive, 1) + ":";
   }
-  if (platform::Status s = fs.setCurrentDrive(Drive); !s) {
+  if (platform::RunStatus s = fs.setCurrentDrive(Drive); !s) {
     platform::errorReport(ui, s.error());
     return kFallo;
   }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/disk_space.h"
-#include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/ui.h"
 
 namespace storage {
@@ -19,7 +19,7 @@ inline constexpr double kDesbordamiento = 2147483647;
 // current for the query and the previous one made current again. A drive
 // that does not exist gets an error report and kFallo; figures that cannot
 // be read count as 0.
-double EspacioLibreEnDisco(platform::Ui& ui, platform::FileSystem& fs, platform::DiskSpace& disk,
+double EspacioLibreEnDisco(platform::Ui& ui, platform::Files& fs, platform::DiskSpace& disk,
                            std::string Drive);
 
 // The free bytes of the figures: free clusters times bytes per cluster, the

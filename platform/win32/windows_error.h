@@ -3,7 +3,7 @@
 // the Linux adapters give for the same failures (posix_error.h).
 #pragma once
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
@@ -11,6 +11,6 @@ namespace platform {
 // denied (a file in use by another program too), 61 disk full, 68 a drive
 // that does not exist, 71 a drive not ready, 52 a bad name, 74 a folder moved
 // to another drive, 67 too many files; the rest are 75.
-Error windowsError(unsigned long code);
+RunError windowsError(unsigned long code);
 
 }  // namespace platform

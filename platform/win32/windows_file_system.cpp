@@ -10,7 +10,7 @@
 namespace platform {
 namespace {
 
-Error lastError() { return windowsError(::GetLastError()); }
+RunError lastError() { return windowsError(::GetLastError()); }
 
 // A handle closed when it goes.
 class Handle {
@@ -42,13 +42,13 @@ std::string WindowsFileSystem::currentFolder() const {
 }
 
 // "C:" alone names drive C's current folder, which Windows keeps per drive.
-Status WindowsFileSystem::setCurrentDrive(std::string_view drive) {
+RunStatus WindowsFileSystem::setCurrentDrive(std::string_view drive) {
   const std::wstring letter = toWide(drive.substr(0, drive.empty() ? 0 : 1));
-  if (letter.size() != 1 || !iswalpha(letter[0])) return Error::numbered(errnum::kDeviceUnavailable);
+  if (letter.size() != 1 || !iswalpha(letter[0])) return RunError::numbered(errnum::kDeviceUnavailable);
   const std::wstring name = letter + L":";
   if (::GetDriveTypeW((name + L"\\").c_str()) == DRIVE_NO_ROOT_DIR ||
       !::SetCurrentDirectoryW(name.c_str())) {
-    return Error::numbered(errnum::kDeviceUnavailable);
+    return RunError::numbered(errnum::kDeviceUnavailable);
   }
   return {};
 }
@@ -69,18 +69,18 @@ bool WindowsFileSystem::ordinaryFileExists(std::string_view pattern) {
   return any;
 }
 
-Status WindowsFileSystem::remove(std::string_view name) {
+RunStatus WindowsFileSystem::remove(std::string_view name) {
   const std::wstring wide = toWide(name);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   // Only files are deleted: a folder by this name is no file.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return Error::numbered(errnum::kFileNotFound);
+    return RunError::numbered(errnum::kFileNotFound);
   }
   if (!::DeleteFileW(wide.c_str())) return lastError();
   return {};
 }
 
-Status WindowsFileSystem::rename(std::string_view from, std::string_view to) {
+RunStatus WindowsFileSystem::rename(std::string_view from, std::string_view to) {
   if (!::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
                      MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
     return lastError();
@@ -88,7 +88,7 @@ Status WindowsFileSystem::rename(std::string_view from, std::string_view to) {
   return {};
 }
 
-Status WindowsFileSystem::renameExact(std::string_view from, std::string_view to) {
+RunStatus WindowsFileSystem::renameExact(std::string_view from, std::string_view to) {
   return rename(from, to);
 }
 
@@ -102,13 +102,13 @@ bool WindowsFileSystem::isSymbolicLink(std::string_view name) {
          found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
 }
 
-Result<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
+RunResult<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
   Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) {
     const DWORD attributes = ::GetFileAttributesW(toWide(name).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return Error::numbered(errnum::kPathFileAccess);
+      return RunError::numbered(errnum::kPathFileAccess);
     }
     return lastError();
   }
@@ -117,7 +117,7 @@ Result<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
-Status WindowsFileSystem::flush(std::string_view name) {
+RunStatus WindowsFileSystem::flush(std::string_view name) {
   Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -128,7 +128,7 @@ Status WindowsFileSystem::flush(std::string_view name) {
 
 // The final name of the open file, as the file system spells it, with its
 // drive ("C:\...") or its server ("\\servidor\kel\...").
-Result<std::string> WindowsFileSystem::nameOnDisk(std::string_view name) {
+RunResult<std::string> WindowsFileSystem::nameOnDisk(std::string_view name) {
   Handle file(::CreateFileW(toWide(name).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return lastError();
@@ -163,7 +163,7 @@ class WindowsFileLock : public FileLock {
 
 }  // namespace
 
-Result<std::unique_ptr<FileLock>> WindowsFileSystem::lockExclusive(std::string_view name) {
+RunResult<std::unique_ptr<FileLock>> WindowsFileSystem::lockExclusive(std::string_view name) {
   // Read access is enough to lock, and lets users who may not write the file
   // lock it too. A link is not followed.
   HANDLE file = ::CreateFileW(toWide(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,

@@ -6,18 +6,18 @@
 namespace platform {
 namespace {
 
-Status fromJet(const jet::Status& s) {
+RunStatus fromJet(const jet::Status& s) {
   if (s) return {};
-  return Error{s.error().number(), s.error().description()};
+  return RunError{s.error().number(), s.error().description()};
 }
 
 }  // namespace
 
-Status WindowsJetEngine::repairDatabase(std::string_view name) {
+RunStatus WindowsJetEngine::repairDatabase(std::string_view name) {
   return fromJet(jet::repairDatabase(jet::pathFromUtf8(name)));
 }
 
-Status WindowsJetEngine::compactDatabase(std::string_view source, std::string_view destination) {
+RunStatus WindowsJetEngine::compactDatabase(std::string_view source, std::string_view destination) {
   return fromJet(jet::compactDatabase(jet::pathFromUtf8(source), jet::pathFromUtf8(destination)));
 }
 

@@ -8,8 +8,8 @@ namespace platform {
 
 class WindowsJetEngine : public DbEngine {
  public:
-  Status repairDatabase(std::string_view name) override;
-  Status compactDatabase(std::string_view source, std::string_view destination) override;
+  RunStatus repairDatabase(std::string_view name) override;
+  RunStatus compactDatabase(std::string_view source, std::string_view destination) override;
 };
 
 }  // namespace platform

@@ -154,7 +154,7 @@ TEST_F(fTrasvelTest, Reparar_DisablesTheButtonWhileItRuns) {
     ui.cmp = "c:\\kel\\datos\\kel01.mdb";
     ui.answers = {c.answer};
     engine.repairError.reset();
-    if (c.engineFails) engine.repairError = platform::Error{3049, "x"};
+    if (c.engineFails) engine.repairError = platform::RunError{3049, "x"};
     std::vector<bool> enabledDuringBoxes;
     ui.onMessage = [&](const ShownMessage&) { enabledDuringBoxes.push_back(ui.cmProcesoEnabled); };
     window.CmProceso_Click();

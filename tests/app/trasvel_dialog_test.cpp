@@ -233,7 +233,7 @@ class RunTest : public TrasvelDialogTest, public ::testing::WithParamInterface<R
 
 TEST_P(RunTest, RepararIsDisabledWhileTheProcedureRuns) {
   const RunCase& c = GetParam();
-  if (c.engineFails) engine.repairError = platform::Error{3049, "x"};
+  if (c.engineFails) engine.repairError = platform::RunError{3049, "x"};
   start();
   int labelPaints = 0;
   struct PaintCounter : QObject {
@@ -278,7 +278,7 @@ INSTANTIATE_TEST_SUITE_P(Outcomes, RunTest,
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(TrasvelDialogTest, MessageBoxesAsTheUserSeesThem) {
-  engine.repairError = platform::Error{3343, "Formato de base de datos no reconocido."};
+  engine.repairError = platform::RunError{3343, "Formato de base de datos no reconocido."};
   start();
   testing_support::BoxAnswerer boxes({"Sí"});
   window->cmp().setText("c:\\kel\\datos\\kel01.mdb");

@@ -53,7 +53,7 @@ TEST_F(JetEngineTest, WindowsNamesReachTheEngineAsLinuxPaths) {
 
 TEST_F(JetEngineTest, EngineErrorsKeepTheirNumberAndText) {
   engineAnswer = jet::Error::notADatabase("kel01.mdb");
-  const Status s = engine.repairDatabase("C:\\KEL\\KEL01.MDB");
+  const RunStatus s = engine.repairDatabase("C:\\KEL\\KEL01.MDB");
   ASSERT_FALSE(s);
   EXPECT_EQ(s.error().number, 3049);
   EXPECT_EQ(s.error().description, engineAnswer->description());

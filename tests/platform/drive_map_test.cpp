@@ -38,7 +38,7 @@ TEST_F(DriveMapTest, EachDriveKeepsItsOwnCurrentFolder) {
   EXPECT_EQ(d.currentRoot(), fs::canonical(tree.path()));
   ASSERT_TRUE(d.setCurrentDrive("C"));
   EXPECT_EQ(d.currentFolder(), "C:\\Kel");
-  const Status missing = d.setCurrentDrive("Q:");
+  const RunStatus missing = d.setCurrentDrive("Q:");
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().number, 68);
   EXPECT_EQ(d.currentFolder(), "C:\\Kel");
@@ -70,7 +70,7 @@ TEST_F(DriveMapTest, NewNamesKeepTheirSpellingUnderExistingFolders) {
   DriveMap d = drivesFrom(home / "Kel");
   EXPECT_EQ(*d.resolve("\\BORRAR1.MDB"), fs::canonical(home) / "BORRAR1.MDB");
   EXPECT_EQ(*d.resolve("C:\\KEL\\NUEVA\\X.MDB"), fs::canonical(home) / "Kel" / "NUEVA" / "X.MDB");
-  Result<LinuxPlace> place = d.locate("C:\\KEL\\NUEVA\\X.MDB");
+  RunResult<LinuxPlace> place = d.locate("C:\\KEL\\NUEVA\\X.MDB");
   ASSERT_TRUE(place);
   EXPECT_FALSE(place->folderExists);
   EXPECT_EQ(place->lastPart, "X.MDB");

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 class World {
  public:
   virtual ~World() = default;
-  virtual FileSystem& files() = 0;
+  virtual Files& files() = 0;
   virtual void folder(const std::string& windowsName) = 0;
   virtual void file(const std::string& windowsName, const std::string& bytes) = 0;
   virtual std::optional<std::string> read(const std::string& windowsName) = 0;
@@ -37,7 +37,7 @@ class DiskWorld : public World {
     fs::create_directories(dir / "c" / "KEL");
     fs::create_directories(dir / "z");
   }
-  FileSystem& files() override { return files_; }
+  Files& files() override { return files_; }
   void folder(const std::string& name) override { fs::create_directories(path(name)); }
   void file(const std::string& name, const std::string& bytes) override {
     testing_support::writeFile(path(name), bytes);
@@ -64,7 +64,7 @@ class DiskWorld : public World {
 
 class MemoryWorld : public World {
  public:
-  FileSystem& files() override { return files_; }
+  Files& files() override { return files_; }
   void folder(const std::string& name) override { files_.addFolder(name); }
   void file(const std::string& name, const std::string& bytes) override {
     files_.addFile(name, bytes);
@@ -87,7 +87,7 @@ class FileSystemTest : public ::testing::TestWithParam<bool> {
     world->file("C:\\KEL\\DATOS\\.oculta.mdb", "abc");
     world->file("C:\\KEL\\DATOS\\vacio.dat", "");
   }
-  FileSystem& files() { return world->files(); }
+  Files& files() { return world->files(); }
   std::unique_ptr<World> world;
 };
 
@@ -200,7 +200,7 @@ TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessKill
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    Result<std::unique_ptr<FileLock>> held = files.lockExclusive("\\REPARAR.LCK");
+    RunResult<std::unique_ptr<FileLock>> held = files.lockExclusive("\\REPARAR.LCK");
     const char answer = held && *held ? 'y' : 'n';
     if (::write(ready[1], &answer, 1) != 1) ::_exit(1);
     for (;;) ::pause();
@@ -209,7 +209,7 @@ TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessKill
   char answer = 0;
   const bool heard = ::read(ready[0], &answer, 1) == 1;
   ::close(ready[0]);
-  Result<std::unique_ptr<FileLock>> refused = files.lockExclusive("\\REPARAR.LCK");
+  RunResult<std::unique_ptr<FileLock>> refused = files.lockExclusive("\\REPARAR.LCK");
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   ASSERT_TRUE(heard);
@@ -217,10 +217,10 @@ TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessKill
   ASSERT_TRUE(refused);
   EXPECT_FALSE(*refused) << "the child holds it";
 
-  Result<std::unique_ptr<FileLock>> mine = files.lockExclusive("\\REPARAR.LCK");
+  RunResult<std::unique_ptr<FileLock>> mine = files.lockExclusive("\\REPARAR.LCK");
   ASSERT_TRUE(mine);
   EXPECT_TRUE(*mine) << "the killed child's lock is gone";
-  Result<std::unique_ptr<FileLock>> again = files.lockExclusive("\\REPARAR.LCK");
+  RunResult<std::unique_ptr<FileLock>> again = files.lockExclusive("\\REPARAR.LCK");
   ASSERT_TRUE(again);
   EXPECT_FALSE(*again) << "a second holder in this process";
   EXPECT_TRUE(fs::is_regular_file(dir / "REPARAR.LCK"));

@@ -13,7 +13,7 @@
 namespace repair {
 namespace {
 
-using platform::Error;
+using platform::RunError;
 using platform::MessageButtons;
 using platform::MessageIcon;
 using Op = platform::FaultFileSystem::Op;
@@ -159,7 +159,7 @@ TEST_F(ProcesoReparacionTest, AnotherRepairInProgress_TouchesNothing) {
 // other one is reported with its number and description.
 struct EngineCase {
   const char* name;
-  Error error;
+  RunError error;
   ShownMessage shown;
 };
 
@@ -188,15 +188,15 @@ TEST_P(EngineFailureTest, ShowsItsMessageAndLeavesTheFilesAlone) {
 INSTANTIATE_TEST_SUITE_P(
     ErrorTable, EngineFailureTest,
     ::testing::Values(
-        EngineCase{"InUse", Error{3000, "x"},
+        EngineCase{"InUse", RunError{3000, "x"},
                    notice("La Base de Datos a reparar en estos momentos está en uso. El proceso "
                           "de Reparación queda cancelado.")},
-        EngineCase{"Missing", Error{3044, "x"}, notice("Base de Datos inexistente.")},
-        EngineCase{"NotAccess", Error{3049, "x"},
+        EngineCase{"Missing", RunError{3044, "x"}, notice("Base de Datos inexistente.")},
+        EngineCase{"NotAccess", RunError{3049, "x"},
                    notice("El fichero no es una Base de Datos de Access.")},
-        EngineCase{"OtherNumber", Error{3343, "Formato de base de datos no reconocido."},
+        EngineCase{"OtherNumber", RunError{3343, "Formato de base de datos no reconocido."},
                    report("Error =  3343", "Formato de base de datos no reconocido.")},
-        EngineCase{"NegativeNumber", Error{-5, "Raro"}, report("Error = -5", "Raro")}),
+        EngineCase{"NegativeNumber", RunError{-5, "Raro"}, report("Error = -5", "Raro")}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ProcesoReparacionTest, StaleCompactionTarget_IsReportedAndKept) {
@@ -227,7 +227,7 @@ TEST_P(SwapFailureTest, ShowsTheErrorAndLosesNothing) {
   const SwapCase& c = GetParam();
   if (c.staleBak) mem.addFile("\\BORRAR2.BAK", "vieja");
   engine.leaveLockFile = c.lockFile;
-  for (auto [op, nth] : c.failing) fs.failNth(op, nth, Error::numbered(70));
+  for (auto [op, nth] : c.failing) fs.failNth(op, nth, RunError::numbered(70));
   EXPECT_FALSE(run());
   std::vector<ShownMessage> expected{kConfirmation, report("Error =  70", "Permiso denegado")};
   if (c.keptNotice) {

@@ -82,13 +82,13 @@ TEST(LongitudFicheroTest, LengthsAndErrors) {
 TEST(LongitudFicheroTest, LengthBeyond32BitsIsOverflowNotAWrongNumber) {
   class Huge : public platform::MemoryFileSystem {
    public:
-    platform::Result<std::int64_t> fileLength(std::string_view) override { return length; }
+    platform::RunResult<std::int64_t> fileLength(std::string_view) override { return length; }
     std::int64_t length = 0;
   } fs;
   fs.length = std::numeric_limits<std::int32_t>::max();
   EXPECT_EQ(*LongitudFichero(fs, "X"), std::numeric_limits<std::int32_t>::max());
   fs.length += 1;
-  const platform::Result<std::int32_t> r = LongitudFichero(fs, "X");
+  const platform::RunResult<std::int32_t> r = LongitudFichero(fs, "X");
   ASSERT_FALSE(r);
   EXPECT_EQ(r.error().number, 6);
   EXPECT_EQ(r.error().description, "Desbordamiento");

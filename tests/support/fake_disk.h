@@ -4,13 +4,13 @@
 #include <string>
 
 #include "platform/disk_space.h"
-#include "platform/file_system.h"
+#include "platform/files.h"
 
 namespace testing_support {
 
 class FakeDisk : public platform::DiskSpace {
  public:
-  explicit FakeDisk(platform::FileSystem& fs) : fs_(fs) {}
+  explicit FakeDisk(platform::Files& fs) : fs_(fs) {}
   platform::DiskFigures figures{8, 512, 1000, 2000};
   bool fails = false;
   std::string askedOn;  // the current folder at the time of the last query
@@ -23,7 +23,7 @@ class FakeDisk : public platform::DiskSpace {
   }
 
  private:
-  platform::FileSystem& fs_;
+  platform::Files& fs_;
 };
 
 }  // namespace testing_support

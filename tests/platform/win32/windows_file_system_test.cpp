@@ -17,9 +17,9 @@ using testing_support::TempDir;
 using testing_support::writeFile;
 
 // The error number of a failure, 0 for a success.
-int number(const Status& s) { return s ? 0 : s.error().number; }
+int number(const RunStatus& s) { return s ? 0 : s.error().number; }
 template <class T>
-int number(const Result<T>& r) { return r ? 0 : r.error().number; }
+int number(const RunResult<T>& r) { return r ? 0 : r.error().number; }
 
 class WindowsFileSystemTest : public ::testing::Test {
  protected:
@@ -48,10 +48,10 @@ TEST_F(WindowsFileSystemTest, RenameNeverReplacesAndNamesComeAsOnDisk) {
   EXPECT_EQ(number(fs.rename(name("nohay.mdb"), name("x.mdb"))), errnum::kFileNotFound);
   ASSERT_TRUE(fs.rename(name("AÑO.MDB"), name("Nuevo.mdb")));
   EXPECT_EQ(readFile(dir / "Nuevo.mdb"), "uno");
-  const Result<std::string> own = fs.nameOnDisk(name("NUEVO.MDB"));
+  const RunResult<std::string> own = fs.nameOnDisk(name("NUEVO.MDB"));
   ASSERT_TRUE(own);
   EXPECT_TRUE(own->ends_with("\\Nuevo.mdb")) << *own;
-  const Result<std::int64_t> length = fs.fileLength(name("nuevo.mdb"));
+  const RunResult<std::int64_t> length = fs.fileLength(name("nuevo.mdb"));
   ASSERT_TRUE(length);
   EXPECT_EQ(*length, 3);
   ASSERT_TRUE(fs.flush(name("nuevo.mdb")));

@@ -3,8 +3,8 @@
 //
 // File operations use the Windows run-time numbers (53 file not found, 58 file
 // already exists, 70 permission denied, 75 path/file access error, 76 path not
-// found, ...; see error_text.cpp); the engine adapter passes the engine's own
-// numbers and texts through unchanged. Status and Result<T> carry them back to
+// found, ...; see run_error_text.cpp); the engine adapter passes the engine's own
+// numbers and texts through unchanged. RunStatus and RunResult<T> carry them back to
 // the window's logic, which shows them; nothing here throws.
 #pragma once
 
@@ -38,35 +38,35 @@ inline constexpr int kNotADatabase = 3049;
 
 // The Spanish description Windows gives a run-time error number; a generic
 // text for numbers it has none for.
-std::string errorText(int number);
+std::string runErrorText(int number);
 
-struct Error {
+struct RunError {
   int number = 0;
   std::string description;
 
-  // An error with the description of its number (errorText).
-  static Error numbered(int number) { return Error{number, errorText(number)}; }
+  // An error with the description of its number (runErrorText).
+  static RunError numbered(int number) { return RunError{number, runErrorText(number)}; }
 };
 
-class [[nodiscard]] Status {
+class [[nodiscard]] RunStatus {
  public:
-  Status() = default;
-  Status(Error error) : error_(std::move(error)) {}
+  RunStatus() = default;
+  RunStatus(RunError error) : error_(std::move(error)) {}
 
   bool ok() const { return !error_; }
   explicit operator bool() const { return ok(); }
   // Requires: !ok().
-  const Error& error() const { assert(error_); return *error_; }
+  const RunError& error() const { assert(error_); return *error_; }
 
  private:
-  std::optional<Error> error_;
+  std::optional<RunError> error_;
 };
 
 template <class T>
-class [[nodiscard]] Result {
+class [[nodiscard]] RunResult {
  public:
-  Result(T value) : v_(std::in_place_index<0>, std::move(value)) {}
-  Result(Error error) : v_(std::in_place_index<1>, std::move(error)) {}
+  RunResult(T value) : v_(std::in_place_index<0>, std::move(value)) {}
+  RunResult(RunError error) : v_(std::in_place_index<1>, std::move(error)) {}
 
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -77,11 +77,11 @@ class [[nodiscard]] Result {
   const T& operator*() const { return value(); }
   const T* operator->() const { return &value(); }
   // Requires: !ok().
-  const Error& error() const { assert(!ok()); return std::get<1>(v_); }
-  Status status() const { return ok() ? Status() : Status(error()); }
+  const RunError& error() const { assert(!ok()); return std::get<1>(v_); }
+  RunStatus status() const { return ok() ? RunStatus() : RunStatus(error()); }
 
  private:
-  std::variant<T, Error> v_;
+  std::variant<T, RunError> v_;
 };
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include <string_view>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 namespace {
@@ -33,7 +33,7 @@ constexpr Entry kTexts[] = {
 
 }  // namespace
 
-std::string errorText(int number) {
+std::string runErrorText(int number) {
   for (const Entry& e : kTexts) {
     if (e.number == number) return std::string(e.text);
   }

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/status.h"
+#include "platform/run_status.h"
 
 namespace platform {
 
@@ -19,15 +19,15 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
-class FileSystem {
+class Files {
  public:
-  virtual ~FileSystem() = default;
+  virtual ~Files() = default;
 
   // The current folder on the current drive, such as "C:\KEL".
   virtual std::string currentFolder() const = 0;
   // Makes the drive named by the first character of `drive` current;
   // 68 when it does not exist.
-  virtual Status setCurrentDrive(std::string_view drive) = 0;
+  virtual RunStatus setCurrentDrive(std::string_view drive) = 0;
 
   // True iff the last part of `pattern`, where "*" and "?" are wildcards,
   // matches an ordinary file of its folder (not a folder, not a hidden
@@ -35,33 +35,33 @@ class FileSystem {
   // folder that does not exist) matches nothing.
   virtual bool ordinaryFileExists(std::string_view pattern) = 0;
   // Deletes one file: 53 when there is none, 76 when its folder is missing.
-  virtual Status remove(std::string_view name) = 0;
+  virtual RunStatus remove(std::string_view name) = 0;
   // Moves `from` to `to`, also onto another file system; never replaces:
   // 58 when `to` exists, 53 when `from` does not. The folders of both are
   // flushed to disk once the move is done.
-  virtual Status rename(std::string_view from, std::string_view to) = 0;
+  virtual RunStatus rename(std::string_view from, std::string_view to) = 0;
   // As rename, but `to` is taken letter for letter, as nameOnDisk spells a
   // file: where the file system tells letter case apart, an entry whose name
   // differs from `to` only in case is another file, which neither stops the
   // move nor is replaced. Where it does not, this is rename.
-  virtual Status renameExact(std::string_view from, std::string_view to) = 0;
+  virtual RunStatus renameExact(std::string_view from, std::string_view to) = 0;
   // True iff `name` is a symbolic link, whether or not what it points to
   // exists. A link holds no data of its own.
   virtual bool isSymbolicLink(std::string_view name) = 0;
   // Opens `name` for reading and takes its length in bytes.
-  virtual Result<std::int64_t> fileLength(std::string_view name) = 0;
+  virtual RunResult<std::int64_t> fileLength(std::string_view name) = 0;
   // Writes the file's contents through to the disk.
-  virtual Status flush(std::string_view name) = 0;
+  virtual RunStatus flush(std::string_view name) = 0;
   // The name of an existing file spelled as the file system spells it, with
   // its drive: "C:\KEL\KEL01.MDB" may be "C:\kel\Kel01.mdb".
-  virtual Result<std::string> nameOnDisk(std::string_view name) = 0;
+  virtual RunResult<std::string> nameOnDisk(std::string_view name) = 0;
   // Takes an exclusive lock on the file `name` without waiting, creating it
   // empty if missing. Null when another holder has it: another open of it,
   // in this process or another. The file is never removed (one removed while
   // held would let a second holder lock a new file of the same name). The
   // system drops the lock with the process however it ends (flock on Linux,
   // LockFileEx on Windows).
-  virtual Result<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) = 0;
+  virtual RunResult<std::unique_ptr<FileLock>> lockExclusive(std::string_view name) = 0;
 };
 
 }  // namespace platform
