@@ -4,8 +4,9 @@ namespace jet {
 
 void ProblemList::add(int code, Finding where, Loss loss, std::size_t lost) {
   lost_[static_cast<std::size_t>(loss)] += lost;
+  total_ += where.count;
   if (problems_.size() < cap_) problems_.push_back(Problem{code, std::move(where), loss});
-  else ++dropped_;
+  else dropped_ += where.count;
 }
 
 void ProblemList::add(int code, std::string table, std::int64_t page, std::int64_t row,

@@ -31,7 +31,9 @@ struct Problem {
 };
 
 // Collects problems up to a cap; past it they are only counted, so that a
-// database damaged everywhere gives a bounded table.
+// database damaged everywhere gives a bounded table. Counts add up each
+// problem's `where.count`, as FindingList's do: a summed-up line counts all
+// it stands for.
 class ProblemList {
  public:
   explicit ProblemList(std::size_t cap = 100000) : cap_(cap) {}
@@ -42,9 +44,11 @@ class ProblemList {
            Loss loss = Loss::kNone, std::size_t lost = 1);
 
   const std::vector<Problem>& problems() const { return problems_; }
-  std::size_t dropped() const { return dropped_; }
-  std::size_t total() const { return problems_.size() + dropped_; }
-  bool empty() const { return total() == 0; }
+  // Problems past the cap, not kept.
+  std::uint64_t dropped() const { return dropped_; }
+  // Every problem added, kept or not.
+  std::uint64_t total() const { return total_; }
+  bool empty() const { return total_ == 0; }
   // Problems that cost `loss`, those past the cap included.
   std::size_t lost(Loss loss) const { return lost_[static_cast<std::size_t>(loss)]; }
   // True iff some problem cost data: a table, a row or a value.
@@ -53,7 +57,8 @@ class ProblemList {
  private:
   std::size_t cap_;
   std::vector<Problem> problems_;
-  std::size_t dropped_ = 0;
+  std::uint64_t dropped_ = 0;
+  std::uint64_t total_ = 0;
   std::array<std::size_t, 4> lost_{};
 };
 
