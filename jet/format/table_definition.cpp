@@ -104,7 +104,7 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
   t.rowCount = *bytes.u32(kRowCount);
   t.autoNumber = *bytes.u32(kAutoNumber);
   t.tableType = *bytes.u8(kTableType);
-  t.maxColumns = *bytes.u16(kMaxColumns);
+  t.columnsCreated = *bytes.u16(kColumnsCreated);
   t.varColumns = *bytes.u16(kVarColumns);
   const std::uint16_t columnCount = *bytes.u16(kColumnCount);
   const std::uint32_t logicalCount = *bytes.u32(kLogicalIndexCount);
@@ -114,11 +114,11 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
   // Both counts at 0x15 and 0x17 keep deleted columns (docs/format.md): a
   // table with a deleted variable column has more variable columns than
   // columns, never more than it ever had.
-  if (columnCount > kMaxColumnCount || t.varColumns > t.maxColumns ||
-      columnCount > t.maxColumns) {
+  if (columnCount > kColumnLimit || t.varColumns > t.columnsCreated ||
+      columnCount > t.columnsCreated) {
     return Error::corrupt(page, "número de columnas imposible");
   }
-  if (realCount > kMaxIndexCount || logicalCount > kMaxIndexCount) {
+  if (realCount > kIndexLimit || logicalCount > kIndexLimit) {
     return Error::corrupt(page, "número de índices imposible");
   }
 
@@ -134,7 +134,7 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
     auto b = r.take(column_block::kSize);
     if (!b) return truncated(page);
     ColumnDef c = decodeColumn(*b);
-    if (c.number >= t.maxColumns || !numbers.insert(c.number).second) {
+    if (c.number >= t.columnsCreated || !numbers.insert(c.number).second) {
       return Error::corrupt(page, "número de columna repetido o fuera de rango");
     }
     // Jet 3 rows are at most 2 KB: fixed data must lie inside that.

@@ -52,7 +52,7 @@ inline constexpr std::size_t kLength = 0x08;
 inline constexpr std::size_t kRowCount = 0x0C;
 inline constexpr std::size_t kAutoNumber = 0x10;
 inline constexpr std::size_t kTableType = 0x14;
-inline constexpr std::size_t kMaxColumns = 0x15;
+inline constexpr std::size_t kColumnsCreated = 0x15;
 inline constexpr std::size_t kVarColumns = 0x17;
 inline constexpr std::size_t kColumnCount = 0x19;
 inline constexpr std::size_t kLogicalIndexCount = 0x1B;
@@ -64,8 +64,8 @@ inline constexpr std::size_t kIndexStatsSize = 8;
 inline constexpr std::uint8_t kUserTable = 0x4E;
 inline constexpr std::uint8_t kSystemTable = 0x53;
 // Jet 3 limits: a table has at most 255 columns and 32 indexes.
-inline constexpr std::size_t kMaxColumnCount = 255;
-inline constexpr std::size_t kMaxIndexCount = 32;
+inline constexpr std::size_t kColumnLimit = 255;
+inline constexpr std::size_t kIndexLimit = 32;
 // Those limits fit in far fewer pages: a longer chain is damage.
 inline constexpr std::size_t kMaxPages = 32;
 }  // namespace tdef
@@ -201,7 +201,7 @@ struct TableDefinition {
   std::uint32_t rowCount = 0;
   std::uint32_t autoNumber = 0;
   std::uint8_t tableType = 0;
-  std::uint16_t maxColumns = 0;
+  std::uint16_t columnsCreated = 0;
   std::uint16_t varColumns = 0;      // deleted ones included: may exceed columns.size()
   std::uint32_t usageMap = 0;         // row pointer
   std::uint32_t freeMap = 0;          // row pointer

@@ -172,7 +172,7 @@ Status appendKeyColumn(const KeyColumn& column, const Value& value, std::vector<
 
 Result<std::vector<std::byte>> encodeKey(std::span<const KeyColumn> columns,
                                          std::span<const Value> values) {
-  if (columns.size() != values.size() || columns.size() > kMaxColumns) {
+  if (columns.size() != values.size() || columns.size() > kColumnLimit) {
     return Error(errc::kInvalidArgument);
   }
   std::vector<std::byte> key;
@@ -187,7 +187,7 @@ Result<std::vector<std::byte>> carryKey(std::span<const KeyColumn> columns,
                                         std::span<const Value> before,
                                         std::span<const Value> after) {
   const std::size_t n = columns.size();
-  if (before.size() != n || after.size() != n || n > kMaxColumns) {
+  if (before.size() != n || after.size() != n || n > kColumnLimit) {
     return Error(errc::kInvalidArgument);
   }
   // Each column's segment as the engine makes it from `before`; the carried

@@ -49,7 +49,7 @@ inline constexpr std::byte kNo{0xFF};
 inline constexpr std::size_t kBinaryGroup = 8;      // data bytes per group
 inline constexpr std::byte kMoreGroups{0x09};       // length byte of a group that is not the last
 
-inline constexpr std::size_t kMaxColumns = 10;      // columns an index can have
+inline constexpr std::size_t kColumnLimit = 10;      // columns an index can have
 
 }  // namespace index_key
 

@@ -22,7 +22,7 @@ Result<IndexShape> indexShape(const TableDefinition& table, const RealIndexDef& 
   IndexShape shape;
   shape.unique = index.unique();
   shape.ignoreNulls = index.ignoreNulls();
-  if (index.columns.empty() || index.columns.size() > index_key::kMaxColumns) {
+  if (index.columns.empty() || index.columns.size() > index_key::kColumnLimit) {
     return Error::corrupt(table.page, "índice sin columnas o con demasiadas");
   }
   for (const IndexColumn& ic : index.columns) {

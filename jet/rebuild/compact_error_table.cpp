@@ -47,7 +47,7 @@ SourceTable compactErrorTable(std::int32_t id, const HeaderPage& header) {
       columnOf("ErrorTable", ColumnType::kText, kTextLength, false, header),
   };
   for (std::uint16_t i = 0; i < d.columns.size(); ++i) d.columns[i].number = i;
-  d.maxColumns = static_cast<std::uint16_t>(d.columns.size());
+  d.columnsCreated = static_cast<std::uint16_t>(d.columns.size());
   d.varColumns = 3;
   return t;
 }

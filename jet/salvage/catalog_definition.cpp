@@ -29,7 +29,7 @@ auto columnShape(const ColumnDef& c) {
 }
 
 bool sameColumns(const TableDefinition& a, const TableDefinition& b) {
-  if (a.columns.size() != b.columns.size() || a.maxColumns != b.maxColumns ||
+  if (a.columns.size() != b.columns.size() || a.columnsCreated != b.columnsCreated ||
       a.varColumns != b.varColumns) {
     return false;
   }

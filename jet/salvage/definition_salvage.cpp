@@ -90,13 +90,13 @@ Result<SalvagedDefinition> salvageTableDefinition(const PageSource& pages, std::
   auto range = [](std::uint32_t stored, std::uint32_t low, std::uint32_t high) {
     return stored >= low && stored <= high ? std::make_pair(stored, stored) : std::make_pair(low, high);
   };
-  const auto columnRange = range(columns, 1, tdef::kMaxColumnCount);
-  const auto realRange = range(real, 0, tdef::kMaxIndexCount);
-  const auto logicalRange = range(logical, 0, tdef::kMaxIndexCount);
+  const auto columnRange = range(columns, 1, tdef::kColumnLimit);
+  const auto realRange = range(real, 0, tdef::kIndexLimit);
+  const auto logicalRange = range(logical, 0, tdef::kIndexLimit);
 
   std::vector<std::byte> patched = bytes;
   // Checked after decoding, from the columns.
-  putU16(patched, tdef::kMaxColumns, 0xFFFF);
+  putU16(patched, tdef::kColumnsCreated, 0xFFFF);
   putU16(patched, tdef::kVarColumns, 0);
   std::optional<TableDefinition> found;
   std::size_t tried = 0, plausibleCount = 0;
@@ -131,12 +131,13 @@ Result<SalvagedDefinition> salvageTableDefinition(const PageSource& pages, std::
   if (real != t.realIndexes.size() || logical != t.logicalIndexes.size()) {
     what.push_back("el número de índices");
   }
-  const std::uint16_t storedMax = *view.u16(tdef::kMaxColumns);
-  t.maxColumns = storedMax >= maxNumber && storedMax <= tdef::kMaxColumnCount ? storedMax : maxNumber;
-  if (t.maxColumns != storedMax) what.push_back("el número de columnas creadas");
+  const std::uint16_t storedMax = *view.u16(tdef::kColumnsCreated);
+  t.columnsCreated =
+      storedMax >= maxNumber && storedMax <= tdef::kColumnLimit ? storedMax : maxNumber;
+  if (t.columnsCreated != storedMax) what.push_back("el número de columnas creadas");
   // Access counts deleted variable columns too: a larger count is its own.
   const std::uint16_t storedVar = *view.u16(tdef::kVarColumns);
-  t.varColumns = storedVar >= variable && storedVar <= t.maxColumns ? storedVar : variable;
+  t.varColumns = storedVar >= variable && storedVar <= t.columnsCreated ? storedVar : variable;
   if (t.varColumns != storedVar) what.push_back("el número de columnas variables");
   if (t.tableType != tdef::kUserTable && t.tableType != tdef::kSystemTable) {
     t.tableType = system ? tdef::kSystemTable : tdef::kUserTable;

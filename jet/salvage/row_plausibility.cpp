@@ -22,7 +22,7 @@ std::size_t fixedEnd(const TableDefinition& t, std::size_t n) {
 std::optional<std::string> implausibleRow(ByteView, const TableDefinition& t,
                                           const RowShape& shape) {
   const std::size_t n = shape.columnCount;
-  if (n == 0 || n > t.maxColumns) return "número de columnas imposible";
+  if (n == 0 || n > t.columnsCreated) return "número de columnas imposible";
   if (t.varColumns > 0) {
     if (shape.varOffsets.front() < fixedEnd(t, n)) return "datos variables encima de los fijos";
     if (shape.varOffsets.back() != shape.varTableStart) {

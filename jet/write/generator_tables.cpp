@@ -49,7 +49,7 @@ class Columns {
 
   TableDefinition done() {
     def_.tableType = tdef::kUserTable;
-    def_.maxColumns = static_cast<std::uint16_t>(def_.columns.size());
+    def_.columnsCreated = static_cast<std::uint16_t>(def_.columns.size());
     return std::move(def_);
   }
 

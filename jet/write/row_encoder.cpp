@@ -50,7 +50,7 @@ Result<TableDefinition> layOutColumns(const TableDefinition& source) {
       c.fixedOffset = 0;
     }
   }
-  t.maxColumns = static_cast<std::uint16_t>(t.columns.size());
+  t.columnsCreated = static_cast<std::uint16_t>(t.columns.size());
   t.varColumns = vars;
   for (RealIndexDef& r : t.realIndexes) {
     for (IndexColumn& ic : r.columns) {
@@ -119,7 +119,7 @@ Status RowEncoder::encode(std::span<const Value> values, const LongValueStore& s
                           std::vector<std::byte>& out) {
   const TableDefinition& t = *table_;
   if (values.size() != t.columns.size()) return Error(errc::kInvalidArgument);
-  const std::size_t n = t.maxColumns;
+  const std::size_t n = t.columnsCreated;
   const std::size_t maskSize = (n + 7) / 8;
   out.assign(row_layout::kFixedData + fixedSize_, std::byte{0});
   out[row_layout::kColumnCount] = std::byte(n);
@@ -215,7 +215,7 @@ Status RowEncoder::encode(std::span<const Value> values, const LongValueStore& s
 }
 
 std::size_t RowEncoder::minimumRowSize() const {
-  const std::size_t n = table_->maxColumns;
+  const std::size_t n = table_->columnsCreated;
   std::size_t size = row_layout::kFixedData + fixedSize_ + (n + 7) / 8;
   if (table_->varColumns > 0) size += table_->varColumns + 2;
   return size;

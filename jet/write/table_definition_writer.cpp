@@ -37,7 +37,7 @@ std::vector<std::byte> encodeTableDefinition(const TableDefinition& t) {
   h.u32(tdef::kRowCount, t.rowCount);
   h.u32(tdef::kAutoNumber, t.autoNumber);
   h.u8(tdef::kTableType, t.tableType);
-  h.u16(tdef::kMaxColumns, t.maxColumns);
+  h.u16(tdef::kColumnsCreated, t.columnsCreated);
   h.u16(tdef::kVarColumns, t.varColumns);
   h.u16(tdef::kColumnCount, static_cast<std::uint16_t>(t.columns.size()));
   h.u32(tdef::kLogicalIndexCount, static_cast<std::uint32_t>(t.logicalIndexes.size()));

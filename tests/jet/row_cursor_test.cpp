@@ -238,8 +238,8 @@ TEST(RowCursor, DeletedAndAddedColumns) {
   TableDefinition more = full;
   ColumnDef added = full.columns.back();
   added.name = "nueva";
-  added.number = full.maxColumns;
-  more.maxColumns = static_cast<std::uint16_t>(more.maxColumns + 1);
+  added.number = full.columnsCreated;
+  more.columnsCreated = static_cast<std::uint16_t>(more.columnsCreated + 1);
   more.columns.push_back(added);
   RowCursor rows(*opened.db, more);
   std::size_t r = 0;

@@ -30,7 +30,7 @@ std::string text(const FieldBytes& f) { return std::string(f.bytes.chars()); }
 TEST(SplitRow, JumpTableForVariableDataPast256Bytes) {
   TableDefinition t;
   t.varColumns = 2;
-  t.maxColumns = 2;
+  t.columnsCreated = 2;
   t.columns = {column(0, ColumnType::kText, false, 0), column(1, ColumnType::kText, false, 1)};
   // [n=2] [300 x 'a'] [5 x 'b'] eod=306 | offsets backwards | jump | count | mask
   std::vector<std::byte> row = bytes({2});
@@ -47,7 +47,7 @@ TEST(SplitRow, JumpTableForVariableDataPast256Bytes) {
 TEST(SplitRow, UnusedTrailingJumpEntryIsIgnored) {
   TableDefinition t;
   t.varColumns = 1;
-  t.maxColumns = 2;
+  t.columnsCreated = 2;
   t.columns = {column(0, ColumnType::kBinary, true, 0, 0, 252),
                column(1, ColumnType::kText, false, 0)};
   std::vector<std::byte> row = bytes({2});
@@ -66,7 +66,7 @@ TEST(SplitRow, UnusedTrailingJumpEntryIsIgnored) {
 TEST(SplitRow, NullsYesNoAndColumnsAddedLater) {
   TableDefinition t;
   t.varColumns = 2;
-  t.maxColumns = 5;
+  t.columnsCreated = 5;
   t.columns = {column(0, ColumnType::kLong, true, 0, 0), column(1, ColumnType::kBool, true, 0),
                column(2, ColumnType::kText, false, 0), column(3, ColumnType::kText, false, 1),
                column(4, ColumnType::kInt, true, 0, 4)};
@@ -94,7 +94,7 @@ TEST(SplitRow, NullsYesNoAndColumnsAddedLater) {
 TEST(SplitRow, DamagedLayoutsAreErrorsNamingThePage) {
   TableDefinition t;
   t.varColumns = 1;
-  t.maxColumns = 2;
+  t.columnsCreated = 2;
   t.columns = {column(0, ColumnType::kLong, true, 0, 0), column(1, ColumnType::kText, false, 0)};
   const std::vector<std::byte> good = bytes({2, 1, 0, 0, 0, 'x', 6, 5, 1, 0x03});
   std::vector<FieldBytes> f;

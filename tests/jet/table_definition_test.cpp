@@ -110,7 +110,7 @@ TEST_F(DamagedDefinition, CountsBeyondJet3Limits) {
   EXPECT_EQ(errorAfter(image_), 0);
   std::string columns = image_;
   setU16(columns, at(page_, tdef::kColumnCount), 256);
-  setU16(columns, at(page_, tdef::kMaxColumns), 256);
+  setU16(columns, at(page_, tdef::kColumnsCreated), 256);
   EXPECT_EQ(errorAfter(columns), errc::kCorrupt);
   std::string real = image_;
   setU32(real, at(page_, tdef::kRealIndexCount), 33);
@@ -122,7 +122,7 @@ TEST_F(DamagedDefinition, CountsBeyondJet3Limits) {
   // made, and no further.
   const std::uint16_t columnCount = getU16(image_, at(page_, tdef::kColumnCount));
   std::string deleted = image_;
-  setU16(deleted, at(page_, tdef::kMaxColumns), static_cast<std::uint16_t>(columnCount + 3));
+  setU16(deleted, at(page_, tdef::kColumnsCreated), static_cast<std::uint16_t>(columnCount + 3));
   setU16(deleted, at(page_, tdef::kVarColumns), static_cast<std::uint16_t>(columnCount + 3));
   EXPECT_EQ(errorAfter(deleted), 0);
   setU16(deleted, at(page_, tdef::kVarColumns), static_cast<std::uint16_t>(columnCount + 4));
@@ -149,7 +149,7 @@ TEST_F(DamagedDefinition, NamesRunningPastTheEnd) {
   // Many columns, so the blocks and names run off the single page.
   std::string many = image_;
   setU16(many, at(page_, tdef::kColumnCount), 120);
-  setU16(many, at(page_, tdef::kMaxColumns), 255);
+  setU16(many, at(page_, tdef::kColumnsCreated), 255);
   EXPECT_EQ(errorAfter(many), errc::kCorrupt);
 }
 
