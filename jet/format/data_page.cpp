@@ -8,7 +8,7 @@ namespace jet {
 using namespace data_page;
 
 Result<DataPage> DataPage::decode(ByteView page, std::uint32_t number) {
-  if (page.size() != 2048 || page.u8(kType) != kPageType) {
+  if (page.size() != kPageSize || page.u8(kType) != kPageType) {
     return Error::corrupt(number, "no es una página de datos");
   }
   DataPage d;

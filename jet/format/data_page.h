@@ -25,6 +25,7 @@
 
 #include "jet/core/byte_view.h"
 #include "jet/core/result.h"
+#include "jet/io/page_source.h"
 
 namespace jet {
 
@@ -45,7 +46,7 @@ inline constexpr std::uint32_t kLongValueOwner = 0x4C41564C;
 // A moved row's pointer: 1 byte row, 3 bytes page.
 inline constexpr std::size_t kPointerSize = 4;
 // The most slots that fit: each takes a slot and at least one byte of row.
-inline constexpr std::size_t kMaxRows = (2048 - kRowOffsets) / (kSlotSize + 1);
+inline constexpr std::size_t kMaxRows = (kPageSize - kRowOffsets) / (kSlotSize + 1);
 }  // namespace data_page
 
 // Where a row lives: page and slot. Packed in pointers as (page << 8) | row.

@@ -36,11 +36,10 @@
 #include "jet/core/byte_view.h"
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
+#include "jet/io/page_source.h"
 
 namespace jet {
 namespace index_page {
-
-inline constexpr std::size_t kPageSize = 2048;
 
 inline constexpr std::size_t kType = 0x00;
 inline constexpr std::size_t kAlwaysOne = 0x01;

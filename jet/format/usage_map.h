@@ -39,7 +39,7 @@ inline constexpr std::size_t kInlineBitmap = 5;
 inline constexpr std::size_t kPagePointers = 1;
 inline constexpr std::uint8_t kMapPageType = 0x05;
 inline constexpr std::size_t kMapPageBitmap = 4;
-inline constexpr std::uint32_t kPagesPerMapPage = (2048 - kMapPageBitmap) * 8;
+inline constexpr std::uint32_t kPagesPerMapPage = (kPageSize - kMapPageBitmap) * 8;
 // Access writes every map row 133 bytes long, of either type: an inline map
 // covers 1024 pages, a page-referenced one names up to 33 bitmap pages
 // (enough for the 1 GB of a Jet 3 file).

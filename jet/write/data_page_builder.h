@@ -21,7 +21,7 @@ namespace data_page {
 // Row numbers are one byte in row pointers: a page holds at most 255 rows.
 inline constexpr std::size_t kMaxSlots = 255;
 // Room for rows and their slots on an empty page.
-inline constexpr std::size_t kRowArea = 2048 - kRowOffsets;
+inline constexpr std::size_t kRowArea = kPageSize - kRowOffsets;
 // The largest row a page can hold (its slot included in the page).
 inline constexpr std::size_t kMaxRowSize = kRowArea - kSlotSize;
 }  // namespace data_page

@@ -9,7 +9,7 @@ IndexTreeBuilder::IndexTreeBuilder(std::uint32_t owner, const PageAllocator& all
     : owner_(owner), allocate_(allocate), write_(write) {}
 
 Status IndexTreeBuilder::closeLeaf(std::uint32_t next) {
-  std::array<std::byte, index_page::kPageSize> page{};
+  std::array<std::byte, kPageSize> page{};
   JET_CHECK(leaf_.write(owner_, prevLeaf_, next, 0, page));
   JET_CHECK(write_(leafPage_, page));
   tree_.pages.push_back(leafPage_);
@@ -81,7 +81,7 @@ Result<std::vector<IndexTreeBuilder::Child>> IndexTreeBuilder::buildLevel(
       parentOf[p] = q;
     }
   }
-  std::array<std::byte, index_page::kPageSize> bytes{};
+  std::array<std::byte, kPageSize> bytes{};
   for (std::size_t p = 0; p < starts.size(); ++p) {
     IndexPageBuilder page(false);
     for (std::size_t i = starts[p]; i + 1 < endOf(p); ++i) {

@@ -15,7 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace jet;
-  constexpr std::size_t kPage = index_page::kPageSize;
+  constexpr std::size_t kPage = kPageSize;
   if (size == 0 || size > 64 * kPage) return 0;
   std::string image(reinterpret_cast<const char*>(data), size);
   image.resize((size + kPage - 1) / kPage * kPage, '\0');

@@ -27,10 +27,10 @@ IndexEntry entry(std::vector<std::byte> key, std::uint32_t page, std::uint8_t ro
 }
 
 // A leaf with three Long keys 1, 2, 3 (as Access encodes them) on page 0x12.
-std::array<std::byte, ip::kPageSize> smallLeaf(bool compress) {
+std::array<std::byte, kPageSize> smallLeaf(bool compress) {
   IndexPageBuilder b(/*leaf=*/true, compress);
   for (int i = 1; i <= 3; ++i) b.add(entry(bytes({0x7F, 0x80, 0, 0, i}), 0x12, std::uint8_t(i)));
-  std::array<std::byte, ip::kPageSize> page{};
+  std::array<std::byte, kPageSize> page{};
   EXPECT_TRUE(b.write(29, 0, 0, 0, page).ok());
   return page;
 }
@@ -58,9 +58,9 @@ TEST(IndexPageTest, EveryCorpusIndexPageDecodesAndIsRewrittenByteForByte) {
         builder.add(e);
       }
       if (page->prefixLength > 0) ++compressed;
-      std::array<std::byte, ip::kPageSize> rebuilt{};
+      std::array<std::byte, kPageSize> rebuilt{};
       ASSERT_TRUE(builder.write(page->owner, page->prevPage, page->nextPage, page->tailPage, rebuilt).ok());
-      const std::size_t used = ip::kPageSize - page->freeSpace;
+      const std::size_t used = kPageSize - page->freeSpace;
       EXPECT_EQ(std::memcmp(rebuilt.data(), image.page(n).data(), used), 0);
     }
   }
@@ -91,7 +91,7 @@ TEST(IndexPageTest, IntermediateEntriesCarryTheirChildBigEndian) {
   IndexPageBuilder b(/*leaf=*/false);
   b.add(entry(bytes({0x7F, 0x10}), 0x010203, 4, 0x00000025));
   b.add(entry(bytes({0x7F, 0x20}), 0x010203, 5, 0x00000026));
-  std::array<std::byte, ip::kPageSize> page{};
+  std::array<std::byte, kPageSize> page{};
   ASSERT_TRUE(b.write(29, 0, 0, 39, page).ok());
   // The child of the first entry: 00 00 00 25 right after the row byte.
   EXPECT_EQ(page[ip::kFirstEntry + 6], std::byte{0x00});
@@ -121,7 +121,7 @@ TEST(IndexPageTest, BuilderStopsWhenThePageIsFullAndTheFullPageDecodes) {
     b.add(std::move(e));
   }
   EXPECT_GT(n, 60u);
-  std::array<std::byte, ip::kPageSize> page{};
+  std::array<std::byte, kPageSize> page{};
   ASSERT_TRUE(b.write(2, 0, 0, 0, page).ok());
   FindingList findings;
   auto d = decodeIndexPage(ByteView(page), 1, findings);

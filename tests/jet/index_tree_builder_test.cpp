@@ -19,23 +19,23 @@ constexpr std::uint32_t kOwner = 29;
 
 // Pages in memory: page 0 is never handed out, as in a real file.
 struct MemoryPages {
-  std::string bytes = std::string(ip::kPageSize, '\0');
-  std::uint32_t count() const { return static_cast<std::uint32_t>(bytes.size() / ip::kPageSize); }
+  std::string bytes = std::string(kPageSize, '\0');
+  std::uint32_t count() const { return static_cast<std::uint32_t>(bytes.size() / kPageSize); }
   PageAllocator allocator() {
     return [this]() -> Result<std::uint32_t> {
-      bytes.resize(bytes.size() + ip::kPageSize, '\0');
+      bytes.resize(bytes.size() + kPageSize, '\0');
       return count() - 1;
     };
   }
   PageWriter writer() {
     return [this](std::uint32_t n, std::span<const std::byte> page) -> Status {
-      std::memcpy(bytes.data() + std::size_t(n) * ip::kPageSize, page.data(), page.size());
+      std::memcpy(bytes.data() + std::size_t(n) * kPageSize, page.data(), page.size());
       return okStatus();
     };
   }
   PageFetch fetch() const {
     return [this](std::uint32_t n) -> Result<ByteView> {
-      return ByteView(bytes.data() + std::size_t(n) * ip::kPageSize, ip::kPageSize);
+      return ByteView(bytes.data() + std::size_t(n) * kPageSize, kPageSize);
     };
   }
 };

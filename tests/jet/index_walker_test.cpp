@@ -22,7 +22,7 @@ constexpr std::uint32_t kOwner = 2;
 // the root's tail). Every index page of the image is then walked once.
 class TreeImage {
  public:
-  TreeImage(int keys, int perLeaf) : image_(std::string(ip::kPageSize * 2, '\0')) {
+  TreeImage(int keys, int perLeaf) : image_(std::string(kPageSize * 2, '\0')) {
     std::vector<std::vector<IndexEntry>> leaves;
     for (int k = 0; k < keys; ++k) {
       if (k % perLeaf == 0) leaves.emplace_back();
@@ -51,7 +51,7 @@ class TreeImage {
 
   void put(std::uint32_t n, const IndexPageBuilder& b, std::uint32_t prev, std::uint32_t next,
            std::uint32_t tail) {
-    std::array<std::byte, ip::kPageSize> page{};
+    std::array<std::byte, kPageSize> page{};
     ASSERT_TRUE(b.write(kOwner, prev, next, tail, page).ok());
     for (std::size_t i = 0; i < page.size(); ++i) image_.setByte(n, i, std::to_integer<std::uint8_t>(page[i]));
   }
@@ -209,10 +209,10 @@ TEST(IndexWalkerTest, EntriesOutOfOrderAreReported) {
 
 TEST(IndexWalkerTest, DepthLimitStopsADeepChain) {
   // Intermediate pages 1 -> 2 -> ... -> 29, each with only a tail child.
-  DbImage image(std::string(ip::kPageSize * 30, '\0'));
+  DbImage image(std::string(kPageSize * 30, '\0'));
   for (std::uint32_t n = 1; n < 30; ++n) {
     IndexPageBuilder b(/*leaf=*/false);
-    std::array<std::byte, ip::kPageSize> page{};
+    std::array<std::byte, kPageSize> page{};
     ASSERT_TRUE(b.write(kOwner, 0, 0, n + 1 < 30 ? n + 1 : 0, page).ok());
     for (std::size_t i = 0; i < page.size(); ++i) image.setByte(n, i, std::to_integer<std::uint8_t>(page[i]));
   }
