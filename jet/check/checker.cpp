@@ -12,8 +12,6 @@
 namespace jet {
 namespace {
 
-// The free-page map is row 0 of page 1 (FACTS.md).
-constexpr std::uint32_t kFreeMapPointer = 1u << 8;
 // MSysObjects rows at the top of the tree name this parent, which no row has.
 constexpr std::int32_t kRootParent = 0x0F000000;
 // A usage map that keeps failing is abandoned after this many bad entries.
@@ -140,8 +138,8 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   // file's last page (pages there are free): its walk stops at the first page
   // it cannot name.
   std::vector<bool> freePages(pageCount, false);
-  c.claimMap(kFreeMapPointer, 0, "");
-  if (auto map = UsageMapCursor::open(db.pages(), kFreeMapPointer); !map) {
+  c.claimMap(usage_map::kFreePages, 0, "");
+  if (auto map = UsageMapCursor::open(db.pages(), usage_map::kFreePages); !map) {
     c.find("", "", 1, 0, "mapa de páginas libres: " + map.error().description());
   } else {
     for (auto next = map->next(); next && *next; next = map->next()) {

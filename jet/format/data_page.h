@@ -54,10 +54,10 @@ struct RowLocation {
   std::uint32_t page = 0;
   std::uint8_t row = 0;
 
-  static RowLocation fromPointer(std::uint32_t pointer) {
+  static constexpr RowLocation fromPointer(std::uint32_t pointer) {
     return {pointer >> 8, static_cast<std::uint8_t>(pointer & 0xFF)};
   }
-  std::uint32_t pointer() const { return page << 8 | row; }
+  constexpr std::uint32_t pointer() const { return page << 8 | row; }
   bool operator==(const RowLocation&) const = default;
 };
 

@@ -26,6 +26,7 @@
 
 #include "jet/core/byte_view.h"
 #include "jet/core/result.h"
+#include "jet/format/data_page.h"
 #include "jet/io/page_source.h"
 
 namespace jet {
@@ -47,6 +48,9 @@ inline constexpr std::size_t kRowSize = 133;
 inline constexpr std::size_t kInlineBitmapSize = kRowSize - kInlineBitmap;
 inline constexpr std::uint32_t kInlinePages = kInlineBitmapSize * 8;
 inline constexpr std::size_t kPagePointerCount = (kRowSize - kPagePointers) / 4;
+// The map of free pages (bit set = free) is row 0 of page 1 (docs/format.md,
+// "Where things are").
+inline constexpr std::uint32_t kFreePages = RowLocation{1, 0}.pointer();
 }  // namespace usage_map
 
 // Walks the pages of one map in ascending order, reading bitmap pages of a

@@ -10,15 +10,13 @@
 namespace jet {
 namespace {
 
-// Row 0 of page 1 (FACTS.md).
-constexpr std::uint32_t kFreeMapPointer = 1u << 8;
 // The free-page map covers whole bitmaps, so it names pages past the end of
 // the file; it is read until its first page beyond the file.
 constexpr std::size_t kFreeMapErrorsBeforeGivingUp = 4;
 
 void readFreeMap(const PageSource& pages, std::vector<bool>& free, bool& known,
                  ProblemList& problems) {
-  auto cursor = UsageMapCursor::open(pages, kFreeMapPointer);
+  auto cursor = UsageMapCursor::open(pages, usage_map::kFreePages);
   if (!cursor) {
     problems.add(errc::kCorrupt, "", 1, 0,
                  "el mapa de páginas libres no se puede leer: " + cursor.error().description());

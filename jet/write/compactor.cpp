@@ -38,7 +38,7 @@ namespace jet {
 namespace {
 
 // The page of the free-page map, and the owner Access gives that page.
-constexpr std::uint32_t kGlobalMapPage = 1;
+constexpr std::uint32_t kGlobalMapPage = RowLocation::fromPointer(usage_map::kFreePages).page;
 constexpr std::uint32_t kGlobalMapOwner = 1;
 
 using IdMap = std::map<std::int32_t, std::int32_t>;
