@@ -12,8 +12,6 @@
 namespace jet {
 namespace {
 
-// MSysObjects rows at the top of the tree name this parent, which no row has.
-constexpr std::int32_t kRootParent = 0x0F000000;
 // A usage map that keeps failing is abandoned after this many bad entries.
 constexpr int kMapErrorsBeforeGivingUp = 8;
 
@@ -154,7 +152,7 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   } else {
     for (const CatalogEntry& e : catalog->entries()) {
       const std::string name = c.text.toUtf8(e.name);
-      if (e.parentId != kRootParent && !catalog->findId(e.parentId)) {
+      if (e.parentId != catalog_id::kRootContainer && !catalog->findId(e.parentId)) {
         c.find("MSysObjects", "", e.location.page, e.location.row,
                "el objeto " + name + " está en un contenedor que no existe (" +
                    std::to_string(e.parentId) + ")");

@@ -14,6 +14,7 @@
 
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
+#include "jet/format/catalog_ids.h"
 #include "jet/format/data_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/format/value.h"
@@ -21,22 +22,6 @@
 
 namespace jet {
 
-namespace catalog_type {
-inline constexpr std::int16_t kTable = 1;
-inline constexpr std::int16_t kDatabase = 2;
-inline constexpr std::int16_t kContainer = 3;
-inline constexpr std::int16_t kQuery = 5;
-inline constexpr std::int16_t kLinkedTable = 6;
-inline constexpr std::int16_t kRelationship = 8;
-inline constexpr std::int16_t kForm = -32768;
-inline constexpr std::int16_t kMacro = -32766;
-inline constexpr std::int16_t kReport = -32764;
-inline constexpr std::int16_t kModule = -32761;
-inline constexpr std::int16_t kDocument = -32757;  // SummaryInfo, UserDefined
-}  // namespace catalog_type
-
-// The page of MSysObjects' definition.
-inline constexpr std::uint32_t kCatalogPage = 2;
 // Flags bits that mark a system object.
 inline constexpr std::uint32_t kSystemObjectFlags = 0x80000002;
 

@@ -318,8 +318,7 @@ void SalvageReader::addRecoveredTables(const std::vector<CatalogEntry>& entries,
 }
 
 void SalvageReader::findMissingContainers(const std::vector<CatalogEntry>& entries) {
-  // The parent of the objects at the top of the tree, which no row has.
-  constexpr std::int32_t kRoot = 0x0F000000;
+  constexpr std::int32_t kRoot = catalog_id::kRootContainer;
   std::set<std::int32_t> ids;
   std::set<std::string> rootNames;  // names at the top of the tree, lower case
   std::map<std::int32_t, std::int16_t> parents;  // the type of the objects in it, 0 if mixed
@@ -341,7 +340,9 @@ void SalvageReader::findMissingContainers(const std::vector<CatalogEntry>& entri
   // the tables container.
   child(tablesContainer_, catalog_type::kTable);
   static const std::map<std::int32_t, std::string> kFixed = {
-      {0x0F000001, "Tables"}, {0x0F000002, "Databases"}, {0x0F000003, "Relationships"}};
+      {catalog_id::kTablesContainer, "Tables"},
+      {catalog_id::kDatabasesContainer, "Databases"},
+      {catalog_id::kRelationshipsContainer, "Relationships"}};
   static const std::map<std::int16_t, std::string> kByObjects = {
       {catalog_type::kForm, "Forms"}, {catalog_type::kReport, "Reports"},
       {catalog_type::kMacro, "Scripts"}, {catalog_type::kModule, "Modules"}};

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "jet/core/result.h"
+#include "jet/format/catalog_ids.h"
 #include "jet/format/header_page.h"
 #include "jet/io/byte_source.h"
 #include "jet/io/page_source.h"
@@ -106,7 +107,7 @@ class SalvageReader {
   std::set<std::int32_t> lostTableIds_;
   std::vector<std::string> lostTableNames_;
   std::set<std::uint32_t> droppedCatalogRows_;
-  std::int32_t tablesContainer_ = 0x0F000001;
+  std::int32_t tablesContainer_ = catalog_id::kTablesContainer;
   std::map<std::int32_t, std::string> missingContainers_;
   bool catalogRowFound_ = false;
 };

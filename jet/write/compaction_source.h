@@ -26,7 +26,7 @@
 //   - table definitions: the other table of a relationship's logical index
 //     (LogicalIndexDef::relTablePage).
 // A value there that is no table's sourceId passes unchanged: the other
-// objects' ids (queries, forms, containers: 0x0F000000 and up, or negative)
+// objects' ids (queries, forms, containers: catalog_id::kRootContainer and up, or negative)
 // are not page numbers. A table that has no id in its source (found by
 // scanning, or added) takes any id below 0x01000000 that no other table and
 // no catalog row uses, and its MSysObjects row carries that id.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "jet/core/ascii.h"
+#include "jet/format/catalog_ids.h"
 
 namespace jet {
 namespace {
@@ -78,7 +79,7 @@ Result<std::vector<Value>> ExtraTablesSource::catalogRow(const SourceTable& tabl
   for (std::size_t i = 0; i < objects.columns.size(); ++i) {
     const std::string& c = objects.columns[i].name;
     if (equalsIgnoringAsciiCase(c, "Id")) row[i] = table.sourceId;
-    else if (equalsIgnoringAsciiCase(c, "ParentId")) row[i] = kTablesContainerId;
+    else if (equalsIgnoringAsciiCase(c, "ParentId")) row[i] = catalog_id::kTablesContainer;
     else if (equalsIgnoringAsciiCase(c, "Name")) row[i] = Text{table.name};
     else if (equalsIgnoringAsciiCase(c, "Type")) row[i] = std::int16_t{1};
     else if (equalsIgnoringAsciiCase(c, "DateCreate") || equalsIgnoringAsciiCase(c, "DateUpdate")) row[i] = created;

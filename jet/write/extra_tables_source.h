@@ -24,9 +24,6 @@
 
 namespace jet {
 
-// The catalog's container of tables: the ParentId of every table row.
-inline constexpr std::int32_t kTablesContainerId = 0x0F000001;
-
 // Makes a fresh stream over an added table's rows.
 using RowStreamFactory = std::function<Result<std::unique_ptr<RowStream>>()>;
 

@@ -89,7 +89,7 @@ TEST(ExtraTablesSource, AddedTableAndItsCatalogRow) {
   const TableDefinition& def = source.tables()[0].definition;
   const std::vector<Value>& added = objects.back();
   EXPECT_EQ(added[columnIndex(def, "Id")], Value{id});
-  EXPECT_EQ(added[columnIndex(def, "ParentId")], Value{kTablesContainerId});
+  EXPECT_EQ(added[columnIndex(def, "ParentId")], Value{catalog_id::kTablesContainer});
   EXPECT_EQ(added[columnIndex(def, "Name")], Value{Text{"MSysCompactError"}});
   EXPECT_EQ(added[columnIndex(def, "Type")], Value{std::int16_t{1}});
   EXPECT_EQ(added[columnIndex(def, "DateCreate")], Value{DateTime{40000.5}});
