@@ -56,7 +56,7 @@ std::string formatDateTime(double days) {
   }
   std::int64_t y;
   unsigned m, d;
-  civil(day - 25569, y, m, d);  // 1899-12-30 is 25569 days before 1970-01-01
+  civil(day - jet::kUnixEpochDay, y, m, d);
   char buf[64];
   std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
                 static_cast<long long>(y), m, d, static_cast<long long>(seconds / 3600),

@@ -63,6 +63,12 @@ struct DateTime {
   double days = 0;  // days since 1899-12-30; the fraction is the time of day
   bool operator==(const DateTime&) const = default;
 };
+// The dates Access accepts, 1 January 100 to 31 December 9999: days from
+// kFirstDay, up to but not including kDayAfterLast.
+inline constexpr double kFirstDay = -657434.0;
+inline constexpr double kDayAfterLast = 2958466.0;
+// The day 1970-01-01, where the system's clock counts from.
+inline constexpr std::int64_t kUnixEpochDay = 25569;
 
 struct Guid {
   std::array<std::byte, 16> bytes{};  // as stored

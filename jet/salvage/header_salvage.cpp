@@ -17,9 +17,6 @@ namespace {
 constexpr std::uint32_t kKeyProbePages = 64;
 // Definitions read to infer the text settings.
 constexpr std::size_t kDefinitionsToRead = 64;
-// Dates Access accepts: years 100 to 9999.
-constexpr double kFirstDay = -657434.0;
-constexpr double kLastDay = 2958466.0;
 
 // How many of the first pages look like Jet pages (a known type, then 0x01)
 // when read under `key`.
@@ -116,7 +113,7 @@ Result<HeaderPage> salvageHeader(const ByteSource& bytes, ProblemList& problems,
     }
   }
   if (h.created && !(std::isfinite(h.created->days) && h.created->days >= kFirstDay &&
-                     h.created->days < kLastDay)) {
+                     h.created->days < kDayAfterLast)) {
     restored(problems, "la fecha de creación no es una fecha");
     h.created.reset();
   }

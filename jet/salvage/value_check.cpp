@@ -5,10 +5,6 @@
 namespace jet {
 namespace {
 
-// Dates Access accepts: 1 January 100 to 31 December 9999.
-constexpr double kFirstDay = -657434.0;
-constexpr double kDayAfterLast = 2958466.0;
-
 RefusedValue tooLong(std::size_t size, std::uint16_t length) {
   return {errc::kFieldTooSmall, std::to_string(size) + " bytes en una columna de " +
                                     std::to_string(length)};

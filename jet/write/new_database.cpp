@@ -94,14 +94,14 @@ DateTime currentDateTime() {
 #else
   localtime_r(&now, &local);
 #endif
-  // 25569 days from 1899-12-30 to 1970-01-01, then the local date and time.
+  // The days from 1899-12-30 to 1970-01-01, then the local date and time.
   const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
                                           std::chrono::month(local.tm_mon + 1) /
                                           std::chrono::day(local.tm_mday)}
                         .time_since_epoch()
                         .count();
   const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
-  return DateTime{25569.0 + static_cast<double>(days) + seconds / 86400.0};
+  return DateTime{static_cast<double>(kUnixEpochDay + days) + seconds / 86400.0};
 }
 
 }  // namespace jet
