@@ -2,6 +2,7 @@
 #include <iostream>
 #include <map>
 
+#include "jet/format/header_page.h"
 #include "jet/model/catalog.h"
 #include "jet/model/properties.h"
 #include "jet/model/text.h"
@@ -48,7 +49,7 @@ int runInfo(const std::string& file, bool objects) {
             << "Páginas:            " << pages.pageCount() << "\n"
             << "Página de códigos:  " << h.codePage << "\n"
             << "Orden de texto:     0x" << std::hex << h.sortOrder << std::dec
-            << (h.sortOrder == 0x0409 ? " (General)" : "") << "\n"
+            << (h.sortOrder == jet::header_page::kGeneralSortOrder ? " (General)" : "") << "\n"
             << "Cifrada:            " << (h.encrypted() ? "sí" : "no") << "\n"
             << "Contraseña:         " << (h.hasPassword() ? "sí" : "no") << "\n";
   if (h.created) {
