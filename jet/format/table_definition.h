@@ -46,6 +46,10 @@ namespace jet {
 
 namespace tdef {
 inline constexpr std::uint8_t kPageType = 0x02;
+// Every page of a definition starts with its type, 0x01, then this mark
+// ("VC"); the reader does not require it.
+inline constexpr std::size_t kMark = 0x02;
+inline constexpr std::uint16_t kMarkValue = 0x4356;
 inline constexpr std::size_t kNextPage = 0x04;
 inline constexpr std::size_t kPageHeaderSize = 8;
 inline constexpr std::size_t kLength = 0x08;

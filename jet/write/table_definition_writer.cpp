@@ -9,9 +9,6 @@
 namespace jet {
 namespace {
 
-// The 'V' 'C' of every TDEF page header.
-constexpr std::uint16_t kPageMark = 0x4356;
-
 // Appends `size` zero bytes and returns a writer over them.
 ByteWriter grow(std::vector<std::byte>& out, std::size_t size) {
   const std::size_t at = out.size();
@@ -33,7 +30,7 @@ std::vector<std::byte> encodeTableDefinition(const TableDefinition& t) {
   ByteWriter h = grow(out, tdef::kIndexStats);
   h.u8(0, tdef::kPageType);
   h.u8(1, 0x01);
-  h.u16(2, kPageMark);
+  h.u16(tdef::kMark, tdef::kMarkValue);
   h.u32(tdef::kRowCount, t.rowCount);
   h.u32(tdef::kAutoNumber, t.autoNumber);
   h.u8(tdef::kTableType, t.tableType);
@@ -127,7 +124,7 @@ Status writeTableDefinition(std::span<const std::byte> bytes,
       ByteWriter w(page);
       w.u8(0, tdef::kPageType);
       w.u8(1, 0x01);
-      w.u16(2, kPageMark);
+      w.u16(tdef::kMark, tdef::kMarkValue);
       from = tdef::kPageHeaderSize;
     }
     const std::size_t n = std::min(bytes.size() - at, kPageSize - from);
