@@ -76,6 +76,11 @@ Result<ByteView> DataPage::rowBytes(std::uint16_t row) const {
   return *page_.sub(s.start, s.end - s.start);
 }
 
+std::array<std::byte, kPointerSize> encodeMovedRow(RowLocation to) {
+  return {std::byte(to.row), std::byte(to.page & 0xFF), std::byte((to.page >> 8) & 0xFF),
+          std::byte((to.page >> 16) & 0xFF)};
+}
+
 Result<RowLocation> DataPage::movedTo(std::uint16_t row) const {
   JET_TRY(ByteView bytes, rowBytes(row));
   if (bytes.size() < kPointerSize) {

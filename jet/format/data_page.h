@@ -20,6 +20,8 @@
 //           and 3 bytes page number of its body
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -61,6 +63,10 @@ struct RowLocation {
   bool operator==(const RowLocation&) const = default;
 };
 
+// What the slot of a moved row holds: the row, then the page in 3 bytes,
+// little-endian (DataPage::movedTo reads it).
+std::array<std::byte, data_page::kPointerSize> encodeMovedRow(RowLocation to);
+
 enum class SlotKind { kLive, kMoved, kMovedBody, kDeleted };
 
 struct RowSlot {
@@ -99,7 +105,7 @@ class DataPage {
   Result<RowSlot> slot(std::uint16_t row) const;
   // The bytes of slot `row` (any kind).
   Result<ByteView> rowBytes(std::uint16_t row) const;
-  // Where a slot of kind kMoved points.
+  // Where a slot of kind kMoved points (its bytes: encodeMovedRow).
   Result<RowLocation> movedTo(std::uint16_t row) const;
 
  private:

@@ -21,10 +21,8 @@ std::vector<std::size_t> entryEnds(ByteView page) {
 }
 
 void putPointer(std::vector<std::byte>& out, std::uint32_t page, std::uint8_t row) {
-  out.push_back(std::byte((page >> 16) & 0xFF));
-  out.push_back(std::byte((page >> 8) & 0xFF));
-  out.push_back(std::byte(page & 0xFF));
-  out.push_back(std::byte(row));
+  const auto bytes = index_page::encodeRowPointer(page, row);
+  out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
 std::size_t commonPrefix(std::span<const std::byte> a, std::span<const std::byte> b) {
@@ -190,6 +188,19 @@ Status IndexPageBuilder::write(std::uint32_t owner, std::uint32_t prevPage,
   }
   w.u16(kFreeSpace, static_cast<std::uint16_t>(kPageSize - kFirstEntry - at));
   return w.ok() ? okStatus() : Status(Error(errc::kInvalidArgument));
+}
+
+std::array<std::byte, index_page::kRowPointerSize> index_page::encodeRowPointer(
+    std::uint32_t page, std::uint8_t row) {
+  return {std::byte((page >> 16) & 0xFF), std::byte((page >> 8) & 0xFF), std::byte(page & 0xFF),
+          std::byte(row)};
+}
+
+RowLocation index_page::decodeRowPointer(std::span<const std::byte> bytes) {
+  const std::uint32_t page = std::to_integer<std::uint32_t>(bytes[0]) << 16 |
+                             std::to_integer<std::uint32_t>(bytes[1]) << 8 |
+                             std::to_integer<std::uint32_t>(bytes[2]);
+  return {page, std::to_integer<std::uint8_t>(bytes[3])};
 }
 
 }  // namespace jet

@@ -27,6 +27,7 @@
 // See FACTS.md of our format notes: the prefix length is one byte, not two.
 #pragma once
 
+#include <array>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,7 @@
 #include "jet/core/byte_view.h"
 #include "jet/core/finding.h"
 #include "jet/core/result.h"
+#include "jet/format/data_page.h"
 #include "jet/io/page_source.h"
 
 namespace jet {
@@ -62,6 +64,12 @@ inline constexpr std::uint8_t kTypeLeaf = 0x04;
 // Sizes of the parts that follow the key in an entry.
 inline constexpr std::size_t kRowPointerSize = 4;    // 3-byte page + 1-byte row
 inline constexpr std::size_t kChildPointerSize = 4;  // intermediate pages only
+
+// An entry's row pointer as stored: the page in 3 bytes, big-endian, then
+// the row.
+std::array<std::byte, kRowPointerSize> encodeRowPointer(std::uint32_t page, std::uint8_t row);
+// Requires: bytes.size() >= kRowPointerSize.
+RowLocation decodeRowPointer(std::span<const std::byte> bytes);
 
 }  // namespace index_page
 

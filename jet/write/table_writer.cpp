@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/format/data_page.h"
+#include "jet/format/index_page.h"
 #include "jet/format/usage_map.h"
 #include "jet/index/index_key.h"
 #include "jet/write/index_tree_builder.h"
@@ -128,8 +130,7 @@ Status TableWriter::add(std::span<const Value> values, RowFate fate,
     JET_TRY(std::uint32_t bodyPage, bodyPageFor(row_.size()));
     const std::uint8_t body = bodies_.add(row_);
     bodies_.flag(body, data_page::kNotLive);
-    const std::array<std::byte, data_page::kPointerSize> pointer{
-        std::byte(body), std::byte(bodyPage), std::byte(bodyPage >> 8), std::byte(bodyPage >> 16)};
+    const auto pointer = encodeMovedRow(RowLocation{bodyPage, body});
     JET_CHECK(placeFor(pointer.size()));
     slot = data_.add(pointer);
     data_.flag(slot, data_page::kMoved);
@@ -145,8 +146,7 @@ Status TableWriter::add(std::span<const Value> values, RowFate fate,
   ++rows_;
 
   // The row's entry in each index: its key, then where the row is.
-  const std::array<std::byte, 4> where{std::byte(dataPage_ >> 16), std::byte(dataPage_ >> 8),
-                                       std::byte(dataPage_), std::byte(slot)};
+  const auto where = index_page::encodeRowPointer(dataPage_, slot);
   for (std::size_t r = 0; r < shapes_.size(); ++r) {
     const IndexShape& shape = *shapes_[r];
     if (shape.carried) {
@@ -197,10 +197,9 @@ Result<TableDefinition> TableWriter::finish() {
       std::span<const std::byte> where = entries.payload();
       IndexEntry e;
       e.key.assign(key.begin(), key.end());
-      e.dataPage = std::to_integer<std::uint32_t>(where[0]) << 16 |
-                   std::to_integer<std::uint32_t>(where[1]) << 8 |
-                   std::to_integer<std::uint32_t>(where[2]);
-      e.dataRow = std::to_integer<std::uint8_t>(where[3]);
+      const RowLocation row = index_page::decodeRowPointer(where);
+      e.dataPage = row.page;
+      e.dataRow = row.row;
       JET_CHECK(builder.add(std::move(e)));
     }
     JET_TRY(BuiltIndexTree tree, builder.finish());
