@@ -5,7 +5,7 @@
 // column names, then one line per row (value_format.h). When several tables
 // are written as CSV, each block starts with a line "[name]" and blocks are
 // separated by an empty line. Text is shown in the code page the database
-// declares, or the one --codepage names (FACTS.md: the declared one may be
+// declares, or the one --codepage names (docs/format.md, "Text": the declared one may be
 // wrong). JSON: one object whose members are the tables,
 // each an array of row objects. Damage met on the way is printed on stderr and
 // makes the exit status 1; rows that read cleanly are still written.

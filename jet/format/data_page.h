@@ -13,7 +13,7 @@
 //
 // Rows are stored from the end of the page downwards: slot 0's row ends at the
 // end of the page, slot i's ends where slot i-1's starts. The top two bits of a
-// slot are flags (see our format notes, FACTS.md):
+// slot are flags (docs/format.md, "Data pages: the row-offset flags"):
 //   0x8000  the slot is not a live row: a deleted row (0xC000), or the body of
 //           a row moved here from another page (0x8000 alone)
 //   0x4000  without 0x8000: the row was moved; the slot holds 1 byte row number

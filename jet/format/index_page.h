@@ -24,7 +24,7 @@
 // of the last entry of its child as it was when written (Access leaves it in
 // place when that entry is deleted: index_walker.h), followed by the child's
 // page number (4 bytes, big-endian). Entries are in ascending order of (key, page, row).
-// See FACTS.md of our format notes: the prefix length is one byte, not two.
+// The prefix length is one byte, not two (docs/format.md, "Index pages").
 #pragma once
 
 #include <array>

@@ -14,7 +14,7 @@
 //
 //   0x08    4     length of the definition after this header
 //   0x0C    4     number of rows
-//   0x10    4     last AutoNumber handed out (FACTS.md)
+//   0x10    4     last AutoNumber handed out (docs/format.md)
 //   0x14    1     table type: 0x4E user table, 0x53 system table
 //   0x15    2     columns ever created (deleted ones included)
 //   0x17    2     variable-length columns ever created (deleted ones included)

@@ -3,7 +3,7 @@
 // MSysObjects is the table whose definition is on page 2. Each row names an
 // object (table, query, form, report, macro, module, relationship, container)
 // with its Id, ParentId (the container it is in), Name, Type and Flags. A
-// table's Id is the page of its definition (FACTS.md).
+// table's Id is the page of its definition (docs/format.md, "The catalog").
 #pragma once
 
 #include <cstdint>

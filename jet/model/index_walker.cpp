@@ -93,7 +93,7 @@ class Walker {
     } else if (depth != leafDepth_) {
       report(n, "hoja a una profundidad distinta de las demás");
     }
-    // Leaves form a double-linked chain in key order (FACTS.md).
+    // Leaves form a double-linked chain in key order (docs/format.md, "Index pages").
     const std::uint32_t before = lastLeaf_.value_or(0);
     if (page.prevPage != before) {
       report(n, "la hoja anterior anotada (" + std::to_string(page.prevPage) +

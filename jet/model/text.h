@@ -2,7 +2,7 @@
 //
 // The engine keeps text as the bytes the file holds (jet::Text). Only display
 // converts, in the code page the database declares unless the caller names
-// another (FACTS.md: the declared one is not always the one used). A byte the
+// another (docs/format.md, "Text": the declared one is not always the one used). A byte the
 // code page leaves undefined (five of them in 1252) is shown as the Unicode
 // character of the same number, as Windows does, so nothing is dropped.
 #pragma once

@@ -5,7 +5,7 @@
 // and index pages name the table definition (TDEF page) that owns them, long-
 // value pages say "LVAL", and definition pages name their next page. The
 // free-page map (page 1, row 0) says which pages were given back: freed pages
-// keep their type and old owner (FACTS.md), so a page marked free is never
+// keep their type and old owner (docs/format.md, "Data pages"), so a page marked free is never
 // taken for a table's page on the strength of its header alone.
 //
 // Memory: 8 bytes per page (4 MB for a 1 GB file).

@@ -4,7 +4,7 @@
 // its entries) and double-linked from the first to the last. Above them each
 // intermediate page holds, for each child but its last, a copy of the
 // child's last leaf entry and the child's page, and names its last child as
-// its tail (FACTS.md); so every intermediate page has two children or more.
+// its tail (docs/format.md, "Index pages"); so every intermediate page has two children or more.
 // Intermediate pages are linked to their neighbours under the same parent
 // only, as Access links them. Levels are added until one page remains: the
 // root, which the table definition names as the index's first page. An empty
