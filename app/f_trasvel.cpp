@@ -7,7 +7,6 @@
 #include "settings/leer_fichero_ini.h"
 #include "settings/nombre_por_defecto.h"
 #include "storage/espacio_libre.h"
-#include "storage/longitud_fichero.h"
 
 namespace app {
 namespace {
@@ -79,10 +78,6 @@ double fTrasvel::EspacioLibreEnDisco(std::string Drive) {
 
 bool fTrasvel::ProcesoReparacion() {
   return repair::ProcesoReparacion(ui_, fs_, engine_, Respuesta_);
-}
-
-platform::RunResult<std::int32_t> fTrasvel::LongitudFichero(std::string_view Fichero) {
-  return storage::LongitudFichero(fs_, Fichero);
 }
 
 }  // namespace app

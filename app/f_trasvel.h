@@ -48,7 +48,6 @@ class fTrasvel {
 
  private:
   bool ProcesoReparacion();
-  platform::RunResult<std::int32_t> LongitudFichero(std::string_view Fichero);
 
   platform::Ui& ui_;
   platform::Files& fs_;
