@@ -8,13 +8,13 @@
 #include <QtWidgets/QPushButton>
 
 #include "app/f_trasvel.h"
+#include "platform/qt_text.h"
 #include "platform/textos.h"
 
 namespace app {
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
+using platform::qs;
 using namespace layout;
 
 QColor qColour(Rgb c) { return QColor(c.red, c.green, c.blue); }

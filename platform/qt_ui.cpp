@@ -6,14 +6,10 @@
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
+#include "platform/qt_text.h"
 #include "platform/textos.h"
 
 namespace platform {
-namespace {
-
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
 
 QtUi::QtUi(QWidget& window, QLineEdit& cmp, QPushButton& cmProceso, QLabel& lbEsperar)
     : window_(window), cmp_(cmp), cmProceso_(cmProceso), lbEsperar_(lbEsperar) {}
