@@ -10,6 +10,7 @@ void registerCompact(CLI::App& app, Commands& commands);
 void registerCreate(CLI::App& app, Commands& commands);
 void registerGenerate(CLI::App& app, Commands& commands);
 void registerRepair(CLI::App& app, Commands& commands);
+void registerPage(CLI::App& app, Commands& commands);
 
 void registerCommands(CLI::App& app, Commands& commands) {
   registerInfo(app, commands);
@@ -20,6 +21,7 @@ void registerCommands(CLI::App& app, Commands& commands) {
   registerCreate(app, commands);
   registerGenerate(app, commands);
   registerRepair(app, commands);
+  registerPage(app, commands);
 }
 
 }  // namespace jetdb

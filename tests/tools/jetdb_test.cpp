@@ -124,3 +124,22 @@ TEST(Jetdb, PasswordForEveryCommand) {
 }
 
 }  // namespace
+
+// jetdb page: the header fields of the page's kind, then all 2048 bytes.
+TEST(Jetdb, PageShowsItsKindsFieldsThenEveryByte) {
+  REQUIRE_CORPUS();
+  const std::string file = q(corpusFile("testV1997.mdb"));
+  CommandOutput catalog = jetdb("page " + file + " 2");
+  EXPECT_EQ(catalog.status, 0);
+  for (const char* line : {"Página 2: tipo 0x02, definición de tabla\n",
+                           "0x15 columnas creadas: 17\n", "0x23 mapa de uso: página 6, fila 0\n",
+                           "0x0000  02 01 56 43 ", "0x07F0  "}) {
+    EXPECT_NE(catalog.out.find(line), std::string::npos) << line << "\n" << catalog.out;
+  }
+  CommandOutput data = jetdb("page " + file + " 1");
+  EXPECT_NE(data.out.find("página de datos\n  0x02 espacio libre: "), std::string::npos)
+      << data.out;
+  CommandOutput past = jetdb("page " + file + " 99999", true);
+  EXPECT_EQ(past.status, 2);
+  EXPECT_EQ(past.out.rfind("3343: ", 0), 0u) << past.out;
+}
