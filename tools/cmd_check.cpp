@@ -81,6 +81,8 @@ void registerCheck(CLI::App& app, Commands& commands) {
   auto max = std::make_shared<std::size_t>(500);
   cmd->add_option("FILE", *file, "Base de datos (.mdb)")->required();
   cmd->add_option("--max", *max, "Hallazgos que se muestran como máximo");
+  cmd->add_flag("--debug", globalOptions().debug,
+                "Dice en qué lugar del motor se detectó un error");
   cmd->callback([&commands, file, max] {
     commands.selected = [file, max] { return run(*file, *max); };
   });

@@ -1,6 +1,7 @@
 #include "tools/common.h"
 
 #include <iostream>
+#include <string_view>
 
 #include "jet/io/path_text.h"
 #include "tools/commands.h"
@@ -9,6 +10,14 @@ namespace jetdb {
 
 int printError(const jet::Error& error) {
   std::cerr << error.toString() << "\n";
+  if (globalOptions().debug) {
+    // The engine's source file from jet/ on, and its line.
+    std::string_view file = error.where().file_name();
+    if (const std::size_t at = file.rfind("jet/"); at != std::string_view::npos) {
+      file.remove_prefix(at);
+    }
+    std::cerr << "  (detectado en " << file << ":" << error.where().line() << ")\n";
+  }
   return kExitError;
 }
 

@@ -15,6 +15,7 @@ int printError(const jet::Error& error);
 // What jetdb takes before its command, for every command.
 struct GlobalOptions {
   std::string password;  // --password: the database's password, UTF-8
+  bool debug = false;    // check --debug: errors say where the engine found them
 };
 GlobalOptions& globalOptions();
 

@@ -27,6 +27,11 @@ TEST(Jetdb, ErrorsExitWith2AndPrintNumberAndDescription) {
   CommandOutput notDb = jetdb("tables " + q(dir / "texto.mdb"), true);
   EXPECT_EQ(notDb.status, 2);
   EXPECT_EQ(notDb.out.rfind("3049: No se puede abrir la base de datos", 0), 0u) << notDb.out;
+  // check --debug says where the engine found the error; without it, not.
+  const std::string whereFound = "\n  (detectado en jet/";
+  EXPECT_NE(jetdb("check --debug " + q(dir / "texto.mdb"), true).out.find(whereFound),
+            std::string::npos);
+  EXPECT_EQ(jetdb("check " + q(dir / "texto.mdb"), true).out.find(whereFound), std::string::npos);
   REQUIRE_CORPUS();
   CommandOutput noTable = jetdb("dump " + q(corpusFile("testV1997.mdb")) + " NoExiste", true);
   EXPECT_EQ(noTable.status, 2);
