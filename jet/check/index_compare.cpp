@@ -6,6 +6,10 @@
 namespace jet {
 namespace {
 
+// Room a key starts with: a number's key whole, a text's start (the
+// allocator hands out no smaller block anyway).
+constexpr std::size_t kKeyRoom = 16;
+
 bool samePlace(const IndexEntry& a, const IndexEntry& b) {
   return a.dataPage == b.dataPage && a.dataRow == b.dataRow;
 }
@@ -36,6 +40,7 @@ Status IndexExpectation::addRow(std::span<const Value> values, std::uint32_t pag
   // A carried index's keys are not the engine's to make: only the row is expected.
   std::vector<std::byte> key;
   if (!shape_.carried) {
+    key.reserve(kKeyRoom);
     if (shape_.columns.size() != shape_.valuePositions.size() ||
         shape_.columns.size() > index_key::kMaxColumns) {
       return Error(errc::kInvalidArgument);
