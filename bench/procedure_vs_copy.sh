@@ -10,7 +10,9 @@
 #   compact    jetdb compact SRC DST;
 #   procedure  the window's whole procedure (procedure_bench proceso): the
 #              engine's repair, compaction into the scratch file, the swap;
-#   dmg-KIND   jetdb repair of a copy damaged by KIND.
+#   dmg-KIND   jetdb repair of a copy damaged by KIND;
+#   ref-...    the reference jetdb's check, repair, compact and repair of the
+#              first damaged copy, timed in the same rounds, for the gain.
 # Every compacted, swapped and repaired file is compared with cmp to what a
 # reference jetdb (built from an earlier commit) makes of the same input:
 # any difference stops the bench. A repair writes the time of day into the
@@ -63,7 +65,7 @@ same() {
   cmp -s "$1" "$2" || { echo "output differs from the reference: $1 $2" >&2; cmp -l "$1" "$2" | head -3 >&2; exit 1; }
 }
 
-printf '%-6s %-22s %9s %9s %9s %10s %8s\n' size tool "median s" "best s" "cpu s" "peak MiB" "/copy"
+printf '%-6s %-24s %9s %9s %9s %10s %8s\n' size tool "median s" "best s" "cpu s" "peak MiB" "/copy"
 for mb in $sizes; do
   src=$dir/fuente.mdb
   "$jetdb" generate "$src" --megabytes "$mb" --seed 1 >/dev/null
@@ -77,6 +79,8 @@ for mb in $sizes; do
     "${frozen[@]}" "$reference" repair "$dir/ref/repair-$kind.mdb" >/dev/null || true
     tools+=" dmg-$kind"
   done
+  first=$(tr ' ' '\n' <<<"$tools" | grep -m1 '^dmg-' || true)
+  tools+=" ref-check ref-repair ref-compact${first:+ ref-$first}"
   declare -A wall=() cpu=() rss=()
   for ((r = 0; r < rounds; r++)); do
     for tool in $tools; do
@@ -93,6 +97,15 @@ for mb in $sizes; do
           cp "$src" "$w/kel01.mdb"
           out=$(measure "$procedure" proceso "$w/kel01.mdb")
           same "$w/kel01.mdb" "$dir/ref/compact.mdb" ;;
+        ref-check) out=$(measure "$reference" check "$src") ;;
+        ref-repair) out=$(measure "$reference" repair "$src") ;;
+        ref-compact)
+          out=$(measure "$reference" compact "$src" "$w/destino.mdb")
+          same "$w/destino.mdb" "$dir/ref/compact.mdb" ;;
+        ref-dmg-*)
+          cp "$dir/${tool#ref-}.mdb" "$w/danada.mdb"
+          out=$(OK_EXIT=1 measure "${frozen[@]}" "$reference" repair "$w/danada.mdb")
+          same "$w/danada.mdb" "$dir/ref/repair-${tool#ref-dmg-}.mdb" ;;
         dmg-*)
           cp "$dir/$tool.mdb" "$w/danada.mdb"
           out=$(OK_EXIT=1 measure "${frozen[@]}" "$jetdb" repair "$w/danada.mdb")
@@ -107,7 +120,7 @@ for mb in $sizes; do
     read -r median[$tool] best _ < <(tr ' ' '\n' <<<"${wall[$tool]}" | grep . | stats)
     read -r c _ < <(tr ' ' '\n' <<<"${cpu[$tool]}" | grep . | stats)
     read -r _ _ m < <(tr ' ' '\n' <<<"${rss[$tool]}" | grep . | stats)
-    printf '%-6s %-22s %9s %9s %9s %10.1f %7.2fx\n' "${mb}MB" "$tool" "${median[$tool]}" "$best" \
+    printf '%-6s %-24s %9s %9s %9s %10.1f %7.2fx\n' "${mb}MB" "$tool" "${median[$tool]}" "$best" \
       "$c" "$(awk -v k="$m" 'BEGIN { print k / 1024 }')" \
       "$(awk -v a="${median[$tool]}" -v b="${median[copy]}" 'BEGIN { print (b > 0 ? a / b : 0) }')"
   done
