@@ -25,6 +25,9 @@
 # The files live in a scratch folder (default: a new folder in /tmp, never
 # the repository) and are deleted at the end.
 #   bench/procedure_vs_copy.sh BUILD_DIR REFERENCE_JETDB [sizes in MB, default "200"] [rounds, 5] [folder]
+# A reference jetdb is built once from the commit to compare with, in a
+# folder of its own (git worktree add /tmp/ref COMMIT, then scripts/build
+# there), or copied from a build before the change.
 # DAMAGE_KINDS (default "data-page index-page long-value usage-map torn-page")
 # chooses the damaged copies; DAMAGE_SEED (default 1) their seed.
 set -euo pipefail
