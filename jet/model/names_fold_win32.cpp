@@ -12,6 +12,11 @@ std::wstring wide(const std::string& utf8) {
   const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  // Final sigma is the letter sigma: case folding makes ς, σ and Σ one, and
+  // not every system's upper-case table does.
+  for (wchar_t& c : out) {
+    if (c == L'\u03C2') c = L'\u03C3';
+  }
   return out;
 }
 

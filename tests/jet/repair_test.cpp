@@ -364,7 +364,9 @@ TEST(RepairTest, ADatabaseNamedByASymbolicLinkIsRepairedWhereItLies) {
   ASSERT_TRUE(applyDamage(image, DamageKind::kIndexPage, 3).applied);
   fs::create_directory(dir / "datos");
   writeFile(dir / "datos" / "base.mdb", image);
-  fs::create_symlink(fs::path("datos") / "base.mdb", dir / "enlace.mdb");
+  std::error_code linkError;
+  fs::create_symlink(fs::path("datos") / "base.mdb", dir / "enlace.mdb", linkError);
+  if (linkError) GTEST_SKIP() << "this file system makes no symbolic links: " << linkError.message();
   auto report = repair(dir / "enlace.mdb");
   ASSERT_TRUE(report.ok()) << report.error().toString();
   ASSERT_TRUE(report->written);
