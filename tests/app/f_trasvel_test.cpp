@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/fake_disk.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_profile.h"

@@ -11,7 +11,7 @@
 #include <QtWidgets/QLineEdit>
 
 #include "app/f_trasvel.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "platform/qt_ui.h"
 #include "tests/app/qt_test_support.h"
 #include "tests/support/fake_disk.h"

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "jet/check/checker.h"
+#include "jet/check/page_owners.h"
 #include "jet/format/data_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
@@ -78,6 +79,32 @@ TEST(CheckerTest, PageClaimedTwiceIsReported) {
   EXPECT_TRUE(hasFinding(r, "reclamada dos veces")) << findingsText(r);
   EXPECT_TRUE(hasFinding(r, "pertenece a la tabla de la página 2")) << findingsText(r);
   EXPECT_TRUE(hasNote(r, "página 36: espacio recuperable: página que nadie usa")) << findingsText(r);
+}
+
+// Only map rows of any objects, and long values of one table, share a page;
+// every other second claim is reported, and so is a page past the file.
+TEST(CheckerTest, OnlyMapRowsAndOneTablesLongValuesShareAPage) {
+  struct Case {
+    PageUse first, second;
+    std::uint32_t secondOwner;
+    bool reported;
+  };
+  for (const Case& c : {Case{PageUse::kUsageMap, PageUse::kUsageMap, 7, false},
+                        Case{PageUse::kLongValue, PageUse::kLongValue, 2, false},
+                        Case{PageUse::kLongValue, PageUse::kLongValue, 7, true},
+                        Case{PageUse::kTableData, PageUse::kTableData, 2, true},
+                        Case{PageUse::kIndex, PageUse::kIndex, 2, true},
+                        Case{PageUse::kTableData, PageUse::kLongValue, 2, true}}) {
+    SCOPED_TRACE(pageUseName(c.first) + " / " + pageUseName(c.second));
+    FindingList sink;
+    PageOwners owners(4, sink);
+    owners.claim(3, c.first, 2, "T");
+    owners.claim(3, c.second, c.secondOwner, "U");
+    EXPECT_EQ(sink.findings().size(), c.reported ? 1u : 0u);
+    owners.claim(4, c.first, 2, "T");
+    ASSERT_EQ(sink.findings().size(), c.reported ? 2u : 1u);
+    EXPECT_NE(sink.findings().back().message.find("fuera del archivo"), std::string::npos);
+  }
 }
 
 // A page in use marked free is damage; a page nothing uses and not marked

@@ -68,25 +68,6 @@ TEST(IndexPageTest, EveryCorpusIndexPageDecodesAndIsRewrittenByteForByte) {
   EXPECT_GE(compressed, 3);  // the corpus has pages with a shared prefix
 }
 
-TEST(IndexPageTest, PrefixIsStoredOnceAndRestoredInEveryEntry) {
-  auto plain = smallLeaf(false);
-  auto packed = smallLeaf(true);
-  FindingList findings;
-  auto a = decodeIndexPage(ByteView(plain), 7, findings);
-  auto b = decodeIndexPage(ByteView(packed), 7, findings);
-  ASSERT_TRUE(a.ok() && b.ok());
-  EXPECT_TRUE(findings.empty());
-  EXPECT_EQ(a->prefixLength, 0);
-  EXPECT_EQ(b->prefixLength, 4);  // 7F 80 00 00: the keys differ in their last byte
-  EXPECT_EQ(a->entries, b->entries);
-  ASSERT_EQ(b->entries.size(), 3u);
-  EXPECT_EQ(b->entries[2].key, bytes({0x7F, 0x80, 0, 0, 3}));
-  EXPECT_EQ(b->entries[2].dataPage, 0x12u);
-  EXPECT_EQ(b->entries[2].dataRow, 3);
-  EXPECT_EQ(a->freeSpace, ip::kEntryArea - 3 * 9);
-  EXPECT_EQ(b->freeSpace, ip::kEntryArea - 9 - 2 * 5);
-}
-
 TEST(IndexPageTest, IntermediateEntriesCarryTheirChildBigEndian) {
   IndexPageBuilder b(/*leaf=*/false);
   b.add(entry(bytes({0x7F, 0x10}), 0x010203, 4, 0x00000025));

@@ -111,9 +111,14 @@ TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParen
       decoded.emplace(p, std::move(*page));
     }
     if (n >= 3000) ASSERT_GE(tree->depth, 3);  // level 1 spans several parents
+    // Siblings link both ways: the page before names this one as its next.
     for (const auto& [p, page] : decoded) {
       if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
-      if (page.nextPage != 0) EXPECT_EQ(parent[page.nextPage], parent[p]);
+      if (page.nextPage == 0) continue;
+      EXPECT_EQ(parent[page.nextPage], parent[p]);
+      auto next = decoded.find(page.nextPage);
+      ASSERT_NE(next, decoded.end());
+      EXPECT_EQ(next->second.prevPage, p);
     }
     EXPECT_EQ(roundTrip(entries).entries, std::uint64_t(n));
   }

@@ -6,6 +6,9 @@
 #include "jet/format/long_value.h"
 #include "jet/format/usage_map.h"
 #include "jet/io/byte_source.h"
+#include "jet/io/output_file.h"
+#include "jet/write/usage_map_writer.h"
+#include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 
 namespace jet {
@@ -67,6 +70,44 @@ TEST(UsageMap, InlineBitmapFromItsStartPage) {
   int errors = 0;
   EXPECT_EQ(walk(*map, &errors), (std::vector<std::uint32_t>{8, 11, 17}));
   EXPECT_EQ(errors, 1);
+}
+
+// Maps written for sets of pages read back as those pages: inline below page
+// 1024, inline from the first page, and page-referenced over three bitmap
+// pages (pages past the file are each reported, not returned).
+TEST(UsageMap, WrittenMapsReadBackTheirPages) {
+  constexpr std::uint32_t kSpan = usage_map::kPagesPerMapPage;
+  const std::vector<std::vector<std::uint32_t>> sets = {
+      {3, 9, 1023}, {5000, 5003, 6023}, {3, 2000, kSpan - 1, kSpan, kSpan + 7, 2 * kSpan + 1}};
+  for (const std::vector<std::uint32_t>& pages : sets) {
+    SCOPED_TRACE(pages.back());
+    TempDir dir;
+    auto file = OutputFile::create(dir / "mapa.mdb");
+    ASSERT_TRUE(file.ok());
+    std::string row(usage_map::kRowSize, '\0');
+    {
+      PageOutput out(*file, 0);
+      for (int n = 0; n < 2; ++n) ASSERT_TRUE(out.write(out.allocate().value(), std::vector<std::byte>(kPageSize)).ok());
+      ASSERT_TRUE(encodeUsageMap(pages, std::as_writable_bytes(std::span(row)), out).ok());
+      ASSERT_TRUE(out.finish().ok());
+    }
+    ASSERT_TRUE(file->commit().ok());
+    constexpr std::uint32_t kFilePages = 4096;
+    Image img(kFilePages);
+    const std::string written = readFile(dir / "mapa.mdb");
+    img.bytes.replace(0, written.size(), written);
+    img.dataPage(1, 0, {row});
+    MemoryBytes mem(img.bytes);
+    auto source = PageSource::create(mem);
+    ASSERT_TRUE(source);
+    auto map = UsageMapCursor::open(*source, 1 << 8);
+    ASSERT_TRUE(map);
+    int errors = 0;
+    std::vector<std::uint32_t> inFile;
+    for (std::uint32_t p : pages) if (p < kFilePages) inFile.push_back(p);
+    EXPECT_EQ(walk(*map, &errors), inFile);
+    EXPECT_EQ(errors, pages.size() - inFile.size());
+  }
 }
 
 TEST(UsageMap, PageReferencedBitmaps) {

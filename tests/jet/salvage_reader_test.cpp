@@ -3,10 +3,14 @@
 // undamaged bytes and takes nothing else for a row.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "jet/format/header_page.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/salvage/salvage_reader.h"
+#include "jet/salvage/value_check.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/damage_generator.h"
@@ -37,6 +41,48 @@ RecoveredRows salvageAll(SalvageReader& reader) {
     }
   }
   return out;
+}
+
+// Values Jet 3 would refuse are those past their column's limits, and no
+// other: text beyond its length (twice that in a double-byte code page),
+// binary beyond its length, dates outside the years 100 to 9999, numbers
+// that are not finite.
+TEST(SalvageReaderTest, ValuesBeyondTheirColumnsLimitsAreRefused) {
+  auto column = [](ColumnType type, std::uint16_t length) {
+    ColumnDef c;
+    c.type = type;
+    c.typeCode = static_cast<std::uint8_t>(type);
+    c.length = length;
+    return c;
+  };
+  const double kFirstDay = -657434.0, kDayAfterLast = 2958466.0;
+  struct Case {
+    ColumnDef column;
+    Value value;
+    bool doubleByte;
+    int refused;  // the error number, 0 when accepted
+  };
+  const Case cases[] = {
+      {column(ColumnType::kText, 4), Text{"abcd"}, false, 0},
+      {column(ColumnType::kText, 4), Text{"abcde"}, false, errc::kFieldTooSmall},
+      {column(ColumnType::kText, 4), Text{"abcdefgh"}, true, 0},
+      {column(ColumnType::kText, 4), Text{"abcdefghi"}, true, errc::kFieldTooSmall},
+      {column(ColumnType::kBinary, 2), Binary{{std::byte{1}, std::byte{2}}}, false, 0},
+      {column(ColumnType::kBinary, 2), Binary{std::vector<std::byte>(3)}, false, errc::kFieldTooSmall},
+      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay}, false, 0},
+      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay - 0.5}, false, errc::kNumericOverflow},
+      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast - 0.5}, false, 0},
+      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast}, false, errc::kNumericOverflow},
+      {column(ColumnType::kDateTime, 8), DateTime{std::nan("")}, false, errc::kNumericOverflow},
+      {column(ColumnType::kFloat, 4), std::numeric_limits<float>::infinity(), false, errc::kNumericOverflow},
+      {column(ColumnType::kDouble, 8), std::nan(""), false, errc::kNumericOverflow},
+      {column(ColumnType::kDouble, 8), 1e300, false, 0},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    const std::optional<RefusedValue> r = refusedValue(c.column, c.value, c.doubleByte);
+    EXPECT_EQ(r ? r->code : 0, c.refused) << "case " << i;
+  }
 }
 
 // Every corpus file, the real-world ones included: the salvage reads every

@@ -11,7 +11,7 @@
 
 #include "platform/drive_map.h"
 #include "platform/linux_file_system.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/corpus.h"
 #include "tests/support/unprivileged.h"
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fault_file_system.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/fault_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_ui.h"
 

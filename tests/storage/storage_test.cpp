@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "storage/espacio_libre.h"
 #include "storage/longitud_fichero.h"
 #include "tests/support/fake_disk.h"

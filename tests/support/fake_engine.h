@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/db_engine.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 namespace testing_support {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/f_trasvel.h"
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 #include "platform/win32/spanish_message_box.h"
 #include "platform/win32/win32_ui.h"
 #include "tests/app/win32/win32_test_support.h"

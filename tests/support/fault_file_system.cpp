@@ -1,4 +1,4 @@
-#include "platform/fault_file_system.h"
+#include "tests/support/fault_file_system.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/memory_file_system.h"
+#include "tests/support/memory_file_system.h"
 
 #include "platform/text.h"
 #include "platform/windows_name.h"
