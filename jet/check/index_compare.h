@@ -42,7 +42,6 @@ class IndexExpectation {
  private:
   IndexShape shape_;
   std::vector<IndexEntry> entries_;
-  std::vector<Value> scratch_;
 };
 
 struct IndexComparison {

@@ -1,7 +1,9 @@
 #include "jet/check/long_value_check.h"
 
-#include <map>
+#include <algorithm>
+#include <bit>
 #include <set>
+#include <utility>
 
 #include "jet/format/data_page.h"
 
@@ -9,6 +11,8 @@ namespace jet {
 
 LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std::string table)
     : c_(c), def_(def), table_(std::move(table)) {
+  // The pages of the columns already seen, each column's in order.
+  std::vector<std::pair<std::uint16_t, std::vector<std::uint32_t>>> earlier;
   for (const LongValueMaps& m : def.longValueMaps) {
     const std::string column = "columna " + std::to_string(m.column);
     c.claimMap(m.usageMap, def.page, table_);
@@ -16,11 +20,18 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
         c.mapPages(m.usageMap, table_, "mapa de valores largos de la " + column);
     for (std::uint32_t p : pages) {
       c.owners.claim(p, PageUse::kLongValue, def.page, table_);
-      auto [it, added] = pageColumn_.emplace(p, m.column);
-      if (!added && it->second != m.column) {
+      // A page keeps the first column whose map names it.
+      const std::uint16_t* first = nullptr;
+      for (const auto& [number, seen] : earlier) {
+        if (std::binary_search(seen.begin(), seen.end(), p)) {
+          first = &number;
+          break;
+        }
+      }
+      if (first && *first != m.column) {
         c.find(table_, "", p, -1,
                "página en los mapas de valores largos de las columnas " +
-                   std::to_string(it->second) + " y " + std::to_string(m.column));
+                   std::to_string(*first) + " y " + std::to_string(m.column));
       }
       auto page = c.db.pages().read(p);
       auto data = page ? DataPage::decode((*page)->view(), p) : Result<DataPage>(page.error());
@@ -29,22 +40,47 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
                "el mapa de valores largos de la " + column +
                    " nombra una página que no es de valores largos");
       }
+      if (first) continue;
+      LongValuePage entry{p, m.column, false, {}};
+      if (data && data->isLongValuePage()) {
+        for (std::uint16_t row = 0; row < data->rowCount(); ++row) {
+          auto slot = data->slot(row);
+          if (!slot || slot->kind != SlotKind::kLive) continue;
+          if (row <= 0xFF) entry.live[row / 64] |= std::uint64_t{1} << (row % 64);
+          else entry.liveBeyondPointers = true;
+        }
+      }
+      pages_.push_back(entry);
     }
-    if (m.freeMap == 0) continue;  // some tables keep no free-space map
-    c.claimMap(m.freeMap, def.page, table_);
-    for (std::uint32_t p : c.mapPages(m.freeMap, table_, "mapa de espacio libre de la " + column)) {
-      if (!pages.count(p)) {
-        c.find(table_, "", p, -1, "página con espacio libre que la " + column + " no usa");
+    if (m.freeMap != 0) {  // some tables keep no free-space map
+      c.claimMap(m.freeMap, def.page, table_);
+      for (std::uint32_t p :
+           c.mapPages(m.freeMap, table_, "mapa de espacio libre de la " + column)) {
+        if (!pages.count(p)) {
+          c.find(table_, "", p, -1, "página con espacio libre que la " + column + " no usa");
+        }
       }
     }
+    earlier.emplace_back(m.column, std::vector<std::uint32_t>(pages.begin(), pages.end()));
   }
+  // In order already when the table has one long-value column.
+  auto byNumber = [](const LongValuePage& a, const LongValuePage& b) { return a.number < b.number; };
+  if (!std::is_sorted(pages_.begin(), pages_.end(), byNumber)) {
+    std::sort(pages_.begin(), pages_.end(), byNumber);
+  }
+}
+
+const LongValueCheck::LongValuePage* LongValueCheck::findPage(std::uint32_t number) const {
+  auto it = std::lower_bound(pages_.begin(), pages_.end(), number,
+                             [](const LongValuePage& p, std::uint32_t n) { return p.number < n; });
+  return it != pages_.end() && it->number == number ? &*it : nullptr;
 }
 
 void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongValueRow>& used) {
   for (const RowCursor::LongValueRow& u : used) {
     const std::uint16_t column = def_.columns[u.column].number;
-    auto mapped = pageColumn_.find(u.at.page);
-    if (mapped == pageColumn_.end() || mapped->second != column) {
+    const LongValuePage* mapped = findPage(u.at.page);
+    if (!mapped || mapped->column != column) {
       c_.find(table_, "", row.page, row.row,
               "el valor de la columna " + std::to_string(column) + " está en la página " +
                   std::to_string(u.at.page) + ", que su mapa de valores largos no incluye");
@@ -60,20 +96,32 @@ void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongVa
 void LongValueCheck::finish(bool everyRowRead) {
   if (!everyRowRead) return;
   // In page order, so findings come out in a stable order.
-  const std::map<std::uint32_t, std::uint16_t> pages(pageColumn_.begin(), pageColumn_.end());
-  for (const auto& [number, column] : pages) {
-    auto page = c_.db.pages().read(number);
+  for (const LongValuePage& p : pages_) {
+    auto unused = [&](std::uint16_t row) {
+      c_.find(table_, "", p.number, row,
+              "valor largo de la columna " + std::to_string(p.column) + " que ninguna fila usa");
+    };
+    if (!p.liveBeyondPointers) {
+      for (std::size_t word = 0; word < p.live.size(); ++word) {
+        for (std::uint64_t bits = p.live[word]; bits != 0; bits &= bits - 1) {
+          const auto row = static_cast<std::uint8_t>(word * 64 + std::countr_zero(bits));
+          if (!used_.count(RowLocation{p.number, row}.pointer())) unused(row);
+        }
+      }
+      continue;
+    }
+    // Rows past 255, which no pointer names: the page is read again.
+    auto page = c_.db.pages().read(p.number);
     if (!page) continue;  // reported when the page was claimed
-    auto data = DataPage::decode((*page)->view(), number);
+    auto data = DataPage::decode((*page)->view(), p.number);
     if (!data || !data->isLongValuePage()) continue;
     for (std::uint16_t row = 0; row < data->rowCount(); ++row) {
       auto slot = data->slot(row);
       if (!slot || slot->kind != SlotKind::kLive) continue;
       // A pointer names rows 0-255 only: a live row past them is unreachable.
       const auto slotByte = static_cast<std::uint8_t>(row);
-      if (row <= 0xFF && used_.count(RowLocation{number, slotByte}.pointer())) continue;
-      c_.find(table_, "", number, row,
-              "valor largo de la columna " + std::to_string(column) + " que ninguna fila usa");
+      if (row <= 0xFF && used_.count(RowLocation{p.number, slotByte}.pointer())) continue;
+      unused(row);
     }
   }
 }

@@ -14,9 +14,9 @@
 //   lv.finish();                            // reports the rows no value uses
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -42,8 +42,18 @@ class LongValueCheck {
   CheckContext& c_;
   const TableDefinition& def_;
   std::string table_;
-  // Each page of a long-value map, with the number of the column it serves.
-  std::unordered_map<std::uint32_t, std::uint16_t> pageColumn_;
+  // Each page of a long-value map, with the number of the column it serves
+  // and, read once when the map is claimed, its live rows: the slots 0-255
+  // that a pointer can name, and whether any live row lies past them.
+  struct LongValuePage {
+    std::uint32_t number = 0;
+    std::uint16_t column = 0;
+    bool liveBeyondPointers = false;
+    std::array<std::uint64_t, 4> live{};  // bit r of word r / 64: row r
+  };
+  // By page number.
+  std::vector<LongValuePage> pages_;
+  const LongValuePage* findPage(std::uint32_t number) const;
   // Long-value rows used so far, as row pointers.
   std::unordered_set<std::uint32_t> used_;
 };

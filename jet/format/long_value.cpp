@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include <set>
+#include <string>
+#include <vector>
 
 #include "jet/format/data_page.h"
 
@@ -45,41 +46,105 @@ Result<ByteView> longValueRow(const PageSource& pages, RowLocation at, PageRef& 
   return data.rowBytes(at.row);
 }
 
-}  // namespace
-
-Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref,
-                                             std::vector<RowLocation>* trail) {
-  std::vector<std::byte> out;
-  if (ref.form == kInline) {
-    out.assign(ref.inlineData.data(), ref.inlineData.data() + ref.inlineData.size());
-    return out;
+// The row pointers of a chain seen so far, to find a loop at its first
+// repeat: an open-addressed set (0, which ends a chain, marks a free slot),
+// with no allocation per row.
+class SeenPointers {
+ public:
+  // True iff `pointer` (not 0) was not seen yet.
+  bool insert(std::uint32_t pointer) {
+    if ((count_ + 1) * 2 > slots_.size()) grow();
+    if (!place(slots_, pointer)) return false;
+    ++count_;
+    return true;
   }
-  if (ref.length == 0) return out;
+
+ private:
+  static bool place(std::vector<std::uint32_t>& slots, std::uint32_t pointer) {
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t i = (std::uint64_t{pointer} * 0x9E3779B97F4A7C15ull) >> 40 & mask;;
+         i = (i + 1) & mask) {
+      if (slots[i] == pointer) return false;
+      if (slots[i] == 0) {
+        slots[i] = pointer;
+        return true;
+      }
+    }
+  }
+  void grow() {
+    std::vector<std::uint32_t> bigger(slots_.empty() ? 32 : slots_.size() * 2, 0);
+    for (std::uint32_t p : slots_) {
+      if (p != 0) place(bigger, p);
+    }
+    slots_.swap(bigger);
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::size_t count_ = 0;
+};
+
+// Follows the value's rows, handing its bytes to `take` piece by piece, in
+// order; `reserve` hears the length first when the value is chained.
+template <class Take, class Reserve>
+Status walkValue(const PageSource& pages, const LongValueRef& ref,
+                 std::vector<RowLocation>* trail, Take&& take, Reserve&& reserve) {
+  if (ref.form == kInline) {
+    take(ref.inlineData.data(), ref.inlineData.size());
+    return okStatus();
+  }
+  if (ref.length == 0) return okStatus();
   PageRef hold;
   if (ref.form == kOneRow) {
     RowLocation at = RowLocation::fromPointer(ref.pointer);
     JET_TRY(ByteView row, longValueRow(pages, at, hold, trail));
     if (row.size() < ref.length) return Error::corrupt(at.page, "valor largo truncado");
-    out.assign(row.data(), row.data() + ref.length);
-    return out;
+    take(row.data(), ref.length);
+    return okStatus();
   }
-  std::set<std::uint32_t> seen;
+  SeenPointers seen;
   std::uint32_t pointer = ref.pointer;
   // The length is 3 bytes on disk, and no larger than the file can hold.
-  out.reserve(std::min<std::uint64_t>(ref.length, std::uint64_t{pages.pageCount()} * kPageSize));
-  while (out.size() < ref.length) {
+  reserve(std::min<std::uint64_t>(ref.length, std::uint64_t{pages.pageCount()} * kPageSize));
+  std::size_t got = 0;
+  while (got < ref.length) {
     RowLocation at = RowLocation::fromPointer(pointer);
     if (pointer == 0) return Error::corrupt(-1, "la cadena de un valor largo termina antes de tiempo");
-    if (!seen.insert(pointer).second) {
+    if (!seen.insert(pointer)) {
       return Error::corrupt(at.page, "la cadena de un valor largo forma un bucle");
     }
     JET_TRY(ByteView row, longValueRow(pages, at, hold, trail));
     if (row.size() < kChainedData) return Error::corrupt(at.page, "fila de valor largo incompleta");
-    std::size_t take = std::min<std::size_t>(row.size() - kChainedData, ref.length - out.size());
-    out.insert(out.end(), row.data() + kChainedData, row.data() + kChainedData + take);
+    std::size_t piece = std::min<std::size_t>(row.size() - kChainedData, ref.length - got);
+    take(row.data() + kChainedData, piece);
+    got += piece;
     pointer = *row.u32(kNextPointer);
   }
+  return okStatus();
+}
+
+}  // namespace
+
+Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref,
+                                             std::vector<RowLocation>* trail) {
+  std::vector<std::byte> out;
+  JET_CHECK(walkValue(
+      pages, ref, trail, [&out](const std::byte* p, std::size_t n) { out.insert(out.end(), p, p + n); },
+      [&out](std::uint64_t n) { out.reserve(n); }));
   return out;
+}
+
+Status readLongValueText(const PageSource& pages, const LongValueRef& ref, std::string& out,
+                         std::vector<RowLocation>* trail) {
+  out.clear();
+  return walkValue(
+      pages, ref, trail,
+      [&out](const std::byte* p, std::size_t n) { out.append(reinterpret_cast<const char*>(p), n); },
+      [&out](std::uint64_t n) { out.reserve(n); });
+}
+
+Status walkLongValue(const PageSource& pages, const LongValueRef& ref,
+                     std::vector<RowLocation>* trail) {
+  return walkValue(pages, ref, trail, [](const std::byte*, std::size_t) {}, [](std::uint64_t) {});
 }
 
 }  // namespace jet

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "jet/core/byte_view.h"
@@ -60,5 +61,13 @@ Result<LongValueRef> decodeLongValueRef(ByteView field, std::uint32_t page);
 // row read is appended to it, in chain order, the failing one included.
 Result<std::vector<std::byte>> readLongValue(const PageSource& pages, const LongValueRef& ref,
                                              std::vector<RowLocation>* trail = nullptr);
+// The same, into `out` (replacing what it held): a Memo's bytes, with no copy
+// from a byte vector into the text.
+Status readLongValueText(const PageSource& pages, const LongValueRef& ref, std::string& out,
+                         std::vector<RowLocation>* trail = nullptr);
+// Follows the value's rows exactly as readLongValue does, failing where it
+// fails and filling `trail` alike, without keeping the bytes.
+Status walkLongValue(const PageSource& pages, const LongValueRef& ref,
+                     std::vector<RowLocation>* trail = nullptr);
 
 }  // namespace jet

@@ -35,6 +35,9 @@ void appendGeneralTextKey(std::string_view text, bool ascending, std::vector<std
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
   const std::size_t start = out.size();
+  // Room for the common case (one byte a character, no accents), so that the
+  // key is not moved again and again as it grows.
+  out.reserve(start + text.size() + 2);
   NibbleWriter accents;
   unsigned unaccented = 0;  // places of unaccented letters since the last accent
   for (char c : text) {

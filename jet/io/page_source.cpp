@@ -71,8 +71,14 @@ Result<PageRef> PageSource::read(std::uint32_t number) const {
     if (cache.streamUsed[i] < cache.streamUsed[stream]) stream = i;
   }
   const std::uint32_t count = forward ? std::min(kRunPages, pageCount_ - number) : 1;
-  cache.run.resize(std::size_t{count} * kPageSize);
-  JET_TRY(std::size_t n, bytes_->readAt(std::uint64_t{number} * kPageSize, cache.run));
+  // The buffer keeps a whole run's size: a shorter read uses its start, and
+  // is not paid for with zeros written over the rest.
+  if (cache.run.size() < std::size_t{kRunPages} * kPageSize) {
+    cache.run.resize(std::size_t{kRunPages} * kPageSize);
+  }
+  JET_TRY(std::size_t n,
+          bytes_->readAt(std::uint64_t{number} * kPageSize,
+                         std::span<std::byte>(cache.run).first(std::size_t{count} * kPageSize)));
   // The pages the read brought whole (an included partial page as far as the
   // file goes, zeros after).
   std::uint32_t got = 0;

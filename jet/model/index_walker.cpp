@@ -11,7 +11,7 @@ namespace {
 class Walker {
  public:
   Walker(const IndexWalkTarget& target, DamageSink& sink,
-         const std::function<void(const IndexEntry&, std::uint32_t)>& visit)
+         const std::function<void(IndexEntry&, std::uint32_t)>& visit)
       : t_(target), sink_(sink), visit_(visit) {}
 
   Result<IndexWalkSummary> run() {
@@ -68,7 +68,7 @@ class Walker {
                     std::to_string(page.owner));
     }
     if (page.leaf) {
-      leaf(n, depth, page, bounds);
+      leaf(n, depth, std::move(page), bounds);
       return okStatus();
     }
     // Each entry bounds its child from above and the next child from below;
@@ -86,7 +86,8 @@ class Walker {
     return okStatus();
   }
 
-  void leaf(std::uint32_t n, int depth, const IndexPage& page, Bounds bounds) {
+  // `page` is the leaf's, its entries handed to the visitor one by one.
+  void leaf(std::uint32_t n, int depth, IndexPage page, Bounds bounds) {
     if (leafDepth_ < 0) {
       leafDepth_ = depth;
       summary_.depth = depth;
@@ -106,15 +107,15 @@ class Walker {
     lastLeaf_ = n;
     lastLeafNext_ = page.nextPage;
     bool pastParent = false, beforeParent = false;
-    for (const IndexEntry& entry : page.entries) {
+    for (IndexEntry& entry : page.entries) {
       if (previous_ && !(*previous_ < entry)) {
         report(n, "entradas de índice fuera de orden");
       }
       pastParent = pastParent || (bounds.atMost && *bounds.atMost < entry);
       beforeParent = beforeParent || (bounds.above && !(*bounds.above < entry));
       ++summary_.entries;
-      visit_(entry, n);
       previous_ = entry;
+      visit_(entry, n);  // may take the entry's key
     }
     // The child page takes no part in the comparison (index_page.h).
     if (pastParent) report(n, "una entrada de la hoja pasa de la entrada de la página padre");
@@ -125,7 +126,7 @@ class Walker {
 
   const IndexWalkTarget& t_;
   DamageSink& sink_;
-  const std::function<void(const IndexEntry&, std::uint32_t)>& visit_;
+  const std::function<void(IndexEntry&, std::uint32_t)>& visit_;
   IndexWalkSummary summary_;
   std::unordered_set<std::uint32_t> seen_;
   std::optional<IndexEntry> previous_;
@@ -146,7 +147,7 @@ PageFetch pageFetch(const PageSource& pages) {
 
 Result<IndexWalkSummary> walkIndex(
     const IndexWalkTarget& target, DamageSink& sink,
-    const std::function<void(const IndexEntry& entry, std::uint32_t leafPage)>& visit) {
+    const std::function<void(IndexEntry& entry, std::uint32_t leafPage)>& visit) {
   return Walker(target, sink, visit).run();
 }
 

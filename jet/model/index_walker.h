@@ -52,10 +52,11 @@ struct IndexWalkSummary {
 // A PageFetch over the database's pages (it keeps the last page read alive).
 PageFetch pageFetch(const PageSource& pages);
 
-// Calls `visit(entry, leafPage)` for each leaf entry in tree order.
+// Calls `visit(entry, leafPage)` for each leaf entry in tree order. The entry
+// is the visitor's to keep: it may move the key out.
 // Fails only when `fetch` fails; damage goes to `sink`.
 Result<IndexWalkSummary> walkIndex(
     const IndexWalkTarget& target, DamageSink& sink,
-    const std::function<void(const IndexEntry& entry, std::uint32_t leafPage)>& visit);
+    const std::function<void(IndexEntry& entry, std::uint32_t leafPage)>& visit);
 
 }  // namespace jet

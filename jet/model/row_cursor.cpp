@@ -192,14 +192,21 @@ Value RowCursor::decode(std::size_t column, const FieldBytes& f, std::uint32_t p
       return Value{};
     }
     trail_.clear();
-    auto bytes = readLongValue(db_->pages(), *ref, trackLongValues_ ? &trail_ : nullptr);
-    for (RowLocation at : trail_) longValueRows_.push_back({column, at});
-    if (!bytes) {
-      status = std::move(bytes).error();
-      return Value{};
+    std::vector<RowLocation>* trail = trackLongValues_ ? &trail_ : nullptr;
+    Value value;
+    if (column < followOnly_.size() && followOnly_[column]) {
+      status = walkLongValue(db_->pages(), *ref, trail);
+    } else if (c.type == ColumnType::kOle) {
+      auto bytes = readLongValue(db_->pages(), *ref, trail);
+      if (bytes) value = Binary{std::move(*bytes)};
+      else status = std::move(bytes).error();
+    } else {
+      Text text;
+      status = readLongValueText(db_->pages(), *ref, text.bytes, trail);
+      if (status) value = std::move(text);
     }
-    if (c.type == ColumnType::kOle) return Binary{std::move(*bytes)};
-    return Text{std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size())};
+    for (RowLocation at : trail_) longValueRows_.push_back({column, at});
+    return status ? std::move(value) : Value{};
   }
   std::optional<Value> v = decodeValueBytes(c.typeCode, b);
   if (!v) {

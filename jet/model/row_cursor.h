@@ -54,6 +54,11 @@ class RowCursor {
   // definition); the others read as NULL. Long values of skipped columns are
   // not read at all, which makes a pass over keys cheap. Empty: all columns.
   void selectColumns(std::vector<bool> wanted) { wanted_ = std::move(wanted); }
+  // Long values of the columns whose flag is set (by position; empty: none)
+  // are followed row by row, with damage and trail as for any other, but
+  // their bytes are not kept: they read as NULL. For a pass that checks the
+  // chains and needs only some values.
+  void followOnly(std::vector<bool> columns) { followOnly_ = std::move(columns); }
 
   // Where the current row is named: its page and slot (for a moved row, the
   // slot flagged 0x4000).
@@ -101,6 +106,7 @@ class RowCursor {
   std::vector<FieldBytes> fields_;
   std::vector<Value> values_;
   std::vector<bool> wanted_;
+  std::vector<bool> followOnly_;
   std::uint64_t count_ = 0;
   bool trackLongValues_ = false;
   std::vector<LongValueRow> longValueRows_;

@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::size_t kHeader = 8;  // u32 key length, u32 payload length
 constexpr std::size_t kMinimumMemory = std::size_t{64} << 10;
+// Sorted records go to a run's scratch file in pieces of this size.
+constexpr std::size_t kSpillPiece = std::size_t{1} << 20;
 
 std::uint32_t load32(const std::byte* p) {
   std::uint32_t v;
@@ -96,6 +98,7 @@ void ExternalSorter::sortBatch() {
 
 Status ExternalSorter::spill() {
   if (offsets_.empty()) return okStatus();
+  const bool cameInOrder = batchInOrder_;
   sortBatch();
   if (!scratch_) {
     JET_TRY(ScratchFile file, ScratchFile::create(folder_));
@@ -103,16 +106,28 @@ Status ExternalSorter::spill() {
   }
   Run run;
   run.offset = scratchSize_;
-  std::vector<std::byte> sorted;
-  sorted.reserve(batch_.size());
-  std::span<const std::byte> key, payload;
-  for (const Slot& slot : offsets_) {
-    std::span<const std::byte> record = recordAt(batch_, slot.at, key, payload);
-    sorted.insert(sorted.end(), record.begin(), record.end());
+  if (cameInOrder) {
+    // Records that came in order are the run as they lie.
+    JET_CHECK(scratch_->writeAt(run.offset, batch_));
+    run.length = batch_.size();
+  } else {
+    // The sorted records go out a piece at a time: the batch is not held twice.
+    std::vector<std::byte> piece;
+    piece.reserve(std::min(batch_.size(), kSpillPiece));
+    std::span<const std::byte> key, payload;
+    for (const Slot& slot : offsets_) {
+      std::span<const std::byte> record = recordAt(batch_, slot.at, key, payload);
+      if (!piece.empty() && piece.size() + record.size() > kSpillPiece) {
+        JET_CHECK(scratch_->writeAt(run.offset + run.length, piece));
+        run.length += piece.size();
+        piece.clear();
+      }
+      piece.insert(piece.end(), record.begin(), record.end());
+    }
+    JET_CHECK(scratch_->writeAt(run.offset + run.length, piece));
+    run.length += piece.size();
   }
-  JET_CHECK(scratch_->writeAt(run.offset, sorted));
-  run.length = sorted.size();
-  scratchSize_ += sorted.size();
+  scratchSize_ += run.length;
   runs_.push_back(std::move(run));
   batch_.clear();
   offsets_.clear();

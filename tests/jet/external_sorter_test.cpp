@@ -75,6 +75,7 @@ TEST(ExternalSorter, InMemoryAndThroughRunsGiveKeyThenPayloadOrder) {
     SCOPED_TRACE(static_cast<int>(arrival));
     expectSorted(2000, 1 << 20, false, arrival);
     expectSorted(40000, 64 << 10, true, arrival);
+    expectSorted(200000, 3 << 20, true, arrival);  // runs written in several pieces
   }
 }
 
