@@ -42,7 +42,7 @@ Status IndexExpectation::addRow(std::span<const Value> values, std::uint32_t pag
   if (!shape_.carried) {
     key.reserve(kKeyRoom);
     if (shape_.columns.size() != shape_.valuePositions.size() ||
-        shape_.columns.size() > index_key::kMaxColumns) {
+        shape_.columns.size() > index_key::kColumnLimit) {
       return Error(errc::kInvalidArgument);
     }
     for (std::size_t i = 0; i < shape_.columns.size(); ++i) {
