@@ -194,15 +194,6 @@ TEST_F(EndToEndTest, NamesThatDifferOnlyInCaseAreTwoDatabases) {
       << "compacted, in its own place";
 }
 
-TEST_F(EndToEndTest, No_TouchesNothing) {
-  const std::string before = readFile(database);
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"No"});
-  EXPECT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(readFile(database), before);
-  EXPECT_TRUE(scratchFilesLeft().empty());
-  EXPECT_EQ(logic->Respuesta(), -1);
-}
-
 TEST_F(EndToEndTest, DatabaseInUseIsNotTouched) {
   testing_support::ForeignLock other(database);
   ASSERT_TRUE(other.held());
@@ -215,24 +206,6 @@ TEST_F(EndToEndTest, DatabaseInUseIsNotTouched) {
   EXPECT_EQ(readFile(database), before);
   EXPECT_TRUE(scratchFilesLeft().empty());
   EXPECT_EQ(logic->Respuesta(), 0);
-}
-
-TEST_F(EndToEndTest, FileThatIsNoDatabaseIsNotTouched) {
-  writeFile(database, "Esto es un texto, no una base de datos.\n");
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, QString("El fichero no es una Base de Datos de Access."));
-  EXPECT_EQ(readFile(database), "Esto es un texto, no una base de datos.\n");
-  EXPECT_TRUE(scratchFilesLeft().empty());
-}
-
-TEST_F(EndToEndTest, MissingFileStopsBeforeAnyQuestion) {
-  const auto boxes = repair("c:\\kel\\datos\\kel02.mdb", {});
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text,
-            QString("La base de datos no existe en la unidad o directorio especificado."));
-  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL02.MDB"));
-  EXPECT_TRUE(scratchFilesLeft().empty());
 }
 
 }  // namespace

@@ -52,36 +52,11 @@ TEST_F(fTrasvelTest, Load_WithoutSettingsLeavesCmpEmptyAndUnselected) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(fTrasvelTest, Enter_MovesTheFocusWithoutRepairing_WhateverTheModifiers) {
-  for (std::int16_t shift : {0, 1, 2, 4, 7}) {
-    ui.focus = "Cmp";
-    window.Cmp_KeyDown(13, shift);
-    EXPECT_EQ(ui.focus, "CmProceso") << shift;
-  }
-  EXPECT_EQ(engine.repairs, 0);
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_FALSE(ui.closed);
-}
-
-TEST_F(fTrasvelTest, Esc_ClosesWhateverTheTextAndModifiers) {
-  for (std::int16_t shift : {0, 1, 2, 4}) {
-    ui.closed = false;
-    ui.cmp = shift ? "C:\\X" : "";
-    window.Cmp_KeyDown(27, shift);
-    EXPECT_TRUE(ui.closed) << shift;
-  }
-}
-
 TEST_F(fTrasvelTest, OtherKeysDoNothing) {
   window.Cmp_KeyDown(65, 0);
   window.Cmp_KeyDown(0, 0);
   EXPECT_EQ(ui.focus, "Cmp");
   EXPECT_FALSE(ui.closed);
-}
-
-TEST_F(fTrasvelTest, Salir_Closes) {
-  window.CmSalir_Click();
-  EXPECT_TRUE(ui.closed);
 }
 
 TEST_F(fTrasvelTest, Reparar_BlanksOnlyIsAMissingName) {
@@ -136,34 +111,6 @@ TEST_F(fTrasvelTest, Reparar_WildcardMatchingAFilePassesTheCheck) {
   // The engine is given the pattern itself, which names no database.
   EXPECT_EQ(ui.messages.back(), notice("Base de Datos inexistente."));
   EXPECT_EQ(window.Respuesta(), 0);
-}
-
-// "&Reparar" is disabled while the procedure runs and enabled after it,
-// whatever the outcome; Respuesta gets -1 or 0.
-TEST_F(fTrasvelTest, Reparar_DisablesTheButtonWhileItRuns) {
-  struct Case {
-    const char* name;
-    std::int16_t answer;
-    bool engineFails;
-    std::int16_t respuesta;
-  };
-  for (const Case& c : {Case{"success", platform::kAnswerYes, false, -1},
-                        Case{"declined", platform::kAnswerNo, false, -1},
-                        Case{"failure", platform::kAnswerYes, true, 0}}) {
-    SCOPED_TRACE(c.name);
-    ui.cmp = "c:\\kel\\datos\\kel01.mdb";
-    ui.answers = {c.answer};
-    engine.repairError.reset();
-    if (c.engineFails) engine.repairError = platform::RunError{3049, "x"};
-    std::vector<bool> enabledDuringBoxes;
-    ui.onMessage = [&](const ShownMessage&) { enabledDuringBoxes.push_back(ui.cmProcesoEnabled); };
-    window.CmProceso_Click();
-    EXPECT_EQ(enabledDuringBoxes, std::vector<bool>(enabledDuringBoxes.size(), false));
-    EXPECT_FALSE(enabledDuringBoxes.empty());
-    EXPECT_TRUE(ui.cmProcesoEnabled);
-    EXPECT_EQ(window.Respuesta(), c.respuesta);
-    EXPECT_EQ(ui.focus, "Cmp");
-  }
 }
 
 }  // namespace

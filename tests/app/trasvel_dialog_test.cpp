@@ -220,7 +220,8 @@ TEST_F(TrasvelDialogTest, AccessKeysPressTheButtonsFromTheTextBox) {
 
 // While the procedure runs the button is disabled, the pointer is the
 // hourglass and the label shows its caption, painted at once; afterwards all
-// is back, whatever the outcome.
+// is back, whatever the outcome, the focus is in the text box and Respuesta
+// is -1, or 0 after a failure.
 struct RunCase {
   const char* name;
   QString answer;
@@ -269,6 +270,8 @@ TEST_P(RunTest, RepararIsDisabledWhileTheProcedureRuns) {
   EXPECT_FALSE(window->lbEsperar().isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL01.MDB"));
+  EXPECT_EQ(focused(), &window->cmp());
+  EXPECT_EQ(logic->Respuesta(), c.engineFails ? 0 : -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, RunTest,
