@@ -2,7 +2,7 @@
 // of damage is not, with a finding that names the place.
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <functional>
 
 #include "jet/check/checker.h"
 #include "jet/check/page_owners.h"
@@ -27,6 +27,7 @@ using testing_support::corpusImage;
 using testing_support::getByte;
 using testing_support::getU16;
 using testing_support::getU32;
+using testing_support::rowBounds;
 using testing_support::setByte;
 using testing_support::setU16;
 using testing_support::setU32;
@@ -53,33 +54,128 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CheckCorpus, ::testing::ValuesIn(testing_suppor
                          [](const auto& info) { return testing_support::corpusTestName(info.param); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CheckCorpus);
 
-TEST(CheckerTest, DataPageOfTheWrongTypeIsReported) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  setByte(image, at(31, 0), index_page::kTypeLeaf);
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "página 31")) << findingsText(r);
-  EXPECT_TRUE(hasFinding(r, "entrada de índice de más")) << findingsText(r);  // its rows are gone
+// One kind of damage made to a copy of a corpus file, and what the check
+// must then say: findings of damage and notes of what Access leaves (a
+// leading "-" expects the text to be absent), or no damage at all.
+struct DamageCase {
+  const char* name;
+  const char* file;
+  std::function<void(std::string&)> damage;
+  std::vector<std::string> findings = {};
+  std::vector<std::string> notes = {};
+  bool clean = false;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
+
+// Clears (or sets) `page`'s bit in the usage map of row `map`.
+void markInMap(std::string& image, std::uint32_t map, std::uint32_t page, bool set) {
+  const auto [byte, bit] = usageMapBit(image, map, page);
+  setByte(image, byte, set ? getByte(image, byte) | bit : getByte(image, byte) & ~bit);
 }
 
-TEST(CheckerTest, PageClaimedTwiceIsReported) {
+const DamageCase kDamage[] = {
+    {"DataPageOfTheWrongTypeLosesItsRows", kFile,
+     [](std::string& image) { setByte(image, at(31, 0), index_page::kTypeLeaf); },
+     {"página 31", "entrada de índice de más"}},
+    // Table1's index root (after its first page, 7682) now names
+    // MSysObjects' Id leaf, whose page 36 nobody uses any more.
+    {"PageClaimedTwice", kFile,
+     [](std::string& image) {
+       for (std::size_t off = 0x2B; off + 4 <= kPageSize; ++off) {
+         if (getU32(image, at(29, off)) == 36 && getU32(image, at(29, off - 4)) == 7682) {
+           setU32(image, at(29, off), 11);
+         }
+       }
+     },
+     {"reclamada dos veces", "pertenece a la tabla de la página 2"},
+     {"página 36: espacio recuperable: página que nadie usa"}},
+    // A page nothing uses and not marked free is space Access leaves...
+    {"UnusedPageNotMarkedFreeIsANote", "testV1997.mdb",
+     [](std::string& image) { markInMap(image, 1u << 8, 36, false); },
+     {},
+     {"página 36: espacio recuperable: página que nadie usa"},
+     true},
+    // ... a page in use marked free is damage ...
+    {"PageInUseMarkedFree", "testV1997.mdb",
+     [](std::string& image) { markInMap(image, 1u << 8, 31, true); },
+     {"página 31: página en uso (datos de tabla) marcada como libre"}},
+    // ... and so is one with rows of a table whose usage map lost it.
+    {"DataPageMissingFromItsTablesMap", kFile,
+     [](std::string& image) { markInMap(image, getU32(image, at(29, tdef::kUsageMap)), 31, false); },
+     {"tabla Table1, página 31: página con filas de la tabla que su mapa de uso no incluye"},
+     {"-página 31"}},
+    {"IndexPageMissingFromItsMap", kFile,
+     [](std::string& image) { markInMap(image, 7682, 38, false); },
+     {"página 38: página del árbol del índice que falta en su mapa de uso"}},
+    // Slot 0 points inside the header; row 1 ends where row 0 starts, so
+    // both are lost, and checking goes on.
+    {"RowsThatDoNotDecode", kFile,
+     [](std::string& image) { setU16(image, at(31, data_page::kRowOffsets), 0x0005); },
+     {"página 31, fila 0: entrada de índice de más", "página 31, fila 1"},
+     {"estadística desactualizada: la definición anota 512 filas y hay 510"}},
+    {"LongValuePageOfTheWrongType", "testV1997.mdb",
+     [](std::string& image) { setByte(image, at(27, 0), 0x02); },
+     {"página 27"}},
+    {"DefinitionChainThatLoops", "testV1997.mdb",
+     [](std::string& image) { setU32(image, at(44, tdef::kNextPage), 34); },  // 34 -> 44 -> 34
+     {"página 34, la cadena de páginas de la definición de tabla forma un bucle"}},
+    // MSysObjects.Id leaf: the third entry's key 7F 00 00 00 02 becomes ...00.
+    {"IndexEntriesOutOfOrderWithWrongKeys", kFile,
+     [](std::string& image) { setByte(image, at(11, index_page::kFirstEntry + 2 * 9 + 4), 0x00); },
+     {"entradas de índice fuera de orden", "no coincide con los valores de la fila"}},
+    // The first entry now points at row 0x30 of its page, which has no row.
+    {"IndexEntryMissingOrExtra", kFile,
+     [](std::string& image) { setByte(image, at(11, index_page::kFirstEntry + 8), 0x30); },
+     {"entrada de índice de más", "falta la entrada de índice de la fila"}},
+    // Access keeps neither count exact between compactions.
+    {"RowAndEntryCountsThatDisagreeAreStaleStatistics", kFile,
+     [](std::string& image) {
+       setU32(image, at(29, tdef::kRowCount), 511);
+       setU32(image, at(29, tdef::kIndexStats), 7);  // the first real index's entries
+     },
+     {},
+     {"tabla Table1, página 29: estadística desactualizada: la definición anota 511 filas y hay 512",
+      "estadística desactualizada: la definición anota 7 entradas de índice y el árbol tiene 512"},
+     true},
+    // Table1's catalog row: Id names a data page, ParentId no container (they
+    // are the first fixed columns, right after the column count).
+    {"CatalogEntriesThatPointNowhere", kFile,
+     [](std::string& image) {
+       RowLocation table1;
+       {
+         auto db = Database::openBytes(image);
+         ASSERT_TRUE(db.ok());
+         auto catalog = Catalog::read(**db);
+         ASSERT_TRUE(catalog.ok() && catalog->findTable("Table1"));
+         table1 = catalog->findTable("Table1")->location;
+       }
+       const std::size_t start = rowBounds(image, table1.pointer()).first;
+       ASSERT_EQ(getU32(image, start + 1), 29u);
+       setU32(image, start + 1, 31);
+       setU32(image, start + 5, 0x0F00FFFF);
+     },
+     {"apunta a la página 31, que no es una definición de tabla", "contenedor que no existe"}},
+};
+
+class CheckDamage : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(CheckDamage, IsReportedAtItsPlace) {
   REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  // Table1's index root (real index block +34) now names MSysObjects' Id leaf.
-  auto db = Database::openBytes(image);
-  ASSERT_TRUE(db.ok());
-  // Find the root pointer by its value (36) inside the TDEF page 29.
-  std::size_t rootAt = 0;
-  for (std::size_t off = 0x2B; off + 4 <= 2048; ++off) {
-    if (getU32(image, at(29, off)) == 36 && getU32(image, at(29, off - 4)) == 7682) rootAt = off;
+  const DamageCase& c = GetParam();
+  std::string image = corpusImage(c.file);
+  c.damage(image);
+  const CheckReport r = checkImage(image);
+  EXPECT_EQ(r.clean(), c.clean) << findingsText(r);
+  for (const std::string& text : c.findings) EXPECT_TRUE(hasFinding(r, text)) << text << "\n" << findingsText(r);
+  for (const std::string& text : c.notes) {
+    if (text[0] == '-') EXPECT_FALSE(hasNote(r, text.substr(1))) << text << "\n" << findingsText(r);
+    else EXPECT_TRUE(hasNote(r, text)) << text << "\n" << findingsText(r);
   }
-  ASSERT_NE(rootAt, 0u);
-  setU32(image, at(29, rootAt), 11);
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "reclamada dos veces")) << findingsText(r);
-  EXPECT_TRUE(hasFinding(r, "pertenece a la tabla de la página 2")) << findingsText(r);
-  EXPECT_TRUE(hasNote(r, "página 36: espacio recuperable: página que nadie usa")) << findingsText(r);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CheckDamage, ::testing::ValuesIn(kDamage),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Only map rows of any objects, and long values of one table, share a page;
 // every other second claim is reported, and so is a page past the file.
@@ -105,130 +201,6 @@ TEST(CheckerTest, OnlyMapRowsAndOneTablesLongValuesShareAPage) {
     ASSERT_EQ(sink.findings().size(), c.reported ? 2u : 1u);
     EXPECT_NE(sink.findings().back().message.find("fuera del archivo"), std::string::npos);
   }
-}
-
-// A page in use marked free is damage; a page nothing uses and not marked
-// free is space Access leaves, unless it holds rows of a table: then the
-// table's usage map lost them.
-TEST(CheckerTest, FreePageMapAndUnusedPages) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage("testV1997.mdb");
-  // Page 36 (a stale definition) is free: mark it used.
-  auto [byte, bit] = usageMapBit(image, 1u << 8, 36);
-  setByte(image, byte, getByte(image, byte) & ~bit);
-  CheckReport leftover = checkImage(image);
-  EXPECT_TRUE(leftover.clean()) << findingsText(leftover);
-  EXPECT_TRUE(hasNote(leftover, "página 36: espacio recuperable: página que nadie usa")) << findingsText(leftover);
-  // Page 31 (Table1's data) is used: mark it free.
-  std::tie(byte, bit) = usageMapBit(image, 1u << 8, 31);
-  setByte(image, byte, getByte(image, byte) | bit);
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "página 31: página en uso (datos de tabla) marcada como libre")) << findingsText(r);
-
-  // compIndexTestV1997's Table1 (definition on page 29) loses data page 31
-  // from its usage map.
-  std::string lost = corpusImage(kFile);
-  std::tie(byte, bit) = usageMapBit(lost, getU32(lost, at(29, tdef::kUsageMap)), 31);
-  setByte(lost, byte, getByte(lost, byte) & ~bit);
-  CheckReport rows = checkImage(lost);
-  EXPECT_TRUE(hasFinding(rows, "tabla Table1, página 31: página con filas de la tabla que su mapa de uso no incluye"))
-      << findingsText(rows);
-  EXPECT_FALSE(hasNote(rows, "página 31")) << findingsText(rows);
-}
-
-TEST(CheckerTest, IndexUsageMapThatDisagreesWithTheTreeIsReported) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  const auto [byte, bit] = usageMapBit(image, 7682, 38);  // leaf 38 leaves the map
-  setByte(image, byte, getByte(image, byte) & ~bit);
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "página 38: página del árbol del índice que falta en su mapa de uso"))
-      << findingsText(r);
-}
-
-TEST(CheckerTest, RowThatDoesNotDecodeIsReportedAndCheckingGoesOn) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  setU16(image, at(31, data_page::kRowOffsets), 0x0005);  // slot 0 inside the header
-  CheckReport r = checkImage(image);
-  // Row 1 ends where row 0 starts, so both are lost.
-  EXPECT_TRUE(hasFinding(r, "página 31, fila 0")) << findingsText(r);
-  EXPECT_TRUE(hasFinding(r, "página 31, fila 1")) << findingsText(r);
-  EXPECT_TRUE(hasNote(r, "estadística desactualizada: la definición anota 512 filas y hay 510")) << findingsText(r);
-  EXPECT_TRUE(hasFinding(r, "página 31, fila 0: entrada de índice de más")) << findingsText(r);
-}
-
-TEST(CheckerTest, LongValueThatDoesNotDecodeIsReported) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage("testV1997.mdb");
-  setByte(image, at(27, 0), 0x02);  // the long-value page becomes a TDEF page
-  CheckReport r = checkImage(image);
-  EXPECT_FALSE(r.clean());
-  EXPECT_TRUE(hasFinding(r, "página 27")) << findingsText(r);
-}
-
-TEST(CheckerTest, DefinitionChainThatLoopsIsReported) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage("testV1997.mdb");
-  setU32(image, at(44, tdef::kNextPage), 34);  // 34 -> 44 -> 34 -> ...
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "página 44") || hasFinding(r, "página 34")) << findingsText(r);
-  EXPECT_FALSE(r.clean());
-}
-
-TEST(CheckerTest, IndexEntriesOutOfOrderWithWrongKeysMissingOrExtraAreReported) {
-  REQUIRE_CORPUS();
-  {
-    // MSysObjects.Id leaf: the third entry's key 7F 00 00 00 02 becomes ...00.
-    std::string image = corpusImage(kFile);
-    setByte(image, at(11, index_page::kFirstEntry + 2 * 9 + 4), 0x00);
-    CheckReport r = checkImage(image);
-    EXPECT_TRUE(hasFinding(r, "entradas de índice fuera de orden")) << findingsText(r);
-    EXPECT_TRUE(hasFinding(r, "no coincide con los valores de la fila")) << findingsText(r);
-  }
-  {
-    // The first entry now points at row 0x30 of its page, which has no row.
-    std::string image = corpusImage(kFile);
-    setByte(image, at(11, index_page::kFirstEntry + 8), 0x30);
-    CheckReport r = checkImage(image);
-    EXPECT_TRUE(hasFinding(r, "entrada de índice de más")) << findingsText(r);
-    EXPECT_TRUE(hasFinding(r, "falta la entrada de índice de la fila")) << findingsText(r);
-  }
-}
-
-// Access keeps neither count exact between compactions.
-TEST(CheckerTest, RowAndEntryCountsThatDisagreeAreStaleStatistics) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  setU32(image, at(29, tdef::kRowCount), 511);
-  setU32(image, at(29, tdef::kIndexStats), 7);  // the first real index's entries
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(r.clean()) << findingsText(r);
-  EXPECT_TRUE(hasNote(r, "tabla Table1, página 29: estadística desactualizada: la definición anota 511 filas y hay 512"))
-      << findingsText(r);
-  EXPECT_TRUE(hasNote(r, "estadística desactualizada: la definición anota 7 entradas de índice y el árbol tiene 512"))
-      << findingsText(r);
-}
-
-TEST(CheckerTest, CatalogEntriesThatPointNowhereAreReported) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage(kFile);
-  auto db = Database::openBytes(image);
-  ASSERT_TRUE(db.ok());
-  auto catalog = Catalog::read(**db);
-  ASSERT_TRUE(catalog.ok());
-  const CatalogEntry* table1 = catalog->findTable("Table1");
-  ASSERT_NE(table1, nullptr);
-  // Id and ParentId are the first fixed columns: right after the column count.
-  const RowLocation loc = table1->location;
-  const std::size_t slot = at(loc.page, data_page::kRowOffsets + loc.row * data_page::kSlotSize);
-  const std::size_t row = at(loc.page, getU16(image, slot) & data_page::kOffsetMask);
-  ASSERT_EQ(getU32(image, row + 1), 29u);
-  setU32(image, row + 1, 31);           // Id: a data page, not a definition
-  setU32(image, row + 5, 0x0F00FFFF);   // ParentId: no such container
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "apunta a la página 31, que no es una definición de tabla")) << findingsText(r);
-  EXPECT_TRUE(hasFinding(r, "contenedor que no existe")) << findingsText(r);
 }
 
 TEST(CheckerTest, FindingsBeyondTheCapAreCountedNotKept) {

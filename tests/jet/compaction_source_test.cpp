@@ -29,30 +29,6 @@ std::vector<std::vector<Value>> readAll(CompactionSource& source, std::size_t ta
   return rows;
 }
 
-// A damaged row stops a healthy-database source with 3343 instead of being
-// skipped: compaction never drops data silently.
-TEST(DatabaseSource, DamagedRowFailsTheStream) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage("delTestV1997.mdb");
-  // Page 31 holds the two rows of the user table "Table" (TDEF page 29);
-  // point slot 0 before the row offset table.
-  ASSERT_EQ(getU32(image, at(31, 4)), 29u);
-  setU16(image, at(31, 10), 0x0004);
-  auto db = Database::openBytes(image);
-  ASSERT_TRUE(db);
-  auto source = DatabaseSource::open(**db);
-  ASSERT_TRUE(source) << source.error().toString();
-  const auto& tables = (*source)->tables();
-  std::size_t table = 0;
-  while (table < tables.size() && tables[table].sourceId != 29) ++table;
-  ASSERT_LT(table, tables.size());
-  auto stream = (*source)->rows(table);
-  ASSERT_TRUE(stream);
-  Result<bool> more = (*stream)->next();
-  ASSERT_FALSE(more);
-  EXPECT_EQ(more.error().number(), errc::kCorrupt);
-}
-
 TableDefinition oneTextColumn() {
   TableDefinition t;
   t.tableType = tdef::kUserTable;
@@ -124,14 +100,6 @@ TEST(ExtraTablesSource, RefusesTakenNamesIdsAndRowsOfTheWrongWidth) {
   ASSERT_EQ(after.size(), before.size() + 1);
   EXPECT_EQ(after.back(), row);
 }
-
-}  // namespace
-}  // namespace jet
-
-namespace jet {
-namespace {
-
-using namespace testing_support;
 
 // A table whose physical order is not its key's (MSysObjects: containers
 // first, then tables by page, then documents) comes in key order, whole,

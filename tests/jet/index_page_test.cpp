@@ -68,27 +68,6 @@ TEST(IndexPageTest, EveryCorpusIndexPageDecodesAndIsRewrittenByteForByte) {
   EXPECT_GE(compressed, 3);  // the corpus has pages with a shared prefix
 }
 
-TEST(IndexPageTest, IntermediateEntriesCarryTheirChildBigEndian) {
-  IndexPageBuilder b(/*leaf=*/false);
-  b.add(entry(bytes({0x7F, 0x10}), 0x010203, 4, 0x00000025));
-  b.add(entry(bytes({0x7F, 0x20}), 0x010203, 5, 0x00000026));
-  std::array<std::byte, kPageSize> page{};
-  ASSERT_TRUE(b.write(29, 0, 0, 39, page).ok());
-  // The child of the first entry: 00 00 00 25 right after the row byte.
-  EXPECT_EQ(page[ip::kFirstEntry + 6], std::byte{0x00});
-  EXPECT_EQ(page[ip::kFirstEntry + 9], std::byte{0x25});
-  EXPECT_EQ(page[ip::kLevelFlag], std::byte{1});
-  FindingList findings;
-  auto d = decodeIndexPage(ByteView(page), 36, findings);
-  ASSERT_TRUE(d.ok());
-  EXPECT_FALSE(d->leaf);
-  EXPECT_EQ(d->tailPage, 39u);
-  ASSERT_EQ(d->entries.size(), 2u);
-  EXPECT_EQ(d->entries[0].dataPage, 0x010203u);
-  EXPECT_EQ(d->entries[0].child, 0x25u);
-  EXPECT_EQ(d->entries[1].child, 0x26u);
-}
-
 TEST(IndexPageTest, BuilderStopsWhenThePageIsFullAndTheFullPageDecodes) {
   IndexPageBuilder b(/*leaf=*/true);
   std::uint32_t n = 0;
