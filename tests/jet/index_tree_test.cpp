@@ -1,0 +1,358 @@
+// Index B-trees: Access's trees in the corpus walk clean and whole; what the
+// tree builder writes, the walker reads back clean and whole; and a built
+// tree damaged one way at a time is reported at its place.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "jet/index/index_key.h"
+#include "jet/model/index_walker.h"
+#include "jet/write/index_tree_builder.h"
+#include "tests/support/corpus.h"
+#include "tests/support/db_image.h"
+
+namespace jet {
+namespace {
+
+using testing_support::DbImage;
+namespace ip = index_page;
+constexpr std::uint32_t kOwner = 29;
+
+// Pages in memory: page 0 is never handed out, as in a real file.
+struct MemoryPages {
+  std::string bytes = std::string(kPageSize, '\0');
+  std::uint32_t count() const { return static_cast<std::uint32_t>(bytes.size() / kPageSize); }
+  PageAllocator allocator() {
+    return [this]() -> Result<std::uint32_t> {
+      bytes.resize(bytes.size() + kPageSize, '\0');
+      return count() - 1;
+    };
+  }
+  PageWriter writer() {
+    return [this](std::uint32_t n, std::span<const std::byte> page) -> Status {
+      std::memcpy(bytes.data() + std::size_t(n) * kPageSize, page.data(), page.size());
+      return okStatus();
+    };
+  }
+  PageFetch fetch() const {
+    return [this](std::uint32_t n) -> Result<ByteView> {
+      return ByteView(bytes.data() + std::size_t(n) * kPageSize, kPageSize);
+    };
+  }
+  IndexPage decode(std::uint32_t n) const {
+    IgnoreDamage ignore;
+    return decodeIndexPage(fetch()(n).value(), n, ignore).value();
+  }
+  // Writes `page` back at `n` as it now is: entries, links and owner.
+  void rewrite(std::uint32_t n, const IndexPage& page) {
+    IndexPageBuilder b(page.leaf, page.prefixLength > 0);
+    for (const IndexEntry& e : page.entries) b.add(e);
+    std::array<std::byte, kPageSize> out{};
+    ASSERT_TRUE(b.write(page.owner, page.prevPage, page.nextPage, page.tailPage, out).ok());
+    ASSERT_TRUE(writer()(n, out).ok());
+  }
+};
+
+std::vector<IndexEntry> textEntries(int n, std::size_t length) {
+  std::vector<IndexEntry> out;
+  for (int i = 0; i < n; ++i) {
+    std::string text = std::to_string(100000 + i) + std::string(length, 'x');
+    std::vector<std::byte> key;
+    EXPECT_TRUE(appendKeyColumn({ColumnType::kText, true}, Text{text}, key).ok());
+    out.push_back(IndexEntry{std::move(key), 0x100u + std::uint32_t(i / 40), std::uint8_t(i % 40), 0});
+  }
+  return out;
+}
+
+struct Walk {
+  IndexWalkSummary summary;
+  std::vector<IndexEntry> entries;
+  FindingList findings;
+  bool mentions(const std::string& text) const {
+    for (const auto& f : findings.findings()) {
+      if (f.message.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+};
+
+Walk walk(const MemoryPages& pages, std::uint32_t root) {
+  Walk out;
+  IndexWalkTarget t{pages.fetch(), pages.count(), root, kOwner, "T", "I"};
+  auto r = walkIndex(t, out.findings, [&](const IndexEntry& e, std::uint32_t) { out.entries.push_back(e); });
+  EXPECT_TRUE(r.ok());
+  if (r) out.summary = *r;
+  return out;
+}
+
+// Builds, walks, and checks the walk found exactly the entries, cleanly.
+BuiltIndexTree roundTrip(const std::vector<IndexEntry>& entries) {
+  MemoryPages pages;
+  auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
+  EXPECT_TRUE(tree.ok());
+  if (!tree) return {};
+  const Walk w = walk(pages, tree->root);
+  for (const Finding& f : w.findings.findings()) ADD_FAILURE() << f.toString();
+  EXPECT_EQ(w.entries, entries);
+  EXPECT_EQ(w.summary.depth, tree->depth);
+  EXPECT_EQ(std::set<std::uint32_t>(w.summary.pages.begin(), w.summary.pages.end()),
+            std::set<std::uint32_t>(tree->pages.begin(), tree->pages.end()));
+  EXPECT_EQ(tree->pages.size() + 1, pages.count());  // every allocated page is used
+  return *tree;
+}
+
+TEST(IndexWalkerTest, CorpusTreesWalkCleanlyAndCoverEveryIndexPage) {
+  REQUIRE_CORPUS();
+  for (const auto& path : testing_support::corpusFiles()) {
+    SCOPED_TRACE(path.filename().string());
+    DbImage image = DbImage::load(path);
+    // Roots are the index pages no intermediate page points at.
+    std::set<std::uint32_t> indexPages, children;
+    for (std::uint32_t n = 0; n < image.pageCount(); ++n) {
+      const auto type = image.pageType(n);
+      if (type != ip::kTypeLeaf && type != ip::kTypeIntermediate) continue;
+      indexPages.insert(n);
+      if (type != ip::kTypeIntermediate) continue;
+      IgnoreDamage ignore;
+      auto page = decodeIndexPage(image.page(n), n, ignore);
+      ASSERT_TRUE(page.ok());
+      for (const auto& e : page->entries) children.insert(e.child);
+      children.insert(page->tailPage);
+    }
+    std::set<std::uint32_t> walked;
+    for (std::uint32_t root : indexPages) {
+      if (children.count(root)) continue;
+      FindingList findings;
+      IndexWalkTarget t{image.fetch(), image.pageCount(), root, *image.page(root).u32(ip::kOwner), "", ""};
+      std::uint64_t seen = 0;
+      auto r = walkIndex(t, findings, [&](const IndexEntry&, std::uint32_t) { ++seen; });
+      ASSERT_TRUE(r.ok());
+      for (const auto& f : findings.findings()) ADD_FAILURE() << f.toString();
+      EXPECT_EQ(r->entries, seen);
+      for (auto p : r->pages) EXPECT_TRUE(walked.insert(p).second) << "page " << p << " walked twice";
+    }
+    EXPECT_EQ(walked, indexPages);
+  }
+}
+
+TEST(IndexTreeBuilderTest, SmallIndexesAreOneLeaf) {
+  EXPECT_EQ(roundTrip({}).pages.size(), 1u);
+  EXPECT_EQ(roundTrip(textEntries(1, 3)).depth, 0);
+  EXPECT_EQ(roundTrip(textEntries(50, 3)).pages.size(), 1u);
+}
+
+TEST(IndexTreeBuilderTest, LargeIndexesGrowLevelsAndReadBackWhole) {
+  // Short keys: many entries per page, one intermediate level.
+  BuiltIndexTree wide = roundTrip(textEntries(20000, 0));
+  EXPECT_EQ(wide.depth, 1);
+  EXPECT_GT(wide.pages.size(), 50u);
+  // Keys of ~200 bytes: a handful per page, several levels.
+  BuiltIndexTree deep = roundTrip(textEntries(3000, 200));
+  EXPECT_GE(deep.depth, 3);
+}
+// The shape Access gives intermediate pages, over many sizes (so that some
+// level ends with a lone child to rebalance): each has a tail and at least
+// one entry, and is linked only to neighbours under the same parent.
+TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParent) {
+  for (int n : {9, 17, 40, 57, 64, 71, 100, 150, 233, 400, 777, 3000, 4321}) {
+    SCOPED_TRACE(n);
+    MemoryPages pages;
+    const std::vector<IndexEntry> entries = textEntries(n, 230);
+    auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
+    ASSERT_TRUE(tree.ok());
+    std::map<std::uint32_t, std::uint32_t> parent;
+    std::map<std::uint32_t, IndexPage> decoded;
+    for (std::uint32_t p : tree->pages) {
+      FindingList sink;
+      auto page = decodeIndexPage(pages.fetch()(p).value(), p, sink);
+      ASSERT_TRUE(page);
+      if (page->leaf) continue;
+      EXPECT_GE(page->entries.size(), 1u);
+      EXPECT_NE(page->tailPage, 0u);
+      for (const IndexEntry& e : page->entries) parent[e.child] = p;
+      parent[page->tailPage] = p;
+      decoded.emplace(p, std::move(*page));
+    }
+    if (n >= 3000) ASSERT_GE(tree->depth, 3);  // level 1 spans several parents
+    // Siblings link both ways: the page before names this one as its next.
+    for (const auto& [p, page] : decoded) {
+      if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
+      if (page.nextPage == 0) continue;
+      EXPECT_EQ(parent[page.nextPage], parent[p]);
+      auto next = decoded.find(page.nextPage);
+      ASSERT_NE(next, decoded.end());
+      EXPECT_EQ(next->second.prevPage, p);
+    }
+    EXPECT_EQ(roundTrip(entries).entries, std::uint64_t(n));
+  }
+}
+
+// Streaming entries one at a time gives the same tree as the whole span, and
+// counts distinct keys for the table definition's statistics.
+TEST(IndexTreeBuilderTest, StreamedEntriesAndDistinctKeys) {
+  std::vector<IndexEntry> entries;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<std::byte> key;
+    ASSERT_TRUE(appendKeyColumn({ColumnType::kLong, true}, Value{std::int32_t(i / 3)}, key).ok());
+    entries.push_back(IndexEntry{key, 0x200u + std::uint32_t(i / 100), std::uint8_t(i % 100), 0});
+  }
+  MemoryPages whole, streamed;
+  auto a = buildIndexTree(entries, kOwner, whole.allocator(), whole.writer());
+  ASSERT_TRUE(a.ok());
+  PageAllocator allocate = streamed.allocator();
+  PageWriter write = streamed.writer();
+  IndexTreeBuilder builder(kOwner, allocate, write);
+  for (const IndexEntry& e : entries) ASSERT_TRUE(builder.add(e).ok());
+  auto b = builder.finish();
+  ASSERT_TRUE(b.ok());
+  EXPECT_EQ(whole.bytes, streamed.bytes);
+  EXPECT_EQ(b->entries, 3000u);
+  EXPECT_EQ(b->distinctKeys, 1000u);
+}
+
+TEST(IndexTreeBuilderTest, UnsortedEntriesAndFailingStorageAreErrors) {
+  std::vector<IndexEntry> entries = textEntries(3, 0);
+  std::swap(entries[0], entries[2]);
+  MemoryPages pages;
+  auto unsorted = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
+  ASSERT_FALSE(unsorted.ok());
+  EXPECT_EQ(unsorted.error().number(), errc::kInvalidArgument);
+
+  PageAllocator full = []() -> Result<std::uint32_t> { return Error(errc::kDiskFull); };
+  auto noRoom = buildIndexTree(textEntries(3, 0), kOwner, full, pages.writer());
+  ASSERT_FALSE(noRoom.ok());
+  EXPECT_EQ(noRoom.error().number(), errc::kDiskFull);
+}
+
+
+// A built tree of 300 entries: eight leaves or so under one root.
+struct Tree {
+  Tree() {
+    auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
+    EXPECT_TRUE(tree.ok());
+    root = tree->root;
+    for (const IndexEntry& e : pages.decode(root).entries) leaves.push_back(e.child);
+    leaves.push_back(pages.decode(root).tailPage);
+  }
+  std::size_t entriesOn(std::uint32_t page) const { return pages.decode(page).entries.size(); }
+  // Changes one thing of page `n` and writes it back.
+  void edit(std::uint32_t n, const std::function<void(IndexPage&)>& change) {
+    IndexPage page = pages.decode(n);
+    change(page);
+    pages.rewrite(n, page);
+  }
+
+  const std::vector<IndexEntry> entries = textEntries(300, 40);
+  MemoryPages pages;
+  std::uint32_t root = 0;
+  std::vector<std::uint32_t> leaves;  // in key order
+};
+
+// One kind of damage made to the tree, the finding it must bring (none when
+// null), and the leaf whose entries the walk then loses, if any; damage that
+// loses nothing brings that one finding alone.
+struct TreeDamage {
+  const char* name;
+  std::function<void(Tree&)> damage;
+  const char* finding;
+  enum Lost { kNothing, kTailLeaf, kSecondLeaf } lost = kNothing;
+};
+
+void PrintTo(const TreeDamage& c, std::ostream* os) { *os << c.name; }
+
+// The root's first entry bounds its child (the first leaf) from above and the
+// next child from below. Access leaves an entry above its child's last one
+// when that one's row is deleted; only an entry that misleads a search is
+// damage.
+void setFirstParentEntry(Tree& t, const IndexEntry& e) {
+  t.edit(t.root, [&](IndexPage& p) { p.entries[0] = IndexEntry{e.key, e.dataPage, e.dataRow, t.leaves[0]}; });
+}
+
+const TreeDamage kTreeDamage[] = {
+    {"Sound", [](Tree&) {}, nullptr},
+    {"ParentEntryAboveItsChildAndBelowTheNext",
+     [](Tree& t) {
+       IndexEntry e = t.pages.decode(t.leaves[0]).entries.back();
+       ++e.dataRow;
+       setFirstParentEntry(t, e);
+     },
+     nullptr},
+    {"ParentEntryBelowItsChildsLast",
+     [](Tree& t) {
+       const auto first = t.pages.decode(t.leaves[0]).entries;
+       setFirstParentEntry(t, first[first.size() - 2]);
+     },
+     "pasa de la entrada de la página padre"},
+    {"ParentEntryAboveTheNextChildsFirst",
+     [](Tree& t) { setFirstParentEntry(t, t.pages.decode(t.leaves[1]).entries[1]); },
+     "no pasa de la entrada anterior"},
+    {"ParentEntryEqualToTheNextChildsFirst",
+     [](Tree& t) { setFirstParentEntry(t, t.pages.decode(t.leaves[1]).entries[0]); },
+     "no pasa de la entrada anterior"},
+    {"EntriesOutOfOrder",
+     [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { std::swap(p.entries[1].key, p.entries[2].key); }); },
+     "fuera de orden"},
+    {"EntryRepeated", [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { p.entries[2] = p.entries[1]; }); },
+     "fuera de orden"},
+    {"LoopBackToTheRootEnds",
+     [](Tree& t) { t.edit(t.root, [&](IndexPage& p) { p.tailPage = t.root; }); },
+     "dos veces", TreeDamage::kTailLeaf},
+    {"ChildOutsideTheFile", [](Tree& t) { t.edit(t.root, [](IndexPage& p) { p.tailPage = 9999; }); },
+     "fuera del archivo", TreeDamage::kTailLeaf},
+    {"ChildThatIsNotAnIndexPage",
+     [](Tree& t) { t.pages.bytes[std::size_t{t.leaves[1]} * kPageSize + ip::kType] = '\x01'; },
+     "tipo 1", TreeDamage::kSecondLeaf},
+    {"PageOfAnotherTable", [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { p.owner = 77; }); },
+     "página 77"},
+    {"NextLinkSkippingALeaf",
+     [](Tree& t) { t.edit(t.leaves[0], [&](IndexPage& p) { p.nextPage = t.leaves[2]; }); },
+     "siguiente anotada"},
+    {"PreviousLinkMissing",
+     [](Tree& t) { t.edit(t.leaves[2], [](IndexPage& p) { p.prevPage = 0; }); },
+     "anterior anotada"},
+};
+
+class IndexWalkerDamage : public ::testing::TestWithParam<TreeDamage> {};
+
+TEST_P(IndexWalkerDamage, IsReportedOnceAndTheRestIsStillRead) {
+  const TreeDamage& c = GetParam();
+  Tree tree;
+  ASSERT_GE(tree.leaves.size(), 4u);
+  std::size_t expected = tree.entries.size();
+  if (c.lost == TreeDamage::kTailLeaf) expected -= tree.entriesOn(tree.leaves.back());
+  if (c.lost == TreeDamage::kSecondLeaf) expected -= tree.entriesOn(tree.leaves[1]);
+  c.damage(tree);
+  const Walk w = walk(tree.pages, tree.root);
+  if (c.finding) {
+    EXPECT_TRUE(w.mentions(c.finding)) << c.finding;
+  } else {
+    EXPECT_TRUE(w.findings.empty());
+  }
+  if (c.lost == TreeDamage::kNothing) EXPECT_EQ(w.findings.total(), c.finding ? 1u : 0u);
+  EXPECT_EQ(w.entries.size(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, IndexWalkerDamage, ::testing::ValuesIn(kTreeDamage),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(IndexWalkerTest, DepthLimitStopsADeepChain) {
+  // Intermediate pages 1 -> 2 -> ... -> 29, each with only a tail child.
+  MemoryPages pages;
+  for (std::uint32_t n = 1; n < 30; ++n) {
+    std::array<std::byte, kPageSize> page{};
+    ASSERT_TRUE(IndexPageBuilder(/*leaf=*/false).write(kOwner, 0, 0, n + 1 < 30 ? n + 1 : 0, page).ok());
+    ASSERT_EQ(pages.allocator()().value(), n);
+    ASSERT_TRUE(pages.writer()(n, page).ok());
+  }
+  const Walk w = walk(pages, 1);
+  EXPECT_TRUE(w.mentions("demasiado profundo"));
+  EXPECT_LE(w.summary.pages.size(), 17u);
+}
+
+}  // namespace
+}  // namespace jet
