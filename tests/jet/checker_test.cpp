@@ -102,7 +102,9 @@ const DamageCase kDamage[] = {
      {"página 31: página en uso (datos de tabla) marcada como libre"}},
     // ... and so is one with rows of a table whose usage map lost it.
     {"DataPageMissingFromItsTablesMap", kFile,
-     [](std::string& image) { markInMap(image, getU32(image, at(29, tdef::kUsageMap)), 31, false); },
+     [](std::string& image) {
+       markInMap(image, getU32(image, at(29, tdef::kUsageMap)), 31, false);
+     },
      {"tabla Table1, página 31: página con filas de la tabla que su mapa de uso no incluye"},
      {"-página 31"}},
     {"IndexPageMissingFromItsMap", kFile,
@@ -167,7 +169,9 @@ TEST_P(CheckDamage, IsReportedAtItsPlace) {
   c.damage(image);
   const CheckReport r = checkImage(image);
   EXPECT_EQ(r.clean(), c.clean) << findingsText(r);
-  for (const std::string& text : c.findings) EXPECT_TRUE(hasFinding(r, text)) << text << "\n" << findingsText(r);
+  for (const std::string& text : c.findings) {
+    EXPECT_TRUE(hasFinding(r, text)) << text << "\n" << findingsText(r);
+  }
   for (const std::string& text : c.notes) {
     if (text[0] == '-') EXPECT_FALSE(hasNote(r, text.substr(1))) << text << "\n" << findingsText(r);
     else EXPECT_TRUE(hasNote(r, text)) << text << "\n" << findingsText(r);

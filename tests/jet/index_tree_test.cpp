@@ -270,7 +270,9 @@ void PrintTo(const TreeDamage& c, std::ostream* os) { *os << c.name; }
 // when that one's row is deleted; only an entry that misleads a search is
 // damage.
 void setFirstParentEntry(Tree& t, const IndexEntry& e) {
-  t.edit(t.root, [&](IndexPage& p) { p.entries[0] = IndexEntry{e.key, e.dataPage, e.dataRow, t.leaves[0]}; });
+  t.edit(t.root, [&](IndexPage& p) {
+    p.entries[0] = IndexEntry{e.key, e.dataPage, e.dataRow, t.leaves[0]};
+  });
 }
 
 const TreeDamage kTreeDamage[] = {
@@ -295,14 +297,18 @@ const TreeDamage kTreeDamage[] = {
      [](Tree& t) { setFirstParentEntry(t, t.pages.decode(t.leaves[1]).entries[0]); },
      "no pasa de la entrada anterior"},
     {"EntriesOutOfOrder",
-     [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { std::swap(p.entries[1].key, p.entries[2].key); }); },
+     [](Tree& t) {
+       t.edit(t.leaves[1], [](IndexPage& p) { std::swap(p.entries[1].key, p.entries[2].key); });
+     },
      "fuera de orden"},
-    {"EntryRepeated", [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { p.entries[2] = p.entries[1]; }); },
+    {"EntryRepeated",
+     [](Tree& t) { t.edit(t.leaves[1], [](IndexPage& p) { p.entries[2] = p.entries[1]; }); },
      "fuera de orden"},
     {"LoopBackToTheRootEnds",
      [](Tree& t) { t.edit(t.root, [&](IndexPage& p) { p.tailPage = t.root; }); },
      "dos veces", TreeDamage::kTailLeaf},
-    {"ChildOutsideTheFile", [](Tree& t) { t.edit(t.root, [](IndexPage& p) { p.tailPage = 9999; }); },
+    {"ChildOutsideTheFile",
+     [](Tree& t) { t.edit(t.root, [](IndexPage& p) { p.tailPage = 9999; }); },
      "fuera del archivo", TreeDamage::kTailLeaf},
     {"ChildThatIsNotAnIndexPage",
      [](Tree& t) { t.pages.bytes[std::size_t{t.leaves[1]} * kPageSize + ip::kType] = '\x01'; },
@@ -345,7 +351,8 @@ TEST(IndexWalkerTest, DepthLimitStopsADeepChain) {
   MemoryPages pages;
   for (std::uint32_t n = 1; n < 30; ++n) {
     std::array<std::byte, kPageSize> page{};
-    ASSERT_TRUE(IndexPageBuilder(/*leaf=*/false).write(kOwner, 0, 0, n + 1 < 30 ? n + 1 : 0, page).ok());
+    const std::uint32_t tail = n + 1 < 30 ? n + 1 : 0;
+    ASSERT_TRUE(IndexPageBuilder(/*leaf=*/false).write(kOwner, 0, 0, tail, page).ok());
     ASSERT_EQ(pages.allocator()().value(), n);
     ASSERT_TRUE(pages.writer()(n, page).ok());
   }
