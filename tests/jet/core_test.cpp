@@ -6,7 +6,6 @@
 
 #include "jet/core/byte_view.h"
 #include "jet/core/error.h"
-#include "jet/core/result.h"
 
 namespace jet {
 namespace {
@@ -32,24 +31,6 @@ TEST(ErrorTest, ErrnoMapsOntoJetNumbers) {
   EXPECT_EQ(Error::fromErrno(EEXIST, "a").number(), errc::kAlreadyExists);
   EXPECT_EQ(Error::fromErrno(ENOSPC, "a").number(), errc::kDiskFull);
   EXPECT_EQ(Error::fromErrno(EIO, "a").number(), errc::kIoError);
-}
-
-Result<int> half(int v) {
-  if (v % 2) return Error(errc::kInvalidArgument);
-  return v / 2;
-}
-
-Result<int> quarter(int v) {
-  JET_TRY(int h, half(v));
-  JET_TRY(int q, half(h));
-  return q;
-}
-
-TEST(ResultTest, TryPropagatesTheFirstError) {
-  EXPECT_EQ(*quarter(8), 2);
-  Result<int> r = quarter(6);
-  ASSERT_FALSE(r);
-  EXPECT_EQ(r.error().number(), errc::kInvalidArgument);
 }
 
 TEST(ByteViewTest, ReadsStopAtTheEnd) {
