@@ -1,6 +1,5 @@
 // An in-memory copy of a database file seen as pages, for tests that read
-// pages directly (index pages, trees) and damage them page by page; the byte
-// helpers of damage.h do the writing.
+// pages directly (index pages, trees).
 #pragma once
 
 #include <cstddef>
@@ -28,18 +27,6 @@ class DbImage {
   std::uint8_t pageType(std::uint32_t page) const;
   // A page source over the image for the engine's walkers.
   jet::PageFetch fetch() const;
-
-  // Damage helpers: absolute byte offsets inside page `page`.
-  void setByte(std::uint32_t page, std::size_t offset, std::uint8_t value);
-  void setU16(std::uint32_t page, std::size_t offset, std::uint16_t value);
-  void setU32(std::uint32_t page, std::size_t offset, std::uint32_t value);
-  // Overwrites a whole page with `fill`.
-  void wipePage(std::uint32_t page, std::byte fill = std::byte{0});
-  // Cuts or extends (with zeros) the image to `pages` pages.
-  void resize(std::uint32_t pages);
-
-  const std::string& bytes() const { return bytes_; }
-  void save(const std::filesystem::path& path) const;
 
  private:
   std::string bytes_;
