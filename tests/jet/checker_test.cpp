@@ -162,7 +162,7 @@ const DamageCase kDamage[] = {
 
 class CheckDamage : public ::testing::TestWithParam<DamageCase> {};
 
-TEST_P(CheckDamage, IsReportedAtItsPlace) {
+TEST_P(CheckDamage, IsReportedAtItsPlaceAndLeftoversAsNotes) {
   REQUIRE_CORPUS();
   const DamageCase& c = GetParam();
   std::string image = corpusImage(c.file);
