@@ -270,7 +270,7 @@ TEST_P(RunTest, RepararIsDisabledWhileTheProcedureRuns) {
   EXPECT_FALSE(window->lbEsperar().isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL01.MDB"));
-  EXPECT_EQ(focused(), &window->cmp());
+  EXPECT_EQ(window->focusWidget(), &window->cmp()) << "the focus the window gives back";
   EXPECT_EQ(logic->Respuesta(), c.engineFails ? 0 : -1);
 }
 
