@@ -140,7 +140,8 @@ TEST(DatabaseSource, RowsOfAKeyedTableComeInKeyOrder) {
 }
 
 // readAt reads a row by its place (a moved one through its pointer) as the
-// cursor's walk read it; selected columns leave the others NULL.
+// cursor's walk read it, and nothing where the table has no row; selected
+// columns leave the others NULL.
 TEST(RowCursorForWriters, ReadAtAndSelectedColumns) {
   TempDir dir;
   ASSERT_TRUE(generateDatabase(dir / "g.mdb", {1, 4, DateTime{45000}}));
@@ -159,6 +160,16 @@ TEST(RowCursorForWriters, ReadAtAndSelectedColumns) {
     EXPECT_EQ(direct.values(), walk.values());
   }
   EXPECT_GT(moved, 0);
+  // A place on a page of another table (the table's own catalog row), or
+  // past the file, holds no row of it: the sink hears of each.
+  FindingList damage;
+  RowCursor checked = table->rows(&damage);
+  for (RowLocation nowhere : {catalog->findTable("Clientes")->location, RowLocation{0xFFFFFF, 0}}) {
+    auto found = checked.readAt(nowhere);
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(*found);
+  }
+  EXPECT_EQ(damage.total(), 2u);
   RowCursor keys = table->rows();
   std::vector<bool> wanted(table->definition().columns.size(), false);
   wanted[0] = true;
