@@ -50,8 +50,9 @@ Status Database::finishOpen(Database& db, Access access, std::string_view passwo
     db.openFindings_.report(std::move(f));
   }
   db.header_ = *header;
+  // A repair without a password is the owner's (see kRepair).
   if (!db.header_.passwordIs(fromUtf8(password, db.header_.codePage)) &&
-      (access != Access::kRepair || isPasswordShaped(db.header_.password))) {
+      (access != Access::kRepair || (!password.empty() && isPasswordShaped(db.header_.password)))) {
     return Error(errc::kBadPassword, db.name_);
   }
   JET_TRY(db.pages_, PageSource::create(*db.bytes_));

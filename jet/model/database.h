@@ -40,7 +40,9 @@ class Database {
     // (damage) is not refused, nor a page 0 that is no header when page 2
     // still holds MSysObjects' definition (Access's header is taken, and the
     // damage is an open finding): for the repair, which judges the header
-    // itself (header_salvage.h).
+    // itself (header_salvage.h). Nor is a missing password: a repair
+    // shows nothing of the contents and its file keeps the password, so it
+    // needs none (a wrong one is refused).
     kRepair,
   };
 
