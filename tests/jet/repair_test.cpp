@@ -207,6 +207,12 @@ std::vector<SoundImage> soundImages(const TempDir& dir) {
   return images;
 }
 
+#ifdef REPARADOR_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // True iff the database of `image` sorts its text in the General order.
 bool generalSortOrder(const std::string& image) {
   auto db = Database::openBytes(image);
@@ -229,7 +235,11 @@ TEST_P(RepairDamageTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
   {
     RecoveryScore total;
     int repaired = 0, refused = 0;
+    std::uint64_t imageIndex = 0;
     for (const auto& [name, original, copies] : images) {
+      // Under the sanitizers (ten times slower) each real-world file meets
+      // every other kind of damage, all of them over the kinds.
+      if (kSanitized && copies == 1 && (imageIndex++ + position) % 2 != 0) continue;
       for (int copy = 0; copy < copies; ++copy) {
         std::string image = original;
         const std::uint64_t used = copies > 1 ? ++seed : ++realSeed;
