@@ -90,6 +90,22 @@ TEST(IndexPageTest, BuilderStopsWhenThePageIsFullAndTheFullPageDecodes) {
   EXPECT_LT(d->freeSpace, 24u + 4u);  // less than one more entry
 }
 
+// Entries that differ only in their row share all the rest: the longest
+// prefix that leaves each entry a byte of its own.
+TEST(IndexPageTest, PrefixIsTheLongestThatLeavesEachEntryAByte) {
+  IndexPageBuilder b(/*leaf=*/true);
+  for (int row = 1; row <= 3; ++row) {
+    b.add(entry(bytes({0x7F, 0x80, 0, 0, 9}), 0x12, std::uint8_t(row)));
+  }
+  std::array<std::byte, kPageSize> page{};
+  ASSERT_TRUE(b.write(29, 0, 0, 0, page).ok());
+  FindingList findings;
+  auto d = decodeIndexPage(ByteView(page), 5, findings);
+  ASSERT_TRUE(d.ok());
+  EXPECT_EQ(d->prefixLength, 5u + 3u);  // the key and the data page
+  EXPECT_EQ(d->entries, b.entries());
+}
+
 // The small leaf with one byte changed, decoded as page 5.
 Result<IndexPage> decodeWithByte(std::size_t offset, int value, FindingList& findings) {
   auto page = smallLeaf(false);

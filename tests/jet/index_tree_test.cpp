@@ -182,6 +182,7 @@ TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParen
     // Siblings link both ways: the page before names this one as its next.
     for (const auto& [p, page] : decoded) {
       if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
+      if (page.prevPage != 0) EXPECT_EQ(decoded.at(page.prevPage).nextPage, p);
       if (page.nextPage == 0) continue;
       EXPECT_EQ(parent[page.nextPage], parent[p]);
       auto next = decoded.find(page.nextPage);

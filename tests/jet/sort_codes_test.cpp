@@ -2,6 +2,7 @@
 // was generated from (scripts/gen_sort_codes.py).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -52,6 +53,23 @@ TEST(SortCodesTest, GeneratedTableMatchesThePublishedCodes) {
   for (unsigned char b : {0x8C, 0x9C, 0xC6, 0xDF, 0xE6}) {
     EXPECT_EQ(general_sort::kCodes[b].letters, 2) << "byte " << int(b);
   }
+  // The letters with accented forms, unaccented: one place each in the accent
+  // part of a key. An accented letter takes the places of its base letter,
+  // the unaccented byte with the same inline codes.
+  std::string letters;
+  for (int b = 0; b < 256; ++b) {
+    const general_sort::SortCode& c = general_sort::kCodes[b];
+    if (c.accent == 0 && c.letters == 1) letters += static_cast<char>(b);
+    if (c.accent == 0) continue;
+    const auto base = std::find_if(general_sort::kCodes.begin(), general_sort::kCodes.end(),
+                                   [&](const general_sort::SortCode& d) {
+                                     return d.accent == 0 && d.inlineLength == c.inlineLength &&
+                                            d.inlineBytes == c.inlineBytes;
+                                   });
+    ASSERT_NE(base, general_sort::kCodes.end()) << "byte " << b;
+    EXPECT_EQ(c.letters, base->letters) << "byte " << b;
+  }
+  EXPECT_EQ(letters, "ACEINOSUYaceinosuy");
 }
 
 }  // namespace
