@@ -59,28 +59,30 @@ TEST(SalvageReaderTest, ValuesBeyondTheirColumnsLimitsAreRefused) {
   struct Case {
     ColumnDef column;
     Value value;
-    bool doubleByte;
+    std::uint16_t codePage;  // text's limit is twice its length in a double-byte one
     int refused;  // the error number, 0 when accepted
   };
   const Case cases[] = {
-      {column(ColumnType::kText, 4), Text{"abcd"}, false, 0},
-      {column(ColumnType::kText, 4), Text{"abcde"}, false, errc::kFieldTooSmall},
-      {column(ColumnType::kText, 4), Text{"abcdefgh"}, true, 0},
-      {column(ColumnType::kText, 4), Text{"abcdefghi"}, true, errc::kFieldTooSmall},
-      {column(ColumnType::kBinary, 2), Binary{{std::byte{1}, std::byte{2}}}, false, 0},
-      {column(ColumnType::kBinary, 2), Binary{std::vector<std::byte>(3)}, false, errc::kFieldTooSmall},
-      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay}, false, 0},
-      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay - 0.5}, false, errc::kNumericOverflow},
-      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast - 0.5}, false, 0},
-      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast}, false, errc::kNumericOverflow},
-      {column(ColumnType::kDateTime, 8), DateTime{std::nan("")}, false, errc::kNumericOverflow},
-      {column(ColumnType::kFloat, 4), std::numeric_limits<float>::infinity(), false, errc::kNumericOverflow},
-      {column(ColumnType::kDouble, 8), std::nan(""), false, errc::kNumericOverflow},
-      {column(ColumnType::kDouble, 8), 1e300, false, 0},
+      {column(ColumnType::kText, 4), Text{"abcd"}, 1252, 0},
+      {column(ColumnType::kText, 4), Text{"abcde"}, 1252, errc::kFieldTooSmall},
+      {column(ColumnType::kText, 4), Text{"abcdefgh"}, 932, 0},
+      {column(ColumnType::kText, 4), Text{"abcdefghi"}, 932, errc::kFieldTooSmall},
+      {column(ColumnType::kText, 4), Text{"abcdefgh"}, 950, 0},
+      {column(ColumnType::kText, 4), Text{"abcdefgh"}, 1256, errc::kFieldTooSmall},
+      {column(ColumnType::kBinary, 2), Binary{{std::byte{1}, std::byte{2}}}, 1252, 0},
+      {column(ColumnType::kBinary, 2), Binary{std::vector<std::byte>(3)}, 1252, errc::kFieldTooSmall},
+      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay}, 1252, 0},
+      {column(ColumnType::kDateTime, 8), DateTime{kFirstDay - 0.5}, 1252, errc::kNumericOverflow},
+      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast - 0.5}, 1252, 0},
+      {column(ColumnType::kDateTime, 8), DateTime{kDayAfterLast}, 1252, errc::kNumericOverflow},
+      {column(ColumnType::kDateTime, 8), DateTime{std::nan("")}, 1252, errc::kNumericOverflow},
+      {column(ColumnType::kFloat, 4), std::numeric_limits<float>::infinity(), 1252, errc::kNumericOverflow},
+      {column(ColumnType::kDouble, 8), std::nan(""), 1252, errc::kNumericOverflow},
+      {column(ColumnType::kDouble, 8), 1e300, 1252, 0},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
-    const std::optional<RefusedValue> r = refusedValue(c.column, c.value, c.doubleByte);
+    const std::optional<RefusedValue> r = refusedValue(c.column, c.value, isDoubleByteCodePage(c.codePage));
     EXPECT_EQ(r ? r->code : 0, c.refused) << "case " << i;
   }
 }
