@@ -15,6 +15,7 @@
 
 #include "jet/check/checker.h"
 #include "jet/engine.h"
+#include "jet/format/data_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"
 #include "jet/model/index_shape.h"
@@ -563,6 +564,49 @@ TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRows) {
   }
   if (national == 0) GTEST_SKIP() << "no corpus file has its catalog in a national order";
   EXPECT_GT(repaired, 0);
+}
+
+// A container whose catalog row is lost comes back under its own name where
+// its objects tell it: the forms' container is "Forms" again.
+TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
+  REQUIRE_CORPUS();
+  int tried = 0;
+  for (const fs::path& path : allCorpusFiles()) {
+    const std::string original = readFile(path);
+    auto db = Database::openBytes(original);
+    if (!db) continue;
+    auto catalog = Catalog::read(**db);
+    if (!catalog) continue;
+    const auto& entries = catalog->entries();
+    auto forms = std::find_if(entries.begin(), entries.end(), [](const CatalogEntry& e) {
+      return e.type == catalog_type::kContainer && e.name == "Forms";
+    });
+    if (forms == entries.end() || std::none_of(entries.begin(), entries.end(), [&](const CatalogEntry& e) {
+          return e.parentId == forms->id && e.type == catalog_type::kForm;
+        })) {
+      continue;
+    }
+    SCOPED_TRACE(path.filename().string());
+    std::string image = original;
+    const std::size_t slot = at(forms->location.page, data_page::kRowOffsets + 2 * std::size_t{forms->location.row});
+    setU16(image, slot, getU16(image, slot) | 0xC000);  // the row deleted
+    TempDir dir;
+    writeFile(dir / "base.mdb", image);
+    auto report = repair(dir / "base.mdb");
+    ASSERT_TRUE(report) << report.error().toString();
+    ASSERT_TRUE(report->written);
+    auto repaired = Database::open(dir / "base.mdb");
+    ASSERT_TRUE(repaired);
+    auto after = Catalog::read(**repaired);
+    ASSERT_TRUE(after);
+    const CatalogEntry* container = after->findObject("Forms", catalog_type::kContainer);
+    ASSERT_NE(container, nullptr);
+    EXPECT_TRUE(std::any_of(after->entries().begin(), after->entries().end(), [&](const CatalogEntry& e) {
+      return e.parentId == container->id && e.type == catalog_type::kForm;
+    }));
+    if (++tried == 3) break;
+  }
+  if (tried == 0) GTEST_SKIP() << "no corpus file has forms";
 }
 
 }  // namespace
