@@ -46,7 +46,8 @@ std::string notesSummary(const jet::FindingList& notes) {
 }
 
 int run(const std::string& file, std::size_t max) {
-  auto db = openOrPrint(file);
+  // The check shows nothing of the contents: it needs no password.
+  auto db = openOrPrint(file, jet::Database::Access::kInspect);
   if (!db) return kExitError;
   jet::CheckOptions options;
   options.maxFindings = max;

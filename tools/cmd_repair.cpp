@@ -6,7 +6,7 @@
 // what the salvage dropped or changed (the rows of MSysCompactError), where
 // the damaged file was kept, and exits 0 ("Reparada") when nothing of the
 // user's data was lost, 1 ("Reparada con pérdidas", with what was lost) when
-// a table, rows or values were. With --dry-run nothing is written: the same
+// a table, rows or values were, or rows had to be set aside. With --dry-run nothing is written: the same
 // lists, then what repair would do, and exit 1 when there is damage (0 when
 // healthy). Any error: its number and Spanish description, exit 2; the
 // database is then as it was.
@@ -35,6 +35,9 @@ void printFindings(const jet::RepairReport& r) {
   if (r.problems.dropped() > 0) std::cout << "  ... y " << r.problems.dropped() << " más\n";
   for (const std::string& t : r.recoveredTables) std::cout << "Tabla recuperada: " << t << "\n";
   for (const std::string& t : r.lostTables) std::cout << "Tabla perdida: " << t << "\n";
+  for (const std::string& t : r.setAsideTables) {
+    std::cout << "Filas apartadas (no caben en su tabla) en la tabla nueva: " << t << "\n";
+  }
 }
 
 // "2 tablas, 5 filas o páginas de filas y 1 valor" (only the kinds lost).
@@ -55,6 +58,18 @@ std::string losses(const jet::RepairReport& r) {
   return out;
 }
 
+// "se pierden 5 filas; 2 filas se apartan de su tabla" (what applies).
+std::string cost(const jet::RepairReport& r, const char* verb) {
+  std::string out;
+  if (const std::string lost = losses(r); !lost.empty()) out = std::string(verb) + " " + lost;
+  if (const std::size_t aside = r.problems.lost(jet::Loss::kSetAside); aside > 0) {
+    if (!out.empty()) out += "; ";
+    out += std::to_string(aside) + (aside == 1 ? " fila se aparta" : " filas se apartan") +
+           " de su tabla";
+  }
+  return out;
+}
+
 int run(const std::string& file, bool dryRun, std::size_t max) {
   jet::RepairOptions options;
   options.dryRun = dryRun;
@@ -68,7 +83,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   }
   printFindings(*report);
   if (dryRun) {
-    if (report->lostData()) std::cout << "Se perderían " << losses(*report) << "\n";
+    if (report->lostData()) std::cout << "Con pérdidas: " << cost(*report, "se perderían") << "\n";
     std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
               << " filas; la copia dañada se guardaría como "
               << jet::utf8Of(jet::damagedCopyName(jet::pathFromUtf8(file), 1).filename())
@@ -76,7 +91,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
     return kExitFindings;
   }
   if (report->lostData()) {
-    std::cout << "Reparada con pérdidas (se pierden " << losses(*report)
+    std::cout << "Reparada con pérdidas (" << cost(*report, "se pierden")
               << "; detalle en MSysCompactError): se conservan "
               << report->rowsKept << " filas; la copia dañada se guarda como "
               << report->backup.string() << "\n";

@@ -26,8 +26,8 @@ GlobalOptions& globalOptions() {
   return options;
 }
 
-std::unique_ptr<jet::Database> openOrPrint(const std::string& path) {
-  auto db = jet::Database::open(jet::pathFromUtf8(path), jet::Database::Access::kRead,
+std::unique_ptr<jet::Database> openOrPrint(const std::string& path, jet::Database::Access access) {
+  auto db = jet::Database::open(jet::pathFromUtf8(path), access,
                                 globalOptions().password);
   if (!db) {
     printError(db.error());

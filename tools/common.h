@@ -21,6 +21,7 @@ GlobalOptions& globalOptions();
 
 // Opens `path` for reading (with the password given), printing the error when
 // it fails.
-std::unique_ptr<jet::Database> openOrPrint(const std::string& path);
+std::unique_ptr<jet::Database> openOrPrint(
+    const std::string& path, jet::Database::Access access = jet::Database::Access::kRead);
 
 }  // namespace jetdb

@@ -11,11 +11,10 @@ Result<std::unique_ptr<Database>> Database::open(const std::filesystem::path& pa
                                                  Access access, std::string_view password) {
   std::unique_ptr<Database> db(new Database());
   db->name_ = path.string();
-  JET_TRY(db->file_, File::open(path, access == Access::kRead ? File::Mode::kRead
-                                                               : File::Mode::kReadWrite));
-  JET_TRY(db->lock_, OperationLock::acquire(db->file_, access == Access::kRead
-                                                           ? OperationLock::Kind::kShared
-                                                           : OperationLock::Kind::kExclusive));
+  const bool reads = access == Access::kRead || access == Access::kInspect;
+  JET_TRY(db->file_, File::open(path, reads ? File::Mode::kRead : File::Mode::kReadWrite));
+  JET_TRY(db->lock_, OperationLock::acquire(db->file_, reads ? OperationLock::Kind::kShared
+                                                             : OperationLock::Kind::kExclusive));
   JET_CHECK(checkNotInUse(db->file_));
   db->bytes_ = std::make_unique<FileBytes>(db->file_);
   JET_CHECK(finishOpen(*db, access, password));
@@ -50,7 +49,9 @@ Status Database::finishOpen(Database& db, Access access, std::string_view passwo
     db.openFindings_.report(std::move(f));
   }
   db.header_ = *header;
-  if (!db.header_.passwordIs(fromUtf8(password, db.header_.codePage)) &&
+  // A check or a repair needs no password (see kInspect, kRepair).
+  const bool needsNone = password.empty() && (access == Access::kInspect || access == Access::kRepair);
+  if (!db.header_.passwordIs(fromUtf8(password, db.header_.codePage)) && !needsNone &&
       (access != Access::kRepair || isPasswordShaped(db.header_.password))) {
     return Error(errc::kBadPassword, db.name_);
   }

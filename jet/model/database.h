@@ -35,12 +35,17 @@ class Database {
  public:
   enum class Access {
     kRead,   // shared lock; the file is opened read-only
+    // As kRead, but a database with a password opens without it (a wrong
+    // one is refused): for the check, which shows nothing of the contents.
+    kInspect,
     kWrite,  // exclusive lock; the file is opened for reading and writing
     // As kWrite, but a password field that does not look like a password
     // (damage) is not refused, nor a page 0 that is no header when page 2
     // still holds MSysObjects' definition (Access's header is taken, and the
     // damage is an open finding): for the repair, which judges the header
-    // itself (header_salvage.h).
+    // itself (header_salvage.h). Nor is a missing password: a repair
+    // shows nothing of the contents and its file keeps the password, so it
+    // needs none (a wrong one is refused).
     kRepair,
   };
 

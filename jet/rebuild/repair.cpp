@@ -1,5 +1,6 @@
 #include "jet/rebuild/repair.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -99,6 +100,12 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
     catalogRows.push_back(containerRow(id, name, created));
   }
   if (!catalogRows.empty()) JET_CHECK(source.appendRows("MSysObjects", std::move(catalogRows)));
+  for (std::size_t i : salvage.tablesWithRowsSetAside()) {
+    SourceTable aside = salvage.setAsideTable(i);
+    aside.sourceId = source.unusedId();
+    JET_CHECK(source.addStreamedTable(
+        std::move(aside), [&salvage, i] { return salvage.setAsideRows(i); }, created));
+  }
   JET_CHECK(source.addTable(compactErrorTable(source.unusedId(), reader.header()),
                             compactErrorRows(all, reader.header().codePage), created));
   CompactOptions options;
@@ -205,6 +212,16 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   // 1. Open.
   JET_TRY(std::unique_ptr<Database> db,
           Database::open(database, Database::Access::kRepair, options.password));
+  // Without a password, the repair works with the database's own: it shows
+  // nothing of the contents, and the rebuilt file keeps it.
+  std::string password = options.password;
+  if (password.empty() && isPasswordShaped(db->header().password)) {
+    const auto& stored = db->header().password;
+    const auto end = std::find(stored.begin(), stored.end(), std::uint8_t{0});
+    password = TextDecoder(db->header().codePage)
+                   .toUtf8(std::string(reinterpret_cast<const char*>(stored.data()),
+                                       static_cast<std::size_t>(end - stored.begin())));
+  }
   // 2. Check.
   CheckOptions checkOptions;
   checkOptions.maxFindings = options.maxFindings;
@@ -215,7 +232,7 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   report.damaged = true;
 
   // 3. Salvage.
-  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), options.password));
+  JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), password));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
   JET_CHECK(catalogTakesNewRows(salvage));
@@ -225,6 +242,9 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
     report.recoveredTables.push_back(text.toUtf8(salvage.tables()[i].name));
   }
   for (const std::string& name : reader->lostTableNames()) report.lostTables.push_back(text.toUtf8(name));
+  for (std::size_t i : salvage.tablesWithRowsSetAside()) {
+    report.setAsideTables.push_back(text.toUtf8(salvage.setAsideTable(i).name));
+  }
   report.problems = reader->problems();
   if (options.dryRun) return report;
 
@@ -244,7 +264,7 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   // (5. The compactor checks the rebuilt file before naming it.) 6 and 7,
   // swap it in. (The compactor may have named the rebuilt file before
   // failing to flush its folder.)
-  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt, options.password);
+  Status s = rebuild(*reader, salvage, all, fileSystem, rebuilt, password);
   if (s) s = swapIn(*db, fileSystem, database, rebuilt, report.backup);
   if (!s) {
     (void)fileSystem.remove(rebuilt);

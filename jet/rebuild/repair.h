@@ -53,8 +53,9 @@ struct RepairOptions {
   bool dryRun = false;
   // Checker findings kept (the rest are counted).
   std::size_t maxFindings = 500;
-  // The database's password (UTF-8), for one that has a password: without
-  // the right one repair fails with 3031. The rebuilt file keeps it.
+  // The database's password (UTF-8), for one that has a password: a wrong
+  // one fails with 3031; none, the repair goes on all the same (it shows
+  // nothing of the contents). The rebuilt file keeps it.
   std::string password;
 };
 
@@ -65,13 +66,16 @@ struct RepairReport {
   ProblemList problems;            // what the salvage dropped or changed
   std::vector<std::string> recoveredTables;  // found by scanning (UTF-8)
   std::vector<std::string> lostTables;       // definitions lost (UTF-8)
+  // Tables added for the rows set aside (salvage_source.h), UTF-8.
+  std::vector<std::string> setAsideTables;
   std::uint64_t rowsKept = 0;
   std::filesystem::path backup;    // the damaged file kept; empty unless written
   bool written = false;            // the rebuilt file took the database's place
 
   // True iff the rebuilt database lacks something the damaged one held: a
-  // table, a row (or a page of rows) or a value; problems.lost() counts
-  // each, and MSysCompactError lists them.
+  // table, a row (or a page of rows) or a value, or holds a row elsewhere
+  // than in its table (set aside); problems.lost() counts each, and
+  // MSysCompactError lists them.
   bool lostData() const { return problems.anyLoss(); }
 };
 

@@ -21,8 +21,10 @@
 namespace jet {
 
 // What of the user's data a problem cost. A page whose rows are all lost
-// counts as one row lost: how many it held cannot be read.
-enum class Loss { kNone, kValue, kRow, kTable };
+// counts as one row lost: how many it held cannot be read. A row set aside
+// is not lost, but its table no longer holds it: it went to the table's
+// table of rows set aside ("<table>_apartadas", salvage_source.h).
+enum class Loss { kNone, kValue, kRow, kTable, kSetAside };
 
 struct Problem {
   int code = errc::kCorrupt;
@@ -51,15 +53,18 @@ class ProblemList {
   bool empty() const { return total_ == 0; }
   // Problems that cost `loss`, those past the cap included.
   std::size_t lost(Loss loss) const { return lost_[static_cast<std::size_t>(loss)]; }
-  // True iff some problem cost data: a table, a row or a value.
-  bool anyLoss() const { return lost(Loss::kTable) + lost(Loss::kRow) + lost(Loss::kValue) > 0; }
+  // True iff some problem cost data: a table, a row or a value, or took a
+  // row out of its table (set aside).
+  bool anyLoss() const {
+    return lost(Loss::kTable) + lost(Loss::kRow) + lost(Loss::kValue) + lost(Loss::kSetAside) > 0;
+  }
 
  private:
   std::size_t cap_;
   std::vector<Problem> problems_;
   std::uint64_t dropped_ = 0;
   std::uint64_t total_ = 0;
-  std::array<std::size_t, 4> lost_{};
+  std::array<std::size_t, 5> lost_{};
 };
 
 // A DamageSink that turns each finding into a problem with code 3343, adding

@@ -89,7 +89,7 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   location_ = {number, static_cast<std::uint8_t>(row)};
   if (slot->kind == SlotKind::kDeleted || slot->kind == SlotKind::kMovedBody) return okStatus();
   JET_TRY(std::optional<std::uint32_t> copied, torn_.copyOf(slot->start, slot->end));
-  if (copied) {
+  if (copied && (setAsideIn_.empty() || slot->kind != SlotKind::kLive)) {
     problem(errc::kCorrupt, number, row,
             "página escrita a medias: la fila repite byte a byte la de la página " +
                 std::to_string(*copied) + " en el mismo sitio, donde se lee; la fila que había "
@@ -103,7 +103,7 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
               Loss::kRow);
       return okStatus();
     }
-    JET_TRY(found, readRow(*data_->rowBytes(row), location_));
+    JET_TRY(found, readRow(*data_->rowBytes(row), location_, copied));
     return okStatus();
   }
   // A moved row: its body is on another page of the table, in a body slot.
@@ -134,17 +134,36 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   return okStatus();
 }
 
-Result<bool> SalvageRowCursor::readRow(ByteView bytes, RowLocation body) {
+Result<bool> SalvageRowCursor::readRow(ByteView bytes, RowLocation body,
+                                       std::optional<std::uint32_t> copyOf) {
   const TableDefinition& t = table_.definition;
+  setAside_ = false;
   if (auto s = splitRow(bytes, t, body.page, fields_, &shape_); !s) {
     problem(errc::kCorrupt, location_.page, location_.row,
             s.error().description() + "; se pierde la fila", Loss::kRow);
     return false;
   }
-  if (auto why = implausibleRow(bytes, t, shape_)) {
+  const std::string setAside = "; se guarda aparte, en la tabla " + setAsideIn_;
+  if (copyOf) {
+    // Its table holds it once, from the page it repeats; the copy goes
+    // aside (nothing readable is dropped), the row that was here is lost.
     problem(errc::kCorrupt, location_.page, location_.row,
-            "los datos no tienen forma de fila de la tabla (" + *why + "); se descartan", Loss::kRow);
-    return false;
+            "página escrita a medias: la fila repite byte a byte la de la página " +
+                std::to_string(*copyOf) + " en el mismo sitio, donde se lee; la fila que había "
+                "aquí se pierde y la copia" + setAside.substr(1),
+            Loss::kRow);
+    setAside_ = true;
+  } else if (auto why = implausibleRow(bytes, t, shape_)) {
+    if (setAsideIn_.empty()) {
+      problem(errc::kCorrupt, location_.page, location_.row,
+              "los datos no tienen forma de fila de la tabla (" + *why + "); se descartan",
+              Loss::kRow);
+      return false;
+    }
+    problem(errc::kCorrupt, location_.page, location_.row,
+            "los datos no tienen forma de fila de la tabla (" + *why + ")" + setAside,
+            Loss::kSetAside);
+    setAside_ = true;
   }
   values_.clear();
   values_.reserve(t.columns.size());

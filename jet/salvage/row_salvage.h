@@ -13,11 +13,16 @@
 //     found is put in the problem's description;
 //   - a row a torn page repeats from another page of the table is read only
 //     there (torn_page.h).
+// Given a table to set rows aside in (setAsideIn), the rows it doubts (bytes
+// that split into fields but are not shaped like a row of the table, and the
+// rows a torn page repeats) are not dropped: they are read as they split and
+// returned with setAside() true, for that table; nothing readable is lost.
 // Every loss is a problem in the ProblemList, with the table, page and row.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -51,14 +56,21 @@ class SalvageRowCursor {
   // True iff the current row lost a value or part of one (each loss is a
   // problem).
   bool altered() const { return altered_; }
+  // Rows the cursor doubts are returned, set aside, for the table named
+  // `name` (UTF-8, for the problems' descriptions); empty: they are dropped.
+  void setAsideIn(std::string name) { setAsideIn_ = std::move(name); }
+  // True iff the current row is one the cursor doubts (see above).
+  bool setAside() const { return setAside_; }
 
  private:
   // Moves to the next page that decodes; false after the last.
   Result<bool> nextPage();
   // Reads slot `row` of the current page; `found` is set when a row was read.
   Status step(std::uint16_t row, bool& found);
-  // Decodes the bytes of one row; false (and a problem) when they are not a row.
-  Result<bool> readRow(ByteView bytes, RowLocation body);
+  // Decodes the bytes of one row; false (and a problem) when they are not a
+  // row. `copyOf`: the page a torn page repeats the row from, if it does.
+  Result<bool> readRow(ByteView bytes, RowLocation body,
+                       std::optional<std::uint32_t> copyOf = std::nullopt);
   Result<Value> decode(const ColumnDef& c, const FieldBytes& f, RowLocation body);
   void problem(int code, std::int64_t page, std::int64_t row, std::string message,
                Loss loss = Loss::kNone);
@@ -81,6 +93,8 @@ class SalvageRowCursor {
   std::vector<Value> values_;
   std::uint64_t count_ = 0;
   bool altered_ = false;
+  std::string setAsideIn_;
+  bool setAside_ = false;
 };
 
 }  // namespace jet

@@ -89,10 +89,13 @@ struct SalvageSource::Filter {
 // The second pass over one table: the rows the first pass kept.
 class SalvageSource::Stream final : public RowStream {
  public:
+  // `only`: the ordinals to give (the rows set aside); nullptr: all but
+  // those left out.
   Stream(SalvageRowCursor cursor, Filter filter, const std::set<std::uint64_t>& leftOut,
-         const Renames& renames, std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
+         const std::set<std::uint64_t>* only, const Renames& renames,
+         std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
       : scratch_(std::move(scratch)), cursor_(std::move(cursor)), filter_(std::move(filter)),
-        leftOut_(leftOut), renames_(renames), renamed_(renames_.end()),
+        leftOut_(leftOut), only_(only), renames_(renames), renamed_(renames_.end()),
         carried_(std::move(carried)) {}
 
   Result<bool> next() override {
@@ -100,6 +103,11 @@ class SalvageSource::Stream final : public RowStream {
       JET_TRY(bool more, cursor_.next());
       if (!more) return false;
       const std::uint64_t ordinal = ordinal_++;
+      if (only_) {
+        if (!only_->count(ordinal)) continue;
+        renamed_ = renames_.end();
+        return true;
+      }
       if (!filter_.leavesOut(cursor_.values(), cursor_.location()) && !leftOut_.count(ordinal)) {
         renamed_ = renames_.find(ordinal);
         if (renamed_ != renames_.end()) {
@@ -123,6 +131,7 @@ class SalvageSource::Stream final : public RowStream {
   SalvageRowCursor cursor_;
   Filter filter_;
   const std::set<std::uint64_t>& leftOut_;
+  const std::set<std::uint64_t>* only_;
   const Renames& renames_;
   Renames::const_iterator renamed_;
   std::vector<Value> values_;  // the current row, renamed
@@ -160,6 +169,8 @@ SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {
     readerIndex_.push_back(i);
   }
   leftOut_.resize(tables_.size());
+  setAside_.resize(tables_.size());
+  setAsideNames_.resize(tables_.size());
   renames_.resize(tables_.size());
   sanitizeRelationships();
 }
@@ -205,7 +216,11 @@ SalvageSource::Filter SalvageSource::filterFor(std::size_t table) const {
 
 Status SalvageSource::scan() {
   const TextDecoder text(settings_.header.codePage);
+  std::vector<std::string> catalogNames;  // every name MSysObjects holds
   for (std::size_t i = 0; i < tables_.size(); ++i) {
+    // The catalog is read first: the tables of rows set aside take names it
+    // does not hold.
+    if (i == 1) nameSetAsideTables(catalogNames);
     const SalvagedTable& salvaged = reader_.tables()[readerIndex_[i]];
     const TableDefinition& def = tables_[i].definition;
     std::vector<UniqueKeys> unique;
@@ -222,6 +237,7 @@ Status SalvageSource::scan() {
     ProblemList seen(0);
     SalvageRowCursor cursor(reader_.pages(), reader_.census(), salvaged, settings_.header.codePage,
                             readerIndex_[i] == 0 ? seen : reader_.problems());
+    if (!setAsideNames_[i].empty()) cursor.setAsideIn(text.toUtf8(setAsideNames_[i]));
     std::vector<Value> key;
     const int nameColumn = i == 0 ? columnIndex(def, "Name") : -1;
     // The hash of each unique index's key of `values`, 0 when it takes any
@@ -253,6 +269,17 @@ Status SalvageSource::scan() {
       if (!def.realIndexes.empty()) read.push_back(cursor.location().pointer());
       const std::vector<Value>& values = cursor.values();
       if (filter.leavesOut(values, cursor.location())) continue;
+      if (nameColumn >= 0) {
+        if (const Text* name = std::get_if<Text>(&values[static_cast<std::size_t>(nameColumn)])) {
+          catalogNames.push_back(name->bytes);
+        }
+      }
+      if (cursor.setAside()) {
+        leftOut_[i].insert(ordinal);
+        setAside_[i].insert(ordinal);
+        ++rowsKept_;
+        continue;
+      }
       if (carried->any()) {
         if (Status s = carried->lookUp(cursor.location(), values); !s) {
           return cannotCarry(salvaged.displayName, s.error());
@@ -291,6 +318,17 @@ Status SalvageSource::scan() {
         for (std::size_t k = 0; k < unique.size(); ++k) {
           if (keys[k] != 0) unique[k].seen.insert(keys[k]);
         }
+      }
+      if (repeated && !setAsideNames_[i].empty()) {
+        leftOut_[i].insert(ordinal);
+        setAside_[i].insert(ordinal);
+        ++rowsKept_;
+        reader_.problems().add(errc::kDuplicateKey, salvaged.displayName, cursor.location().page,
+                               cursor.location().row,
+                               "fila cuya clave repite la de otra en un índice único; se guarda "
+                               "aparte, en la tabla " + text.toUtf8(setAsideNames_[i]),
+                               Loss::kSetAside);
+        continue;
       }
       if (repeated) {
         leftOut_[i].insert(ordinal);
@@ -360,6 +398,52 @@ Result<std::size_t> SalvageSource::rowsOnlyIndexesName(const SalvagedTable& tabl
   return missing.size();
 }
 
+void SalvageSource::nameSetAsideTables(const std::vector<std::string>& taken) {
+  // Jet's names are at most 64 characters.
+  constexpr std::size_t kNameLimit = 64;
+  std::vector<std::string> used = taken;
+  for (const SourceTable& t : tables_) used.push_back(t.name);
+  auto isUsed = [&](const std::string& name) {
+    return std::any_of(used.begin(), used.end(),
+                       [&](const std::string& u) { return equalsIgnoringAsciiCase(u, name); });
+  };
+  for (std::size_t i = 1; i < tables_.size(); ++i) {
+    if (tables_[i].definition.isSystem() ||
+        equalsIgnoringAsciiCase(std::string_view(tables_[i].name).substr(0, 4), "MSys")) {
+      continue;
+    }
+    for (int n = 1; n < 1000; ++n) {
+      const std::string suffix = n == 1 ? "_apartadas" : "_apartadas" + std::to_string(n);
+      std::string base = tables_[i].name;
+      if (base.size() > kNameLimit - suffix.size()) {
+        base.resize(kNameLimit - suffix.size());
+        // Never half of a double-byte character: cut back to plain ASCII.
+        while (!base.empty() && static_cast<unsigned char>(base.back()) >= 0x80) base.pop_back();
+      }
+      std::string name = base + suffix;
+      if (isUsed(name)) continue;
+      used.push_back(name);
+      setAsideNames_[i] = std::move(name);
+      break;
+    }
+  }
+}
+
+std::vector<std::size_t> SalvageSource::tablesWithRowsSetAside() const {
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < tables_.size(); ++i) {
+    if (!setAside_[i].empty()) out.push_back(i);
+  }
+  return out;
+}
+
+SourceTable SalvageSource::setAsideTable(std::size_t table) const {
+  SourceTable t{setAsideNames_.at(table), 0, tables_.at(table).definition};
+  t.definition.realIndexes.clear();
+  t.definition.logicalIndexes.clear();
+  return t;
+}
+
 std::vector<std::size_t> SalvageSource::recoveredTables() const {
   std::vector<std::size_t> out;
   for (std::size_t i = 0; i < tables_.size(); ++i) {
@@ -369,16 +453,28 @@ std::vector<std::size_t> SalvageSource::recoveredTables() const {
 }
 
 Result<std::unique_ptr<RowStream>> SalvageSource::rows(std::size_t table) {
+  return stream(table, false);
+}
+
+Result<std::unique_ptr<RowStream>> SalvageSource::setAsideRows(std::size_t table) {
+  return stream(table, true);
+}
+
+Result<std::unique_ptr<RowStream>> SalvageSource::stream(std::size_t table, bool setAside) {
   if (table >= tables_.size() || !scanned_) return Error(errc::kInvalidArgument);
   auto scratch = std::make_unique<ProblemList>(0);
   SalvageRowCursor cursor(reader_.pages(), reader_.census(), reader_.tables()[readerIndex_[table]],
                           settings_.header.codePage, *scratch);
+  // The same rows in the same order as the first pass saw them.
+  if (!setAsideNames_[table].empty()) cursor.setAsideIn(setAsideNames_[table]);
+  const SourceTable aside = setAside ? setAsideTable(table) : SourceTable{};
+  const TableDefinition& def = setAside ? aside.definition : tables_[table].definition;
   JET_TRY(CarriedKeys carried, CarriedKeys::read(pageFetch(reader_.pages()),
-                                                 reader_.pages().pageCount(),
-                                                 tables_[table].definition, tables_[table].name));
-  return std::unique_ptr<RowStream>(std::make_unique<Stream>(std::move(cursor), filterFor(table),
-                                                             leftOut_[table], renames_[table],
-                                                             std::move(scratch), std::move(carried)));
+                                                 reader_.pages().pageCount(), def,
+                                                 tables_[table].name));
+  return std::unique_ptr<RowStream>(std::make_unique<Stream>(
+      std::move(cursor), filterFor(table), leftOut_[table], setAside ? &setAside_[table] : nullptr,
+      renames_[table], std::move(scratch), std::move(carried)));
 }
 
 }  // namespace jet

@@ -13,10 +13,14 @@
 //   - leaves out the catalog rows the reader dropped, and the MSysACEs and
 //     MSysRelationships rows of tables whose definitions are lost;
 //   - turns a relationship index whose other table is lost into a plain index;
-//   - leaves out a row whose key repeats another row's in a unique index
-//     (3022), its values in the problem's description, so that the new
-//     index can be built; but a catalog row whose name repeats another's in
-//     its container is renamed ("<name>_2"), which keeps its object;
+//   - sets aside a row whose key repeats another row's in a unique index
+//     (3022), so that the new index can be built, and the rows the row
+//     cursor doubts (row_salvage.h): a user table's rows set aside go to a
+//     table of their own, "<table>_apartadas" (same columns, no index), which
+//     the repair adds; nothing readable is dropped. A system table's are left
+//     out, their values in the problem's description; but a catalog row
+//     whose name repeats another's in its container is renamed
+//     ("<name>_2"), which keeps its object;
 //   - leaves out any earlier MSysCompactError (the repair writes a new one);
 //   - counts as lost the rows a sound index of a table names and that were
 //     not read, when nothing else said the table lost rows;
@@ -57,6 +61,13 @@ class SalvageSource final : public CompactionSource {
   // Positions in tables() of the tables found only by scanning.
   std::vector<std::size_t> recoveredTables() const;
 
+  // Requires: scan() succeeded. Positions in tables() of the tables with rows
+  // set aside; for each, the table that takes them (its name, "<table>_apartadas"
+  // or a free variant, no id, the columns without the indexes) and its rows.
+  std::vector<std::size_t> tablesWithRowsSetAside() const;
+  SourceTable setAsideTable(std::size_t table) const;
+  Result<std::unique_ptr<RowStream>> setAsideRows(std::size_t table);
+
   const SourceSettings& settings() const override { return settings_; }
   const std::vector<SourceTable>& tables() const override { return tables_; }
   // Requires: scan() succeeded.
@@ -67,6 +78,9 @@ class SalvageSource final : public CompactionSource {
   struct Filter;
 
   Filter filterFor(std::size_t table) const;
+  // Names the tables of rows set aside, free among `taken` (catalog names).
+  void nameSetAsideTables(const std::vector<std::string>& taken);
+  Result<std::unique_ptr<RowStream>> stream(std::size_t table, bool setAside);
   // Rows of `table` that an index that walks cleanly names and that were not
   // read (`read`: where the rows read are named, ascending).
   Result<std::size_t> rowsOnlyIndexesName(const SalvagedTable& table,
@@ -78,6 +92,8 @@ class SalvageSource final : public CompactionSource {
   std::vector<SourceTable> tables_;
   std::vector<std::size_t> readerIndex_;           // tables_[i] is reader.tables()[readerIndex_[i]]
   std::vector<std::set<std::uint64_t>> leftOut_;   // per table: ordinals of rows left out
+  std::vector<std::set<std::uint64_t>> setAside_;  // per table: those of them set aside
+  std::vector<std::string> setAsideNames_;         // per table; empty: none (system tables)
   // Per table: ordinal -> (column, new name) of rows renamed.
   using Renames = std::map<std::uint64_t, std::pair<std::size_t, std::string>>;
   std::vector<Renames> renames_;

@@ -46,7 +46,7 @@ TEST(Password, OpensOnlyWithTheOneStoredLetterCaseIncluded) {
   EXPECT_EQ(openError(garbled), errc::kBadPassword);
 }
 
-TEST(Password, CompactionAndRepairNeedItAndKeepIt) {
+TEST(Password, CompactionNeedsItRepairRefusesAWrongOneAndBothKeepIt) {
   REQUIRE_CORPUS();
   TempDir dir;
   const std::string original = corpusImage("testV1997.mdb");
@@ -64,27 +64,35 @@ TEST(Password, CompactionAndRepairNeedItAndKeepIt) {
   EXPECT_EQ(opens(dir / "compactada.mdb", ""), errc::kBadPassword);
   EXPECT_EQ(opens(dir / "compactada.mdb", "Clave"), 0);
 
-  // Repair: refused without it, the file as it was; a damaged copy is
-  // rebuilt with it into a file that keeps it and checks clean.
+  // Repair: a wrong password is refused, the file as it was; without one, or
+  // with the right one, a damaged copy is rebuilt into a file that keeps it
+  // and checks clean.
   std::string damaged = original;
   ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
   damaged = withPasswordBytes(damaged, "Clave");
+  RepairOptions wrong;
+  wrong.password = "clave";
   writeFile(dir / "dañada.mdb", damaged);
-  auto without = repair(dir / "dañada.mdb");
-  ASSERT_FALSE(without);
-  EXPECT_EQ(without.error().number(), errc::kBadPassword);
+  auto refusedRepair = repair(dir / "dañada.mdb", wrong);
+  ASSERT_FALSE(refusedRepair);
+  EXPECT_EQ(refusedRepair.error().number(), errc::kBadPassword);
   EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
-  RepairOptions options;
-  options.password = "Clave";
-  auto repaired = repair(dir / "dañada.mdb", options);
-  ASSERT_TRUE(repaired) << repaired.error().toString();
-  EXPECT_TRUE(repaired->written);
-  EXPECT_EQ(opens(dir / "dañada.mdb", ""), errc::kBadPassword);
-  auto db = Database::open(dir / "dañada.mdb", Database::Access::kRead, "Clave");
-  ASSERT_TRUE(db);
-  auto check = checkDatabase(**db);
-  ASSERT_TRUE(check);
-  EXPECT_TRUE(check->clean());
+  for (const char* given : {"", "Clave"}) {
+    SCOPED_TRACE(given);
+    TempDir here;
+    writeFile(here / "dañada.mdb", damaged);
+    RepairOptions options;
+    options.password = given;
+    auto repaired = repair(here / "dañada.mdb", options);
+    ASSERT_TRUE(repaired) << repaired.error().toString();
+    EXPECT_TRUE(repaired->written);
+    EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
+    auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, "Clave");
+    ASSERT_TRUE(db);
+    auto check = checkDatabase(**db);
+    ASSERT_TRUE(check);
+    EXPECT_TRUE(check->clean());
+  }
 }
 
 }  // namespace

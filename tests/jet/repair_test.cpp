@@ -207,6 +207,12 @@ std::vector<SoundImage> soundImages(const TempDir& dir) {
   return images;
 }
 
+#ifdef REPARADOR_SANITIZED
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // True iff the database of `image` sorts its text in the General order.
 bool generalSortOrder(const std::string& image) {
   auto db = Database::openBytes(image);
@@ -229,7 +235,11 @@ TEST_P(RepairDamageTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
   {
     RecoveryScore total;
     int repaired = 0, refused = 0;
+    std::uint64_t imageIndex = 0;
     for (const auto& [name, original, copies] : images) {
+      // Under the sanitizers (ten times slower) each real-world file meets
+      // every other kind of damage, all of them over the kinds.
+      if (kSanitized && copies == 1 && (imageIndex++ + position) % 2 != 0) continue;
       for (int copy = 0; copy < copies; ++copy) {
         std::string image = original;
         const std::uint64_t used = copies > 1 ? ++seed : ++realSeed;
@@ -241,13 +251,12 @@ TEST_P(RepairDamageTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
         writeFile(db, image);
         auto report = repair(db);
         if (!report.ok()) {
-          // Only a database password (a field that looks real) stops a
-          // repair, or a catalog in a sort order whose keys the engine does
-          // not make (it would have to add MSysCompactError's row), said with
-          // its number; the file is then as it was.
+          // Only a catalog in a sort order whose keys the engine does not
+          // make stops a repair (it would have to add MSysCompactError's
+          // row), said with its number; the file is then as it was. A
+          // database password does not: the repair needs none.
           const int code = report.error().number();
-          EXPECT_TRUE(code == errc::kBadPassword ||
-                      (code == errc::kCannotRepair && !generalSortOrder(original)))
+          EXPECT_TRUE(code == errc::kCannotRepair && !generalSortOrder(original))
               << report.error().toString();
           EXPECT_EQ(readFile(db), image);
           EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"base.mdb"});
@@ -288,7 +297,7 @@ TEST_P(RepairDamageTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
               << total.recovered << "/" << total.recoverable << " recoverable rows ("
               << 100.0 * total.rate() << "%), " << total.bonus << " more, " << total.altered
               << " altered, " << total.damaged << " damaged, " << total.spurious << " spurious, "
-              << total.leftovers << " of dropped tables\n";
+              << total.leftovers << " of dropped tables, " << total.setAside << " set aside\n";
   }
 }
 

@@ -150,6 +150,7 @@ RecoveryScore& RecoveryScore::operator+=(const RecoveryScore& o) {
   damaged += o.damaged;
   spurious += o.spurious;
   leftovers += o.leftovers;
+  setAside += o.setAside;
   for (const std::string& n : o.notes) {
     if (notes.size() < 20) notes.push_back(n);
   }
@@ -262,6 +263,14 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
     // brought back under a name that says where it came from.
     if (name.rfind(jet::recoveredTableName(0).substr(0, 17), 0) == 0) {
       score.leftovers += rows.size();
+      continue;
+    }
+    // The rows the repair doubted or could not index, apart from their
+    // table, under a name that says so.
+    if (std::any_of(original.begin(), original.end(), [&](const OriginalTable& t) {
+          return name.rfind(t.name + "_apartadas", 0) == 0;
+        })) {
+      score.setAside += rows.size();
       continue;
     }
     score.spurious += rows.size();

@@ -45,6 +45,7 @@ struct RecoveryScore {
   std::uint64_t damaged = 0;      // rows that came back with values the damage changed
   std::uint64_t spurious = 0;     // rows that match no row of the original at all
   std::uint64_t leftovers = 0;    // rows of "Tabla_recuperada_<page>" tables the original lacks
+  std::uint64_t setAside = 0;     // rows of "<table>_apartadas" tables, kept apart by the repair
   std::vector<std::string> notes; // the first missing and spurious rows, described
 
   RecoveryScore& operator+=(const RecoveryScore& other);
