@@ -58,10 +58,15 @@ std::string losses(const jet::RepairReport& r) {
   return out;
 }
 
-// "se pierden 5 filas; 2 filas se apartan de su tabla" (what applies).
-std::string cost(const jet::RepairReport& r, const char* verb) {
+// "se pierden 5 filas; 2 filas se apartan de su tabla" (what applies);
+// `verb`: the plural ("se pierden"), `one` its singular ("se pierde").
+std::string cost(const jet::RepairReport& r, const char* verb, const char* one) {
+  const auto& p = r.problems;
+  const std::size_t lostTotal = p.lost(jet::Loss::kTable) + p.lost(jet::Loss::kRow) + p.lost(jet::Loss::kValue);
   std::string out;
-  if (const std::string lost = losses(r); !lost.empty()) out = std::string(verb) + " " + lost;
+  if (const std::string lost = losses(r); !lost.empty()) {
+    out = std::string(lostTotal == 1 ? one : verb) + " " + lost;
+  }
   if (const std::size_t aside = r.problems.lost(jet::Loss::kSetAside); aside > 0) {
     if (!out.empty()) out += "; ";
     out += std::to_string(aside) + (aside == 1 ? " fila se aparta" : " filas se apartan") +
@@ -83,7 +88,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
   }
   printFindings(*report);
   if (dryRun) {
-    if (report->lostData()) std::cout << "Con pérdidas: " << cost(*report, "se perderían") << "\n";
+    if (report->lostData()) std::cout << "Con pérdidas: " << cost(*report, "se perderían", "se perdería") << "\n";
     std::cout << "Se reconstruiría la base de datos con " << report->rowsKept
               << " filas; la copia dañada se guardaría como "
               << jet::utf8Of(jet::damagedCopyName(jet::pathFromUtf8(file), 1).filename())
@@ -91,7 +96,7 @@ int run(const std::string& file, bool dryRun, std::size_t max) {
     return kExitFindings;
   }
   if (report->lostData()) {
-    std::cout << "Reparada con pérdidas (" << cost(*report, "se pierden")
+    std::cout << "Reparada con pérdidas (" << cost(*report, "se pierden", "se pierde")
               << "; detalle en MSysCompactError): se conservan "
               << report->rowsKept << " filas; la copia dañada se guarda como "
               << report->backup.string() << "\n";

@@ -82,6 +82,11 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
                FileSystem& fileSystem, const fs::path& target, std::string_view password) {
   ExtraTablesSource source(salvage);
   const DateTime created = currentDateTime();
+  // The catalog's rows the rebuild adds (recovered and added tables, lost
+  // containers) need keys in the catalog's indexes, whatever their order.
+  JET_CHECK(source.keyAppendedRows("MSysObjects", [&salvage](const std::vector<Value>& values) {
+    return salvage.catalogKeysFor(values);
+  }));
   std::vector<std::vector<Value>> catalogRows;
   for (std::size_t i : salvage.recoveredTables()) {
     const SourceTable& table = salvage.tables()[i];
@@ -117,19 +122,24 @@ Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList&
   return compact(source, target, options);
 }
 
-// The rebuild adds MSysCompactError's row to the catalog: an index of the
-// catalog whose keys the engine does not make (carried_keys.h) cannot take a
-// row of the engine's making, so such a database is not repaired (3056).
-Status catalogTakesNewRows(const SalvageSource& salvage) {
+// A catalog in a national sort order takes the rows the rebuild adds only
+// where its own keys show how to key them (SalvageSource::catalogKeysFor):
+// said (3056) before anything is written.
+Status catalogTakesNewRows(const SalvageSource& salvage, const SalvageReader& reader) {
   const TableDefinition& catalog = salvage.tables().front().definition;
-  for (const RealIndexDef& real : catalog.realIndexes) {
-    auto shape = indexShape(catalog, real);
-    if (shape && shape->carried) {
-      return Error(errc::kCannotRepair,
-                   "el catálogo (MSysObjects) ordena los nombres con un orden de clasificación "
-                   "que este programa no sabe reproducir, y la reparación tendría que añadirle "
-                   "la fila de MSysCompactError");
-    }
+  const int nameColumn = columnIndex(catalog, "Name");
+  const int parentColumn = columnIndex(catalog, "ParentId");
+  if (nameColumn < 0) return okStatus();
+  std::vector<std::string> names{std::string(kCompactErrorTable)};
+  for (std::size_t i : salvage.tablesWithRowsSetAside()) names.push_back(salvage.setAsideTable(i).name);
+  for (std::size_t i : salvage.recoveredTables()) names.push_back(salvage.tables()[i].name);
+  for (const auto& [id, name] : reader.missingContainers()) names.push_back(name);
+  std::vector<Value> row(catalog.columns.size());
+  if (parentColumn >= 0) row[static_cast<std::size_t>(parentColumn)] = Value{reader.tablesContainerId()};
+  for (const std::string& name : names) {
+    row[static_cast<std::size_t>(nameColumn)] = Value{Text{name}};
+    auto keys = salvage.catalogKeysFor(row);
+    if (!keys) return std::move(keys).error();
   }
   return okStatus();
 }
@@ -235,7 +245,7 @@ Result<RepairReport> repair(const fs::path& named, const RepairOptions& options)
   JET_TRY(std::unique_ptr<SalvageReader> reader, SalvageReader::open(db->pages().bytes(), password));
   SalvageSource salvage(*reader);
   JET_CHECK(salvage.scan());
-  JET_CHECK(catalogTakesNewRows(salvage));
+  JET_CHECK(catalogTakesNewRows(salvage, *reader));
   report.rowsKept = salvage.rowsKept();
   const TextDecoder text(reader->header().codePage);
   for (std::size_t i : salvage.recoveredTables()) {

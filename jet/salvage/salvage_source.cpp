@@ -284,6 +284,7 @@ Status SalvageSource::scan() {
         if (Status s = carried->lookUp(cursor.location(), values); !s) {
           return cannotCarry(salvaged.displayName, s.error());
         }
+        if (i == 0) noteCatalogKeys(values, carried->keys());
       }
       std::vector<std::uint64_t> keys = hashes(values);
       bool repeated = false;
@@ -427,6 +428,79 @@ void SalvageSource::nameSetAsideTables(const std::vector<std::string>& taken) {
       break;
     }
   }
+}
+
+namespace {
+
+// The key values of `shape` in `values`, and whether every text among them
+// is ASCII.
+std::pair<std::vector<Value>, bool> keyValues(const IndexShape& shape, const std::vector<Value>& values) {
+  std::vector<Value> key;
+  bool ascii = true;
+  for (std::size_t p : shape.valuePositions) {
+    key.push_back(values[p]);
+    if (const Text* t = std::get_if<Text>(&key.back())) {
+      ascii = ascii && std::all_of(t->bytes.begin(), t->bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+  }
+  return {std::move(key), ascii};
+}
+
+// The key of `key` with the carried text encoded in the General order.
+Result<std::vector<std::byte>> generalKey(const IndexShape& shape, std::span<const Value> key) {
+  std::vector<KeyColumn> columns = shape.columns;
+  for (KeyColumn& c : columns) c.carried = false;
+  return encodeKey(columns, key);
+}
+
+}  // namespace
+
+void SalvageSource::noteCatalogKeys(const std::vector<Value>& values,
+                                    std::span<const std::optional<std::vector<std::byte>>> stored) {
+  const TableDefinition& def = tables_.front().definition;
+  for (std::size_t r = 0; r < def.realIndexes.size() && r < stored.size(); ++r) {
+    auto shape = indexShape(def, def.realIndexes[r]);
+    if (!shape || !shape->carried || !stored[r]) continue;
+    auto [key, ascii] = keyValues(*shape, values);
+    if (!ascii) continue;
+    auto general = generalKey(*shape, key);
+    if (!general || *general != *stored[r]) {
+      asciiKeyedOtherwise_ = true;
+      continue;
+    }
+    for (const Value& v : key) {
+      if (const Text* t = std::get_if<Text>(&v)) asciiKeyedAsGeneral_.insert(t->bytes.begin(), t->bytes.end());
+    }
+  }
+}
+
+Result<std::vector<std::optional<std::vector<std::byte>>>> SalvageSource::catalogKeysFor(
+    const std::vector<Value>& values) const {
+  const TableDefinition& def = tables_.front().definition;
+  std::vector<std::optional<std::vector<std::byte>>> keys(def.realIndexes.size());
+  for (std::size_t r = 0; r < def.realIndexes.size(); ++r) {
+    JET_TRY(IndexShape shape, indexShape(def, def.realIndexes[r]));
+    if (!shape.carried) continue;
+    auto [key, ascii] = keyValues(shape, values);
+    if (!shape.hasEntry(key)) continue;
+    bool shown = ascii && !asciiKeyedOtherwise_;
+    for (const Value& v : key) {
+      if (const Text* t = std::get_if<Text>(&v)) {
+        shown = shown && std::all_of(t->bytes.begin(), t->bytes.end(),
+                                     [&](char c) { return asciiKeyedAsGeneral_.count(c) > 0; });
+      }
+    }
+    if (!shown) {
+      return Error(errc::kCannotRepair,
+                   "el catálogo (MSysObjects) ordena los nombres con un orden de clasificación "
+                   "que este programa no sabe reproducir, y la reparación tendría que añadirle "
+                   "una fila cuyo nombre sus claves no enseñan a ordenar");
+    }
+    JET_TRY(std::vector<std::byte> general, generalKey(shape, key));
+    keys[r] = std::move(general);
+  }
+  return keys;
 }
 
 std::vector<std::size_t> SalvageSource::tablesWithRowsSetAside() const {

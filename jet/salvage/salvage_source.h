@@ -36,7 +36,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <optional>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "jet/salvage/salvage_reader.h"
@@ -68,6 +70,16 @@ class SalvageSource final : public CompactionSource {
   SourceTable setAsideTable(std::size_t table) const;
   Result<std::unique_ptr<RowStream>> setAsideRows(std::size_t table);
 
+  // Requires: scan() succeeded. The keys of a row the repair adds to
+  // MSysObjects (`values`, parallel to its columns), per real index: nullopt
+  // but for the indexes whose keys the engine does not make (text in a
+  // national sort order). Those take the General order's key when the
+  // catalog's own keys show that its order keys ASCII names as General does:
+  // every stored key of an ASCII name equals General's, and each character
+  // of the new row's text is in such a name. Fails with 3056 otherwise.
+  Result<std::vector<std::optional<std::vector<std::byte>>>> catalogKeysFor(
+      const std::vector<Value>& values) const;
+
   const SourceSettings& settings() const override { return settings_; }
   const std::vector<SourceTable>& tables() const override { return tables_; }
   // Requires: scan() succeeded.
@@ -80,6 +92,10 @@ class SalvageSource final : public CompactionSource {
   Filter filterFor(std::size_t table) const;
   // Names the tables of rows set aside, free among `taken` (catalog names).
   void nameSetAsideTables(const std::vector<std::string>& taken);
+  // Compares the catalog row's stored keys (`stored`, per real index) with
+  // the General order's, for catalogKeysFor.
+  void noteCatalogKeys(const std::vector<Value>& values,
+                       std::span<const std::optional<std::vector<std::byte>>> stored);
   Result<std::unique_ptr<RowStream>> stream(std::size_t table, bool setAside);
   // Rows of `table` that an index that walks cleanly names and that were not
   // read (`read`: where the rows read are named, ascending).
@@ -94,6 +110,8 @@ class SalvageSource final : public CompactionSource {
   std::vector<std::set<std::uint64_t>> leftOut_;   // per table: ordinals of rows left out
   std::vector<std::set<std::uint64_t>> setAside_;  // per table: those of them set aside
   std::vector<std::string> setAsideNames_;         // per table; empty: none (system tables)
+  std::set<char> asciiKeyedAsGeneral_;             // characters the catalog's keys show
+  bool asciiKeyedOtherwise_ = false;               // a stored key of an ASCII name differs
   // Per table: ordinal -> (column, new name) of rows renamed.
   using Renames = std::map<std::uint64_t, std::pair<std::size_t, std::string>>;
   std::vector<Renames> renames_;

@@ -15,8 +15,9 @@ const std::vector<std::byte> kUserOwner{std::byte{0x03}, std::byte{0x01}};
 // The base's rows of one table, then the added ones.
 class ChainedStream final : public RowStream {
  public:
-  ChainedStream(std::unique_ptr<RowStream> base, const std::vector<std::vector<Value>>* added)
-      : base_(std::move(base)), added_(added) {}
+  ChainedStream(std::unique_ptr<RowStream> base, const std::vector<std::vector<Value>>* added,
+                const AddedRowKeys* keys)
+      : base_(std::move(base)), added_(added), keys_(keys) {}
 
   Result<bool> next() override {
     if (base_) {
@@ -26,14 +27,18 @@ class ChainedStream final : public RowStream {
     }
     if (!added_ || next_ >= added_->size()) return false;
     current_ = (*added_)[next_++];
+    if (keys_) {
+      JET_TRY(currentKeys_, (*keys_)(current_));
+    }
     return true;
   }
   const std::vector<Value>& values() const override { return base_ ? base_->values() : current_; }
   RowFate fate() const override { return base_ ? base_->fate() : RowFate::kLive; }
-  // Added rows bring no stored keys: a carried index cannot take them.
+  // Added rows bring no stored keys: a carried index takes them only with
+  // keys made for them.
   std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
     if (base_) return base_->carriedKeys();
-    return {};
+    return currentKeys_;
   }
   // Added rows come after the base's, in no particular order.
   bool primaryKeyOrder() const override {
@@ -43,8 +48,10 @@ class ChainedStream final : public RowStream {
  private:
   std::unique_ptr<RowStream> base_;
   const std::vector<std::vector<Value>>* added_;
+  const AddedRowKeys* keys_;
   std::size_t next_ = 0;
   std::vector<Value> current_;
+  std::vector<std::optional<std::vector<std::byte>>> currentKeys_;
 };
 
 }  // namespace
@@ -144,8 +151,17 @@ Result<std::unique_ptr<RowStream>> ExtraTablesSource::rows(std::size_t table) {
     JET_TRY(base, f->second());
   }
   auto it = added_.find(table);
+  auto keys = keys_.find(table);
   return std::unique_ptr<RowStream>(std::make_unique<ChainedStream>(
-      std::move(base), it == added_.end() ? nullptr : &it->second));
+      std::move(base), it == added_.end() ? nullptr : &it->second,
+      keys == keys_.end() ? nullptr : &keys->second));
+}
+
+Status ExtraTablesSource::keyAppendedRows(std::string_view table, AddedRowKeys keys) {
+  const std::size_t at = find(table);
+  if (at == tables_.size()) return Error(errc::kNoSuchTable, table);
+  keys_[at] = std::move(keys);
+  return okStatus();
 }
 
 }  // namespace jet

@@ -26,6 +26,10 @@ namespace jet {
 
 // Makes a fresh stream over an added table's rows.
 using RowStreamFactory = std::function<Result<std::unique_ptr<RowStream>>()>;
+// Makes the keys of an added row (its values) for the indexes whose keys the
+// engine does not make, per real index (RowStream::carriedKeys).
+using AddedRowKeys = std::function<Result<std::vector<std::optional<std::vector<std::byte>>>>(
+    const std::vector<Value>&)>;
 
 class ExtraTablesSource final : public CompactionSource {
  public:
@@ -46,6 +50,10 @@ class ExtraTablesSource final : public CompactionSource {
   // ASCII case). Fails with 3078 when there is no such table, 3001 when a row
   // has the wrong number of values.
   Status appendRows(std::string_view table, std::vector<std::vector<Value>> rows);
+  // The rows appended to the table named `table` take their carried keys
+  // from `keys`; without it, a table with such an index cannot take them
+  // (the compaction fails). 3078 when there is no such table.
+  Status keyAppendedRows(std::string_view table, AddedRowKeys keys);
 
   // The MSysObjects row of a local user table: Id, ParentId (the tables
   // container), Name, Type 1, DateCreate and DateUpdate, Owner and Flags as
@@ -69,6 +77,8 @@ class ExtraTablesSource final : public CompactionSource {
   std::map<std::size_t, std::vector<std::vector<Value>>> added_;
   // Streams of the tables added with a factory, by position in tables_.
   std::map<std::size_t, RowStreamFactory> factories_;
+  // Keys of the rows appended, by position in tables_.
+  std::map<std::size_t, AddedRowKeys> keys_;
 };
 
 }  // namespace jet

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <iostream>
 
 #include "jet/check/checker.h"
@@ -21,6 +22,11 @@
 #include "jet/rebuild/repair.h"
 #include "jet/salvage/salvage_reader.h"
 #include "jet/write/generator.h"
+#include "jet/format/catalog_ids.h"
+#include "jet/write/new_database.h"
+#include "jet/write/generator_tables.h"
+#include "jet/write/extra_tables_source.h"
+#include "jet/write/compactor.h"
 #include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
@@ -480,6 +486,83 @@ TEST(RepairTest, WithoutHardLinksTheDamagedFileIsCopied) {
     }
   }
   EXPECT_EQ(links, 2) << "the repaired file's name and the damaged file's copy";
+}
+
+// A row that cannot stay in its table (its key repeats another's in a unique
+// index) is not dropped: it goes to "<table>_apartadas", same columns, no
+// index, and the repair says so.
+TEST(RepairTest, RowsThatCannotStayInTheirTableAreSetAsideNotDropped) {
+  TempDir dir;
+  const DateTime created{40000.5};
+  TableDefinition documents;
+  for (auto& t : generator::generatedTables()) {
+    if (t.kind == generator::TableKind::kDocumentos) documents = t.definition;
+  }
+  ASSERT_FALSE(documents.realIndexes.empty());
+  auto base = newDatabaseSource(created);
+  ExtraTablesSource source(*base);
+  // Id is the primary key: the third row repeats the first's.
+  std::vector<std::vector<Value>> rows;
+  for (const auto& [id, title] : std::vector<std::pair<int, std::string>>{{1, "uno"}, {2, "dos"}, {1, "otro"}}) {
+    rows.push_back({std::int32_t{id}, Text{title}, Value{}, Value{}, std::int16_t(id)});
+  }
+  ASSERT_TRUE(source.addTable(SourceTable{"Documentos", source.unusedId(), documents}, rows, created));
+  const fs::path db = dir / "base.mdb";
+  ASSERT_TRUE(compact(source, db));
+
+  auto report = repair(db);
+  ASSERT_TRUE(report) << report.error().toString();
+  ASSERT_TRUE(report->written);
+  EXPECT_TRUE(report->lostData());
+  EXPECT_EQ(report->problems.lost(Loss::kSetAside), 1u);
+  EXPECT_EQ(report->problems.lost(Loss::kRow), 0u);
+  EXPECT_EQ(report->setAsideTables, std::vector<std::string>{"Documentos_apartadas"});
+  const ReadBack back = readBack(db, true);
+  EXPECT_EQ(back.checkFindings, "");
+  ASSERT_EQ(back.rows.count("Documentos_apartadas"), 1u);
+  EXPECT_EQ(back.rows.at("Documentos").size(), 2u);
+  ASSERT_EQ(back.rows.at("Documentos_apartadas").size(), 1u);
+  EXPECT_EQ(std::get<Text>(back.rows.at("Documentos_apartadas")[0][1]).bytes, "otro");
+  expectErrorsDescribeProblems(back);
+}
+
+// A catalog that sorts names in a national order still takes the rows a
+// repair adds (MSysCompactError's): their names are ASCII, which such an
+// order keys as General does where the catalog's own keys show it.
+TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRows) {
+  REQUIRE_CORPUS();
+  int national = 0, repaired = 0;
+  for (const fs::path& path : allCorpusFiles()) {
+    const std::string original = readFile(path);
+    auto db = Database::openBytes(original);
+    if (!db) continue;
+    const TableDefinition catalog = *readTableDefinition((*db)->pages(), kCatalogPage);
+    if (std::none_of(catalog.realIndexes.begin(), catalog.realIndexes.end(), [&](const RealIndexDef& r) {
+          auto shape = indexShape(catalog, r);
+          return shape && shape->carried;
+        })) {
+      continue;
+    }
+    ++national;
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+      // Damage away from the catalog's index, whose keys a repair carries.
+      const DamageKind kind = std::array{DamageKind::kUsageMap, DamageKind::kTableDefinition,
+                                         DamageKind::kDataPage}[seed % 3];
+      std::string image = original;
+      if (!applyDamage(image, kind, seed).applied) continue;
+      SCOPED_TRACE(path.filename().string() + " seed " + std::to_string(seed));
+      TempDir dir;
+      writeFile(dir / "base.mdb", image);
+      auto report = repair(dir / "base.mdb");
+      if (!report || !report->written) continue;
+      ++repaired;
+      const ReadBack back = readBack(dir / "base.mdb", false);
+      EXPECT_EQ(back.checkFindings, "");
+      EXPECT_FALSE(back.errors.empty());
+    }
+  }
+  if (national == 0) GTEST_SKIP() << "no corpus file has its catalog in a national order";
+  EXPECT_GT(repaired, 0);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST(RepairCommand, HealthyDryRunRepairAndError) {
     writeFile(file, damaged);
     CommandOutput out = jetdb("repair", file);
     EXPECT_EQ(out.status, lose ? 1 : 0) << out.out;
-    EXPECT_NE(out.out.find(lose ? "Reparada con pérdidas (se pierden 1 fila o página de filas"
+    EXPECT_NE(out.out.find(lose ? "Reparada con pérdidas (se pierde 1 fila o página de filas"
                                 : "Reparada: "),
               std::string::npos)
         << out.out;
