@@ -6,10 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "platform/file_handle.h"
+#include "jet/io/file.h"
 #include "platform/posix_error.h"
 
 namespace fs = std::filesystem;
@@ -30,28 +34,31 @@ int renameNoReplace(const fs::path& from, const fs::path& to) {
   return ::rename(from.c_str(), to.c_str());
 }
 
-bool writeAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
+// Creates a new file under a hidden name beside `to` (".NAME.123456"), the
+// name given back in `temp`.
+jet::Result<jet::File> createHiddenBeside(const fs::path& to, fs::path& temp) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    temp = to.parent_path() /
+           ("." + to.filename().string() + "." + std::to_string(random() % 1000000u));
+    jet::Result<jet::File> file = jet::File::createNew(temp);
+    if (file || file.error().number() != jet::errc::kAlreadyExists) return file;
   }
-  return true;
+  return jet::Error::fromErrno(EEXIST, temp.string());
 }
 
-// Copies the bytes of `in` to `out` and flushes `out`; errno tells why not.
-bool copyAndFlush(int in, int out) {
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    const ssize_t n = ::read(in, buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+// Copies the bytes of `in` to `out`, sets its mode and flushes it.
+jet::Status copyAndFlush(const jet::File& in, jet::File& out, mode_t mode) {
+  std::vector<std::byte> buffer(1 << 20);
+  for (std::uint64_t offset = 0;;) {
+    JET_TRY(std::size_t n, in.readAt(offset, buffer));
     if (n == 0) break;
-    if (!writeAll(out, buffer.data(), static_cast<std::size_t>(n))) return false;
+    JET_CHECK(out.writeAt(offset, std::span(buffer).first(n)));
+    offset += n;
   }
-  return ::fsync(out) == 0;
+  if (::fchmod(out.descriptor(), mode) != 0) return jet::Error::fromErrno(errno, out.path().string());
+  JET_CHECK(out.sync());
+  return out.close();
 }
 
 }  // namespace
@@ -71,24 +78,24 @@ RunStatus moveFile(const fs::path& from, const fs::path& to) {
 }
 
 RunStatus moveAcrossFileSystems(const fs::path& from, const fs::path& to) {
-  FileHandle in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.valid()) return posixError(errno, from);
+  constexpr int kNotMoved = 74;  // folders and other special files do not change drive
+  jet::Result<jet::File> in = jet::File::open(from);
+  if (!in && in.error().systemCode() == EISDIR) return RunError::numbered(kNotMoved);
+  if (!in) return posixError(in.error(), from);
   struct stat st;
-  if (::fstat(in.get(), &st) != 0) return posixError(errno, from);
-  if (!S_ISREG(st.st_mode)) return RunError::numbered(74);  // folders do not change drive
+  if (::fstat(in->descriptor(), &st) != 0) return posixError(errno, from);
+  if (!S_ISREG(st.st_mode)) return RunError::numbered(kNotMoved);
   struct stat existing;
   if (::lstat(to.c_str(), &existing) == 0) return RunError::numbered(errnum::kFileExists);
 
   // 1-2. The copy, hidden beside its final name until it is whole on disk.
-  std::string temp = (to.parent_path() / ("." + to.filename().string() + ".XXXXXX")).string();
-  FileHandle out(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!out.valid()) return posixError(errno, to);
-  const bool copied = copyAndFlush(in.get(), out.get()) &&
-                      ::fchmod(out.get(), st.st_mode & 07777) == 0 && out.close() == 0;
-  if (!copied) {
-    const int err = errno;
+  fs::path temp;
+  jet::Result<jet::File> out = createHiddenBeside(to, temp);
+  if (!out) return posixError(out.error(), to);
+  if (jet::Status copied = copyAndFlush(*in, *out, st.st_mode & 07777); !copied) {
+    (void)out->close();
     ::unlink(temp.c_str());
-    return posixError(err, to);
+    return posixError(copied.error(), to);
   }
   // 3-4. The copy takes its name.
   if (renameNoReplace(temp, to) != 0) {

@@ -1,6 +1,5 @@
 #include "platform/linux_file_system.h"
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/file_handle.h"
+#include "jet/io/file.h"
 #include "platform/file_move.h"
 #include "platform/posix_error.h"
 #include "platform/windows_name.h"
@@ -71,10 +70,10 @@ bool LinuxFileSystem::isSymbolicLink(std::string_view name) {
 RunResult<std::int64_t> LinuxFileSystem::fileLength(std::string_view name) {
   RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
-  FileHandle file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) return posixError(errno, *path);
+  jet::Result<jet::File> file = jet::File::open(*path);
+  if (!file) return posixError(file.error(), *path);  // a folder among them: 75
   struct stat st;
-  if (::fstat(file.get(), &st) != 0) return posixError(errno, *path);
+  if (::fstat(file->descriptor(), &st) != 0) return posixError(errno, *path);
   if (!S_ISREG(st.st_mode)) return RunError::numbered(errnum::kPathFileAccess);
   return static_cast<std::int64_t>(st.st_size);
 }
@@ -82,9 +81,9 @@ RunResult<std::int64_t> LinuxFileSystem::fileLength(std::string_view name) {
 RunStatus LinuxFileSystem::flush(std::string_view name) {
   RunResult<fs::path> path = drives_.resolve(name);
   if (!path) return path.error();
-  FileHandle file(::open(path->c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.valid()) return posixError(errno, *path);
-  if (::fsync(file.get()) != 0) return posixError(errno, *path);
+  jet::Result<jet::File> file = jet::File::open(*path);
+  if (!file) return posixError(file.error(), *path);
+  if (jet::Status synced = file->sync(); !synced) return posixError(synced.error(), *path);
   return {};
 }
 
@@ -102,10 +101,10 @@ namespace {
 // the file, and goes with the descriptor, or with the process.
 class Flock : public FileLock {
  public:
-  explicit Flock(FileHandle file) : file_(std::move(file)) {}
+  explicit Flock(jet::File file) : file_(std::move(file)) {}
 
  private:
-  FileHandle file_;
+  jet::File file_;
 };
 
 }  // namespace
@@ -115,13 +114,13 @@ RunResult<std::unique_ptr<FileLock>> LinuxFileSystem::lockExclusive(std::string_
   if (!path) return path.error();
   // Read-only is enough to lock, and lets users who may not write the file
   // (another's, in a shared folder) lock it too. A link is not followed.
-  FileHandle file(::open(path->c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666));
-  if (!file.valid()) return posixError(errno, *path);
-  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+  jet::Result<jet::File> file = jet::File::open(*path, jet::File::Mode::kLock);
+  if (!file) return posixError(file.error(), *path);
+  if (::flock(file->descriptor(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EWOULDBLOCK) return std::unique_ptr<FileLock>();
     return posixError(errno, *path);
   }
-  return std::unique_ptr<FileLock>(std::make_unique<Flock>(std::move(file)));
+  return std::unique_ptr<FileLock>(std::make_unique<Flock>(std::move(*file)));
 }
 
 }  // namespace platform

@@ -1,10 +1,9 @@
 #include "platform/posix_error.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <system_error>
+
+#include "jet/io/file.h"
 
 namespace platform {
 
@@ -41,11 +40,10 @@ RunError posixError(int err, const std::filesystem::path& path) {
   }
 }
 
-void flushFolder(const std::filesystem::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+RunError posixError(const jet::Error& error, const std::filesystem::path& path) {
+  return posixError(static_cast<int>(error.systemCode()), path);
 }
+
+void flushFolder(const std::filesystem::path& folder) { (void)jet::File::syncFolder(folder); }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "jet/core/error.h"
 #include "platform/run_status.h"
 
 namespace platform {
@@ -11,6 +12,9 @@ namespace platform {
 // missing file is 53, or 76 when its folder is missing too; EEXIST is 58;
 // EACCES/EPERM/EROFS are 70; a full disk is 61; the rest are 57 or 75.
 RunError posixError(int err, const std::filesystem::path& path);
+// The same for a failure of the engine's file handle (jet/io/file.h), from
+// the errno it was made from.
+RunError posixError(const jet::Error& error, const std::filesystem::path& path);
 
 // Flushes a folder's entries to disk (after a rename or a delete). Best
 // effort: some file systems cannot flush a folder, and the entry change it

@@ -38,6 +38,32 @@ constexpr Entry kTexts[] = {
     {errc::kCannotRepair, "No se puede reparar esta base de datos: |."},
 };
 
+// The Jet number of a failed file operation's errno.
+int numberOfErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return errc::kNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return errc::kNoPermission;
+    case EEXIST:
+      return errc::kAlreadyExists;
+    case ENOSPC:
+#ifdef EDQUOT  // not in every C library (Windows has none)
+    case EDQUOT:
+#endif
+      return errc::kDiskFull;
+    case EAGAIN:
+    case EBUSY:
+    case ETXTBSY:
+      return errc::kInUse;
+    default:
+      return errc::kIoError;
+  }
+}
+
 }  // namespace
 
 std::string_view errorText(int number) {
@@ -74,28 +100,7 @@ Error Error::corrupt(std::int64_t page, std::string_view reason, std::source_loc
 }
 
 Error Error::fromErrno(int err, std::string_view path, std::source_location where) {
-  switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-      return Error(errc::kNotFound, path, where);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return Error(errc::kNoPermission, path, where);
-    case EEXIST:
-      return Error(errc::kAlreadyExists, path, where);
-    case ENOSPC:
-#ifdef EDQUOT  // not in every C library (Windows has none)
-    case EDQUOT:
-#endif
-      return Error(errc::kDiskFull, path, where);
-    case EAGAIN:
-    case EBUSY:
-    case ETXTBSY:
-      return Error(errc::kInUse, path, where);
-    default:
-      return Error(errc::kIoError, path, where);
-  }
+  return Error(numberOfErrno(err), path, where).withSystemCode(err);
 }
 
 std::string Error::toString() const {

@@ -11,6 +11,7 @@
 #include <source_location>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace jet {
 
@@ -71,6 +72,15 @@ class Error {
   int number() const { return number_; }
   const std::string& description() const { return description_; }
   const std::source_location& where() const { return where_; }
+  // The operating system's code the error was made from (errno, or
+  // GetLastError on Windows); 0 when no system call failed. The window's side
+  // gives its own numbers from it.
+  long systemCode() const { return systemCode_; }
+  // This error, made from the system's code `code`.
+  Error withSystemCode(long code) && {
+    systemCode_ = code;
+    return std::move(*this);
+  }
 
   // "3049: No se puede abrir ..." for logs and the command-line tool.
   std::string toString() const;
@@ -79,6 +89,7 @@ class Error {
   int number_;
   std::string description_;
   std::source_location where_;
+  long systemCode_ = 0;
 };
 
 }  // namespace jet

@@ -5,8 +5,9 @@
 
 namespace jet {
 
-Error Error::fromWindowsError(unsigned long code, std::string_view path,
-                              std::source_location where) {
+namespace {
+
+int numberOfWindowsError(unsigned long code) {
   switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -16,24 +17,31 @@ Error Error::fromWindowsError(unsigned long code, std::string_view path,
     case ERROR_BAD_NET_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_DIRECTORY:
-      return Error(errc::kNotFound, path, where);
+      return errc::kNotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
     case ERROR_NETWORK_ACCESS_DENIED:
-      return Error(errc::kNoPermission, path, where);
+      return errc::kNoPermission;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return Error(errc::kAlreadyExists, path, where);
+      return errc::kAlreadyExists;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return Error(errc::kDiskFull, path, where);
+      return errc::kDiskFull;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_BUSY:
-      return Error(errc::kInUse, path, where);
+      return errc::kInUse;
     default:
-      return Error(errc::kIoError, path, where);
+      return errc::kIoError;
   }
+}
+
+}  // namespace
+
+Error Error::fromWindowsError(unsigned long code, std::string_view path,
+                              std::source_location where) {
+  return Error(numberOfWindowsError(code), path, where).withSystemCode(static_cast<long>(code));
 }
 
 }  // namespace jet

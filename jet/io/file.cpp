@@ -1,69 +1,60 @@
+// What a File does the same way on every system: ownership, and whole reads
+// and writes made of as many system calls as they take.
 #include "jet/io/file.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
+
+#include "jet/io/path_text.h"
 
 namespace jet {
 
-Result<File> File::open(const std::filesystem::path& path, Mode mode) {
-  int flags = (mode == Mode::kRead ? O_RDONLY : O_RDWR) | O_CLOEXEC;
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return Error::fromErrno(errno, path.string());
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return Error::notADatabase(path.string());
-  }
-  return File(fd, mode, path);
-}
-
-File::~File() { close(); }
+File::~File() { (void)close(); }
 
 File::File(File&& other) noexcept
-    : fd_(other.fd_), mode_(other.mode_), path_(std::move(other.path_)) {
-  other.fd_ = -1;
-}
+    : fd_(std::exchange(other.fd_, -1)), mode_(other.mode_), path_(std::move(other.path_)) {}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
-    close();
-    fd_ = other.fd_;
+    (void)close();
+    fd_ = std::exchange(other.fd_, -1);
     mode_ = other.mode_;
     path_ = std::move(other.path_);
-    other.fd_ = -1;
   }
   return *this;
 }
 
-void File::close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
-}
+Error File::failure(int number) const { return Error(number, utf8Of(path_)); }
 
-Result<std::uint64_t> File::size() const {
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) return Error::fromErrno(errno, path_.string());
-  return static_cast<std::uint64_t>(st.st_size);
+Status File::close() {
+  if (fd_ < 0) return okStatus();
+  return closeDescriptor(std::exchange(fd_, -1));
 }
 
 Result<std::size_t> File::readAt(std::uint64_t offset, std::span<std::byte> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
-    ssize_t n = ::pread(fd_, out.data() + done, out.size() - done,
-                        static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return Error::fromErrno(errno, path_.string());
-    }
+    JET_TRY(std::size_t n, readSome(offset + done, out.subspan(done)));
     if (n == 0) break;
-    done += static_cast<std::size_t>(n);
+    done += n;
   }
   return done;
+}
+
+Status File::readExactlyAt(std::uint64_t offset, std::span<std::byte> out) const {
+  JET_TRY(std::size_t n, readAt(offset, out));
+  if (n != out.size()) return failure(errc::kIoError);
+  return okStatus();
+}
+
+Status File::writeAt(std::uint64_t offset, std::span<const std::byte> bytes) {
+  if (fd_ < 0) return failure(errc::kIoError);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    JET_TRY(std::size_t n, writeSome(offset + done, bytes.subspan(done)));
+    if (n == 0) return failure(errc::kIoError);
+    done += n;
+  }
+  return okStatus();
 }
 
 }  // namespace jet

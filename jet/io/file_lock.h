@@ -34,6 +34,10 @@ Result<bool> foreignLockHeld(const File& file);
 // empty path when there is none.
 std::filesystem::path findLockFile(const std::filesystem::path& database);
 
+// True iff a program holds the lock file `ldb` open or locked. A lock file
+// nobody holds is a leftover of a program that ended.
+Result<bool> lockFileHeld(const std::filesystem::path& ldb);
+
 // Fails with 3000 when a foreign lock is held on `file` or on its lock file.
 Status checkNotInUse(const File& file);
 

@@ -36,36 +36,20 @@ Result<bool> foreignLockHeld(const File& file) {
   return Error::fromWindowsError(err, utf8Of(file.path()));
 }
 
-Status checkNotInUse(const File& file) {
-  JET_TRY(bool locked, foreignLockHeld(file));
-  if (locked) return Error::inUse(utf8Of(file.path()));
-  const std::filesystem::path ldb = findLockFile(file.path());
-  if (ldb.empty()) return okStatus();
+Result<bool> lockFileHeld(const std::filesystem::path& ldb) {
   HANDLE h = ::CreateFileW(ldb.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     ::CloseHandle(h);
-    return okStatus();
+    return false;
   }
-  if (::GetLastError() == ERROR_SHARING_VIOLATION) return Error::inUse(utf8Of(file.path()));
   // One we may not open cannot be probed, and does not stop a read either.
-  return okStatus();
+  return ::GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 Result<OperationLock> OperationLock::acquire(const File& file, Kind /*kind*/) {
   // The open's share mode already keeps out whatever would conflict.
   return OperationLock(file.descriptor());
-}
-
-OperationLock::~OperationLock() { release(); }
-
-OperationLock& OperationLock::operator=(OperationLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    fd_ = other.fd_;
-    other.fd_ = -1;
-  }
-  return *this;
 }
 
 void OperationLock::release() { fd_ = -1; }

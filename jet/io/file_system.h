@@ -1,17 +1,18 @@
 // The file operations that put a new database file in place: create it, write
 // and flush it, give a file a second name, rename over an existing name, and
-// flush a folder so that a rename survives a crash.
+// flush a folder so that a rename survives a crash; and the scratch files of
+// the external sort.
 //
 // Repair and compaction reach the disk for writing only through this small
 // interface, so that a test can put a layer in between that fails any one
 // operation (tests/support/faulty_file_system.h), as leveldb's Env does. The
-// POSIX implementation is in file_system.cpp; a Windows one keeps this header
-// (CreateFileW with CREATE_NEW, FlushFileBuffers, CreateHardLinkW,
-// MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+// machine's own (localFileSystem) writes through File (file.h); what differs
+// between systems (names, links, renames) is in file_system_posix.cpp and
+// file_system_win32.cpp.
 //
-// Every failure is a jet::Error made by Error::fromErrno: 3204 when a name
-// that must be new exists, 3026 when the disk is full, 3051 when permission
-// is denied, 3043 otherwise.
+// Every failure is a jet::Error made from the system's error: 3204 when a
+// name that must be new exists, 3026 when the disk is full, 3051 when
+// permission is denied, 3043 otherwise.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,16 @@ class WritableFile {
   virtual Status close() = 0;
 };
 
+// A scratch file: written and read back at offsets, gone when it closes.
+class ScratchFile {
+ public:
+  virtual ~ScratchFile() = default;
+  // Writes all of `bytes` at `offset` (the file grows as needed).
+  virtual Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
+  // Reads exactly out.size() bytes at `offset` (3043 when fewer remain).
+  virtual Status readAt(std::uint64_t offset, std::span<std::byte> out) = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -47,6 +58,10 @@ class FileSystem {
   // Creates `path` for writing. Fails with 3204 when it exists already, so
   // that nothing of someone else's is ever overwritten.
   virtual Result<std::unique_ptr<WritableFile>> createNew(const std::filesystem::path& path) = 0;
+  // Creates a scratch file in `folder` that leaves nothing behind however the
+  // program ends (File::createScratch).
+  virtual Result<std::unique_ptr<ScratchFile>> createScratch(
+      const std::filesystem::path& folder) = 0;
   // Gives `target` the permission bits of `model` (a new file takes the place
   // of `model` and should keep what its owner allowed).
   virtual Status copyPermissions(const std::filesystem::path& model,

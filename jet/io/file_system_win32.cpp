@@ -1,17 +1,14 @@
-// The file operations that put a new database in place, on Windows: the
-// wide-character API, FlushFileBuffers, CreateHardLinkW, and MoveFileExW with
-// replace and write-through for the one-step rename.
+// The machine's file system on Windows: names, with the wide-character API,
+// CreateHardLinkW, and MoveFileExW with replace and write-through for the
+// one-step rename.
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "jet/io/file_system.h"
+#include "jet/io/local_file_system.h"
 #include "jet/io/path_text.h"
-#include "jet/io/write_fully.h"
 
 namespace jet {
 namespace {
@@ -19,37 +16,6 @@ namespace {
 Error lastError(const std::filesystem::path& path) {
   return Error::fromWindowsError(::GetLastError(), utf8Of(path));
 }
-
-class WindowsWritableFile final : public WritableFile {
- public:
-  WindowsWritableFile(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
-  ~WindowsWritableFile() override { (void)close(); }
-
-  Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    if (fd_ < 0) return Error(errc::kIoError, utf8Of(path_));
-    return writeFully(fd_, offset, bytes, utf8Of(path_));
-  }
-
-  Status sync() override {
-    if (fd_ < 0) return Error(errc::kIoError, utf8Of(path_));
-    if (!::FlushFileBuffers(reinterpret_cast<HANDLE>(::_get_osfhandle(fd_)))) {
-      return lastError(path_);
-    }
-    return okStatus();
-  }
-
-  Status close() override {
-    if (fd_ < 0) return okStatus();
-    const int fd = fd_;
-    fd_ = -1;
-    if (::_close(fd) != 0) return Error(errc::kIoError, utf8Of(path_));
-    return okStatus();
-  }
-
- private:
-  int fd_;
-  std::filesystem::path path_;
-};
 
 // FILE_RENAME_INFO as Windows 10 1709 reads it for FileRenameInfoEx (the
 // headers give it only to programs that require that version).
@@ -85,115 +51,74 @@ bool replaceOpenTarget(const std::filesystem::path& from, const std::filesystem:
   return renamed != FALSE;
 }
 
-class WindowsFileSystem final : public FileSystem {
- public:
-  Result<std::unique_ptr<WritableFile>> createNew(const std::filesystem::path& path) override {
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return lastError(path);
-    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDWR);
-    if (fd < 0) {
-      ::CloseHandle(h);
-      return Error(errc::kIoError, utf8Of(path));
-    }
-    return std::unique_ptr<WritableFile>(std::make_unique<WindowsWritableFile>(fd, path));
-  }
-
-  // Windows keeps who may do what in the folder's inherited rights; of the
-  // model's own attributes the new file takes those a user sets.
-  Status copyPermissions(const std::filesystem::path& model,
-                         const std::filesystem::path& target) override {
-    const DWORD attributes = ::GetFileAttributesW(model.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return lastError(model);
-    constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    const DWORD kept = attributes & kKept;
-    if (!::SetFileAttributesW(target.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL)) {
-      return lastError(target);
-    }
-    return okStatus();
-  }
-
-  Status link(const std::filesystem::path& existing, const std::filesystem::path& alias) override {
-    if (!::CreateHardLinkW(alias.c_str(), existing.c_str(), nullptr)) return lastError(alias);
-    return okStatus();
-  }
-
-  // Windows will not rename over a file that is still open, as the database
-  // being repaired is (shared for renaming only, file_win32.cpp). Then, on
-  // NTFS under Windows 10 1709 or later, a rename by handle with POSIX
-  // semantics still replaces it in one step; elsewhere (FAT, a file server)
-  // the old file first steps aside under a temporary name, the new one takes
-  // the name, and the old one's name goes. A crash in between leaves the old
-  // file under that temporary name: nothing is lost, though for a moment
-  // `to` names no file.
-  Status replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (::MoveFileExW(from.c_str(), to.c_str(), kFlags)) return okStatus();
-    const DWORD err = ::GetLastError();
-    if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) {
-      return Error::fromWindowsError(err, utf8Of(to));
-    }
-    if (replaceOpenTarget(from, to)) return okStatus();
-    std::filesystem::path aside = to;
-    aside += pathFromUtf8(".~" + std::to_string(::GetCurrentProcessId()) + ".tmp");
-    if (!::MoveFileExW(to.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      return Error::fromWindowsError(err, utf8Of(to));
-    }
-    if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      const DWORD moveErr = ::GetLastError();
-      ::MoveFileExW(aside.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
-      return Error::fromWindowsError(moveErr, utf8Of(to));
-    }
-    // Still open: the name goes now, the file when its last handle closes.
-    ::DeleteFileW(aside.c_str());
-    return okStatus();
-  }
-
-  Status remove(const std::filesystem::path& path) override {
-    if (::DeleteFileW(path.c_str())) return okStatus();
-    const DWORD err = ::GetLastError();
-    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return okStatus();
-    return Error::fromWindowsError(err, utf8Of(path));
-  }
-
-  // NTFS journals its folders; a folder that can be flushed is flushed, and
-  // one that cannot (FAT, a file server) is as durable as it will be.
-  Status syncFolder(const std::filesystem::path& folder) override {
-    HANDLE h = ::CreateFileW(folder.c_str(), GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-      const DWORD err = ::GetLastError();
-      if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) {
-        return Error::fromWindowsError(err, utf8Of(folder));
-      }
-      return okStatus();
-    }
-    ::FlushFileBuffers(h);
-    ::CloseHandle(h);
-    return okStatus();
-  }
-
-  Result<bool> exists(const std::filesystem::path& path) override {
-    if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const DWORD err = ::GetLastError();
-    if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return false;
-    return Error::fromWindowsError(err, utf8Of(path));
-  }
-};
-
 }  // namespace
 
-FileSystem& localFileSystem() {
-  static WindowsFileSystem fs;
-  return fs;
+// Windows keeps who may do what in the folder's inherited rights; of the
+// model's own attributes the new file takes those a user sets.
+Status LocalFileSystem::copyPermissions(const std::filesystem::path& model,
+                                        const std::filesystem::path& target) {
+  const DWORD attributes = ::GetFileAttributesW(model.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return lastError(model);
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD kept = attributes & kKept;
+  if (!::SetFileAttributesW(target.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL)) {
+    return lastError(target);
+  }
+  return okStatus();
 }
 
-std::filesystem::path folderOf(const std::filesystem::path& file) {
-  std::filesystem::path folder = file.parent_path();
-  return folder.empty() ? std::filesystem::path(".") : folder;
+Status LocalFileSystem::link(const std::filesystem::path& existing,
+                             const std::filesystem::path& alias) {
+  if (!::CreateHardLinkW(alias.c_str(), existing.c_str(), nullptr)) return lastError(alias);
+  return okStatus();
+}
+
+// Windows will not rename over a file that is still open, as the database
+// being repaired is (shared for renaming only, file_win32.cpp). Then, on
+// NTFS under Windows 10 1709 or later, a rename by handle with POSIX
+// semantics still replaces it in one step; elsewhere (FAT, a file server)
+// the old file first steps aside under a temporary name, the new one takes
+// the name, and the old one's name goes. A crash in between leaves the old
+// file under that temporary name: nothing is lost, though for a moment
+// `to` names no file.
+Status LocalFileSystem::replace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  if (::MoveFileExW(from.c_str(), to.c_str(), kFlags)) return okStatus();
+  const DWORD err = ::GetLastError();
+  if (err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) {
+    return Error::fromWindowsError(err, utf8Of(to));
+  }
+  if (replaceOpenTarget(from, to)) return okStatus();
+  std::filesystem::path aside = to;
+  aside += pathFromUtf8(".~" + std::to_string(::GetCurrentProcessId()) + ".tmp");
+  if (!::MoveFileExW(to.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    return Error::fromWindowsError(err, utf8Of(to));
+  }
+  if (!::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD moveErr = ::GetLastError();
+    ::MoveFileExW(aside.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    return Error::fromWindowsError(moveErr, utf8Of(to));
+  }
+  // Still open: the name goes now, the file when its last handle closes.
+  ::DeleteFileW(aside.c_str());
+  return okStatus();
+}
+
+Status LocalFileSystem::remove(const std::filesystem::path& path) {
+  if (::DeleteFileW(path.c_str())) return okStatus();
+  const DWORD err = ::GetLastError();
+  if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return okStatus();
+  return Error::fromWindowsError(err, utf8Of(path));
+}
+
+Result<bool> LocalFileSystem::exists(const std::filesystem::path& path) {
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD err = ::GetLastError();
+  if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return false;
+  return Error::fromWindowsError(err, utf8Of(path));
 }
 
 }  // namespace jet

@@ -1,5 +1,4 @@
-// Files the engine writes: a new database that appears only when complete,
-// and anonymous scratch files.
+// A new database file that appears only when complete.
 //
 // OutputFile writes under a temporary name in the destination's folder;
 // commit() flushes the file to disk, gives it the destination's name (never
@@ -14,15 +13,9 @@
 // reported by a later call or by commit(). While the file is written, the
 // system is asked every few megabytes to start writing it to disk, so that
 // the flush in commit() waits for little more than the last of it.
-//
-// ScratchFile holds the runs of an external sort: it has no name while it is
-// open where the system allows (Linux O_TMPFILE), and none after it closes.
-//
-// The POSIX calls live in output_file.cpp; a Win32 build replaces that file.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -75,27 +68,6 @@ class OutputFile {
   std::unique_ptr<BackgroundWriter> writer_;  // writes to file_; stopped before file_ closes
   std::filesystem::path temporary_;
   std::filesystem::path destination_;
-};
-
-class ScratchFile {
- public:
-  // A scratch file in `folder` (the destination's, which has room for it).
-  static Result<ScratchFile> create(const std::filesystem::path& folder);
-
-  ScratchFile() = default;
-  ~ScratchFile();
-  ScratchFile(ScratchFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  ScratchFile& operator=(ScratchFile&& other) noexcept;
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-
-  Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes);
-  // Reads exactly out.size() bytes at `offset` (3043 when fewer remain).
-  Status readAt(std::uint64_t offset, std::span<std::byte> out) const;
-
- private:
-  explicit ScratchFile(int fd) : fd_(fd) {}
-  int fd_ = -1;
 };
 
 }  // namespace jet

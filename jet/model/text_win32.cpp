@@ -1,34 +1,17 @@
-// Showing text on Windows: the system's own code page tables
-// (MultiByteToWideChar), with the same rules as text.cpp: a byte the code
-// page leaves undefined, or a lead byte without its trail, is shown as the
-// character of its number; an unknown code page is taken for 1252.
+// Code pages on Windows: the system's own tables (MultiByteToWideChar), with
+// the rules of code_page.h: a byte the code page leaves undefined, or a lead
+// byte without its trail, is the character of its number; an unknown code
+// page is taken for 1252.
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "jet/model/code_page.h"
 #include "jet/model/text.h"
 
 namespace jet {
 namespace {
-
-void appendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 void appendUtf16(std::string& out, const wchar_t* units, int count) {
   for (int i = 0; i < count; ++i) {
@@ -55,79 +38,47 @@ bool convertCharacter(unsigned codePage, std::string_view bytes, std::string& ou
   return true;
 }
 
-}  // namespace
-
-struct TextDecoder::Impl {
-  bool opened = false;
-  unsigned codePage = 1252;
-  std::vector<std::string> table;  // empty unless the code page is single-byte
-
-  void open(int& number) {
-    opened = true;
-    if (number <= 0 || !::IsValidCodePage(static_cast<UINT>(number))) number = 1252;
-    codePage = static_cast<unsigned>(number);
+class WindowsCodePage final : public CodePage {
+ public:
+  explicit WindowsCodePage(unsigned number) : number_(number) {
     CPINFO info{};
-    if (::GetCPInfo(codePage, &info) && info.MaxCharSize == 1) buildTable();
+    singleByte_ = ::GetCPInfo(number_, &info) && info.MaxCharSize == 1;
   }
 
-  void buildTable() {
-    std::vector<std::string> bytes(256);
-    for (unsigned b = 0; b < 256; ++b) {
-      const char c = static_cast<char>(b);
-      if (!convertCharacter(codePage, std::string_view(&c, 1), bytes[b])) appendUtf8(bytes[b], b);
+  bool singleByte() const override { return singleByte_; }
+
+  // A character at a time; a lead byte whose pair is undefined stands for
+  // itself, and its trail is read afresh.
+  void toUtf8(std::string_view bytes, std::string& out) const override {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+      const auto b = static_cast<unsigned char>(bytes[i]);
+      if (b < 0x80) {
+        out.push_back(bytes[i++]);
+        continue;
+      }
+      const bool lead = ::IsDBCSLeadByteEx(number_, b);
+      if (lead && i + 1 < bytes.size() && convertCharacter(number_, bytes.substr(i, 2), out)) {
+        i += 2;
+      } else if (!lead && convertCharacter(number_, bytes.substr(i, 1), out)) {
+        i += 1;
+      } else {
+        appendUtf8(out, b);
+        i += 1;
+      }
     }
-    table = std::move(bytes);
   }
+
+ private:
+  unsigned number_;
+  bool singleByte_ = false;
 };
 
-TextDecoder::TextDecoder(int codePage) : codePage_(codePage), impl_(std::make_unique<Impl>()) {}
+}  // namespace
 
-int TextDecoder::codePage() const {
-  if (!impl_->opened) impl_->open(codePage_);
-  return codePage_;
-}
-
-TextDecoder::~TextDecoder() = default;
-TextDecoder::TextDecoder(TextDecoder&&) noexcept = default;
-TextDecoder& TextDecoder::operator=(TextDecoder&&) noexcept = default;
-
-std::string TextDecoder::toUtf8(std::string_view bytes) const {
-  const auto firstHigh = std::find_if(bytes.begin(), bytes.end(),
-                                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-  if (firstHigh == bytes.end()) return std::string(bytes);
-  if (!impl_->opened) impl_->open(codePage_);
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
-  out.append(bytes.begin(), firstHigh);
-  std::size_t i = static_cast<std::size_t>(firstHigh - bytes.begin());
-  if (!impl_->table.empty()) {
-    for (; i < bytes.size(); ++i) {
-      const auto b = static_cast<unsigned char>(bytes[i]);
-      if (b < 0x80) out.push_back(bytes[i]);
-      else out += impl_->table[b];
-    }
-    return out;
-  }
-  // A double-byte code page: a character at a time; a lead byte whose pair
-  // is undefined stands for itself, and its trail is read afresh.
-  while (i < bytes.size()) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out.push_back(bytes[i++]);
-      continue;
-    }
-    const bool lead = ::IsDBCSLeadByteEx(impl_->codePage, b) && i + 1 < bytes.size();
-    if (lead && convertCharacter(impl_->codePage, bytes.substr(i, 2), out)) {
-      i += 2;
-    } else if (!::IsDBCSLeadByteEx(impl_->codePage, b) &&
-               convertCharacter(impl_->codePage, bytes.substr(i, 1), out)) {
-      i += 1;
-    } else {
-      appendUtf8(out, b);
-      i += 1;
-    }
-  }
-  return out;
+std::unique_ptr<CodePage> openCodePage(int& number) {
+  if (number <= 0 || !::IsValidCodePage(static_cast<UINT>(number))) number = 1252;
+  return std::make_unique<WindowsCodePage>(static_cast<unsigned>(number));
 }
 
 std::string fromUtf8(std::string_view text, int codePage) {

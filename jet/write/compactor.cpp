@@ -83,7 +83,7 @@ struct Planned {
 // The keys of carried indexes come with the rows (carried_row_keys.h); the
 // primary key's order is then Access's own.
 Status writeRows(CompactionSource& source, std::size_t index, const Planned& plan,
-                 const IdMap& ids, TableWriter& writer, const std::filesystem::path& folder,
+                 const IdMap& ids, TableWriter& writer, const ScratchSpace& scratch,
                  const CompactOptions& options) {
   const SourceTable& table = source.tables()[index];
   const std::vector<std::size_t> idCols = idColumns(table);
@@ -147,7 +147,7 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   // and its values: the long values too, which are stored when the row is
   // placed, so that their pages follow the primary key as the rows do (what
   // makes compaction a fixed point).
-  ExternalSorter sorter(folder, options.sortMemory);
+  ExternalSorter sorter(scratch, options.sortMemory);
   std::vector<std::byte> payload;
   for (std::uint64_t sequence = 0;; ++sequence) {
     JET_TRY(bool more, rows->next());
@@ -228,13 +228,13 @@ Status writeAll(CompactionSource& source, OutputFile& file, const CompactOptions
   }
 
   // 3. The tables.
-  std::filesystem::path folder = file.temporaryPath().parent_path();
-  if (folder.empty()) folder = ".";
+  const ScratchSpace scratch{folderOf(file.temporaryPath()),
+                             options.fileSystem ? options.fileSystem : &localFileSystem()};
   for (std::size_t i = 0; i < tables.size(); ++i) {
-    TableWriter writer(out, plans[i].definition, plans[i].pages, maps, plans[i].mapRows, folder,
+    TableWriter writer(out, plans[i].definition, plans[i].pages, maps, plans[i].mapRows, scratch,
                        options.sortMemory);
     JET_CHECK(writer.begin());
-    JET_CHECK(writeRows(source, i, plans[i], ids, writer, folder, options));
+    JET_CHECK(writeRows(source, i, plans[i], ids, writer, scratch, options));
     JET_TRY(TableDefinition written, writer.finish());
     (void)written;
   }

@@ -24,8 +24,8 @@ struct CompactOptions {
   // Memory for sorting rows into primary-key order and index entries into
   // key order; beyond it, sorted runs go to temporary files.
   std::size_t sortMemory = std::size_t{64} << 20;
-  // Creates, writes, flushes and names the destination; nullptr: the
-  // machine's. (Sorted runs beyond sortMemory go to unnamed scratch files.)
+  // Creates, writes, flushes and names the destination, and makes the
+  // scratch files of sorted runs beyond sortMemory; nullptr: the machine's.
   FileSystem* fileSystem = nullptr;
   // Run on the complete file before it takes the destination's name; a
   // failure is the compaction's, and the file is removed. Empty: none.

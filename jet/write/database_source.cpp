@@ -158,7 +158,8 @@ Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   for (std::size_t pos : shape.valuePositions) wanted[pos] = true;
   RowCursor keys(*db_, t.definition, nullptr, t.name);
   keys.selectColumns(wanted);
-  auto sorter = std::make_unique<ExternalSorter>(options_.scratchFolder, options_.sortMemory);
+  auto sorter = std::make_unique<ExternalSorter>(
+      ScratchSpace{options_.scratchFolder, options_.fileSystem}, options_.sortMemory);
   std::vector<Value> keyValues;
   std::vector<std::byte> previous;
   bool inOrder = true;

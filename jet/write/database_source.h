@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "jet/io/file_system.h"
 #include "jet/model/database.h"
 #include "jet/write/compaction_source.h"
 
@@ -30,6 +31,7 @@ struct DatabaseSourceOptions {
   // Where the key sort may write its runs (the destination's folder), and
   // the memory it may hold.
   std::filesystem::path scratchFolder = std::filesystem::temp_directory_path();
+  FileSystem* fileSystem = &localFileSystem();  // makes the scratch file there
   std::size_t sortMemory = std::size_t{32} << 20;
 };
 

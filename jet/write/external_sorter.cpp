@@ -44,8 +44,8 @@ bool before(std::span<const std::byte> ka, std::span<const std::byte> pa,
 
 }  // namespace
 
-ExternalSorter::ExternalSorter(std::filesystem::path scratchFolder, std::size_t memory)
-    : folder_(std::move(scratchFolder)), memory_(std::max(memory, kMinimumMemory)) {}
+ExternalSorter::ExternalSorter(ScratchSpace scratch, std::size_t memory)
+    : scratch_(std::move(scratch)), memory_(std::max(memory, kMinimumMemory)) {}
 
 std::span<const std::byte> ExternalSorter::recordAt(std::span<const std::byte> bytes,
                                                     std::size_t at,
@@ -100,15 +100,14 @@ Status ExternalSorter::spill() {
   if (offsets_.empty()) return okStatus();
   const bool cameInOrder = batchInOrder_;
   sortBatch();
-  if (!scratch_) {
-    JET_TRY(ScratchFile file, ScratchFile::create(folder_));
-    scratch_.emplace(std::move(file));
+  if (!file_) {
+    JET_TRY(file_, scratch_.fileSystem->createScratch(scratch_.folder));
   }
   Run run;
   run.offset = scratchSize_;
   if (cameInOrder) {
     // Records that came in order are the run as they lie.
-    JET_CHECK(scratch_->writeAt(run.offset, batch_));
+    JET_CHECK(file_->writeAt(run.offset, batch_));
     run.length = batch_.size();
   } else {
     // The sorted records go out a piece at a time: the batch is not held twice.
@@ -118,13 +117,13 @@ Status ExternalSorter::spill() {
     for (const Slot& slot : offsets_) {
       std::span<const std::byte> record = recordAt(batch_, slot.at, key, payload);
       if (!piece.empty() && piece.size() + record.size() > kSpillPiece) {
-        JET_CHECK(scratch_->writeAt(run.offset + run.length, piece));
+        JET_CHECK(file_->writeAt(run.offset + run.length, piece));
         run.length += piece.size();
         piece.clear();
       }
       piece.insert(piece.end(), record.begin(), record.end());
     }
-    JET_CHECK(scratch_->writeAt(run.offset + run.length, piece));
+    JET_CHECK(file_->writeAt(run.offset + run.length, piece));
     run.length += piece.size();
   }
   scratchSize_ += run.length;
@@ -156,7 +155,7 @@ Result<bool> ExternalSorter::fill(Run& run) {
     }
     const std::size_t at = run.buffer.size();
     run.buffer.resize(at + want);
-    JET_CHECK(scratch_->readAt(run.offset + run.read, std::span(run.buffer).subspan(at)));
+    JET_CHECK(file_->readAt(run.offset + run.read, std::span(run.buffer).subspan(at)));
     run.read += want;
   }
   return whole();

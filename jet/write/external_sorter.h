@@ -6,7 +6,8 @@
 // equal keys keep a deterministic order when the payload starts with a
 // sequence number or a row pointer. Records gather in memory up to the
 // budget; beyond it each batch is sorted and written as a run to a scratch
-// file in the given folder, and the runs are merged as they are read back.
+// file in the given folder, made through the given file system (so that a
+// test can fail it), and the runs are merged as they are read back.
 // Records that come in order (an index on the key the rows are written in)
 // cost one comparison each and no sort.
 #pragma once
@@ -14,20 +15,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "jet/core/result.h"
-#include "jet/io/output_file.h"
+#include "jet/io/file_system.h"
 
 namespace jet {
+
+// Where a sort's runs go: a folder (the destination's, which has room for
+// them), and the file system that makes the scratch file there.
+struct ScratchSpace {
+  std::filesystem::path folder;
+  FileSystem* fileSystem = &localFileSystem();
+};
 
 class ExternalSorter {
  public:
   // `memory`: bytes of records held before a run is written (at least 64 KB
-  // are used).
-  ExternalSorter(std::filesystem::path scratchFolder, std::size_t memory);
+  // are used). Requires: scratch.fileSystem outlives the sorter.
+  ExternalSorter(ScratchSpace scratch, std::size_t memory);
 
   Status add(std::span<const std::byte> key, std::span<const std::byte> payload);
   std::uint64_t count() const { return count_; }
@@ -57,7 +66,7 @@ class ExternalSorter {
                                       std::span<const std::byte>& key,
                                       std::span<const std::byte>& payload) const;
 
-  std::filesystem::path folder_;
+  ScratchSpace scratch_;
   std::size_t memory_;
   std::uint64_t count_ = 0;
   std::vector<std::byte> batch_;
@@ -70,7 +79,7 @@ class ExternalSorter {
   bool slotBefore(const Slot& a, const Slot& b) const;
   std::vector<Slot> offsets_;  // records of batch_, sorted by sortBatch
   bool batchInOrder_ = true;   // the records of batch_ came in order: no sort needed
-  std::optional<ScratchFile> scratch_;
+  std::unique_ptr<ScratchFile> file_;  // made at the first spill
   std::uint64_t scratchSize_ = 0;
   std::vector<Run> runs_;
   std::vector<std::size_t> heap_;        // runs by their current record

@@ -42,9 +42,9 @@ std::size_t TableWriter::definitionPages(const TableDefinition& table) {
 TableWriter::TableWriter(PageOutput& out, TableDefinition table,
                          std::vector<std::uint32_t> tdefPages, UsageMapArea& maps,
                          std::vector<std::uint32_t> mapRows,
-                         const std::filesystem::path& scratchFolder, std::size_t sortMemory)
+                         const ScratchSpace& scratch, std::size_t sortMemory)
     : out_(&out), table_(withLongValueMaps(std::move(table))), tdefPages_(std::move(tdefPages)),
-      encoder_(table_), longValues_(out), scratchFolder_(scratchFolder), sortMemory_(sortMemory),
+      encoder_(table_), longValues_(out), scratch_(scratch), sortMemory_(sortMemory),
       maps_(&maps),
       mapRows_(std::move(mapRows)), data_(table_.page), bodies_(table_.page),
       autoNumberColumn_(table_.columns.size()) {
@@ -67,7 +67,7 @@ Status TableWriter::begin() {
   }
   // The indexes share the sort memory.
   for (std::size_t r = 0; r < shapes_.size(); ++r) {
-    entries_.emplace_back(scratchFolder_, sortMemory_ / shapes_.size());
+    entries_.emplace_back(scratch_, sortMemory_ / shapes_.size());
   }
   if (mapRows_.size() != mapRowCount(table_)) return Error(errc::kInvalidArgument);
   return okStatus();

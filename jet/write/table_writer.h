@@ -44,7 +44,7 @@ class TableWriter {
   // the definition pages reserved for it. Requires: `out` outlives the writer.
   TableWriter(PageOutput& out, TableDefinition table, std::vector<std::uint32_t> tdefPages,
               UsageMapArea& maps, std::vector<std::uint32_t> mapRows,
-              const std::filesystem::path& scratchFolder, std::size_t sortMemory);
+              const ScratchSpace& scratch, std::size_t sortMemory);
   // Its encoder refers to its own definition: neither copied nor moved.
   TableWriter(const TableWriter&) = delete;
   TableWriter& operator=(const TableWriter&) = delete;
@@ -80,7 +80,7 @@ class TableWriter {
   std::vector<std::uint32_t> tdefPages_;
   RowEncoder encoder_;
   LongValueWriter longValues_;
-  std::filesystem::path scratchFolder_;
+  ScratchSpace scratch_;
   std::size_t sortMemory_;
   // Per real index: its shape, and the sort of its entries (apart, so that
   // the entries of an index on the order the rows come in need no sort).

@@ -66,6 +66,10 @@ class FolderOnly final : public jet::FileSystem {
     JET_TRY(auto file, local().createNew(path));
     return std::unique_ptr<jet::WritableFile>(std::make_unique<FlushFile>(std::move(file)));
   }
+  jet::Result<std::unique_ptr<jet::ScratchFile>> createScratch(const fs::path& f) override {
+    if (f != folder()) std::abort();
+    return local().createScratch(f);
+  }
   jet::Status copyPermissions(const fs::path& model, const fs::path& target) override {
     mustBeInside(model);
     mustBeInside(target);

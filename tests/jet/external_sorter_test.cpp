@@ -7,8 +7,13 @@
 #include <algorithm>
 #include <random>
 
+#include "jet/model/database.h"
+#include "jet/write/compactor.h"
+#include "jet/write/database_source.h"
 #include "jet/write/external_sorter.h"
+#include "jet/write/generator.h"
 #include "tests/support/corpus.h"
+#include "tests/support/faulty_file_system.h"
 
 namespace {
 
@@ -53,7 +58,7 @@ void expectSorted(std::size_t count, std::size_t memory, bool spills,
   std::vector<Record> records = randomRecords(count, static_cast<unsigned>(count));
   if (arrival != Arrival::kShuffled) std::sort(records.begin(), records.end(), recordBefore);
   if (arrival == Arrival::kInOrderButOne) std::rotate(records.begin(), records.begin() + 1, records.end());
-  jet::ExternalSorter sorter(dir.path(), memory);
+  jet::ExternalSorter sorter({dir.path()}, memory);
   for (const auto& [key, payload] : records) ASSERT_TRUE(sorter.add(key, payload).ok());
   ASSERT_TRUE(sorter.finish().ok());
   EXPECT_EQ(sorter.spilled(), spills);
@@ -76,6 +81,32 @@ TEST(ExternalSorter, InMemoryAndThroughRunsGiveKeyThenPayloadOrder) {
     expectSorted(2000, 1 << 20, false, arrival);
     expectSorted(40000, 64 << 10, true, arrival);
     expectSorted(200000, 3 << 20, true, arrival);  // runs written in several pieces
+  }
+}
+
+// The runs go through the compaction's file system: a scratch file that
+// cannot be made, written or read back fails the compaction with that error,
+// and nothing is left in the destination's folder, published or scratch.
+TEST(ExternalSorter, ScratchFaultFailsTheCompactionLeavingNothing) {
+  testing_support::TempDir from, to;
+  ASSERT_TRUE(jet::generateDatabase(from / "g.mdb", {8, 3, jet::DateTime{45000}}));
+  auto compactThrough = [&](jet::FileSystem& fileSystem) -> jet::Status {
+    JET_TRY(auto db, jet::Database::open(from / "g.mdb"));
+    JET_TRY(auto source, jet::DatabaseSource::open(*db, {to.path(), &fileSystem, 64 << 10}));
+    jet::CompactOptions options;
+    options.sortMemory = 64 << 10;
+    options.fileSystem = &fileSystem;
+    return jet::compact(*source, to / "c.mdb", options);
+  };
+  for (const char* what : {"createScratch", "writeAt temporal", "readAt temporal"}) {
+    SCOPED_TRACE(what);
+    testing_support::FaultyFileSystem faulty(jet::localFileSystem(), 0);
+    faulty.failFirst(what);
+    const jet::Status compacted = compactThrough(faulty);
+    ASSERT_TRUE(faulty.failed()) << "no run reached the scratch file";
+    ASSERT_FALSE(compacted.ok());
+    EXPECT_EQ(compacted.error().number(), jet::errc::kDiskFull);
+    EXPECT_TRUE(std::filesystem::is_empty(to.path()));
   }
 }
 

@@ -34,12 +34,34 @@ class FaultyFile final : public jet::WritableFile {
   bool closed_ = false;
 };
 
+class FaultyScratch final : public jet::ScratchFile {
+ public:
+  FaultyScratch(FaultyFileSystem& fs, std::unique_ptr<jet::ScratchFile> inner)
+      : fs_(fs), inner_(std::move(inner)) {}
+
+  jet::Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
+    JET_CHECK(fs_.tick("writeAt temporal"));
+    return inner_->writeAt(offset, bytes);
+  }
+  jet::Status readAt(std::uint64_t offset, std::span<std::byte> out) override {
+    JET_CHECK(fs_.tick("readAt temporal"));
+    return inner_->readAt(offset, out);
+  }
+
+ private:
+  FaultyFileSystem& fs_;
+  std::unique_ptr<jet::ScratchFile> inner_;
+};
+
 }  // namespace
 
 jet::Status FaultyFileSystem::tick(const std::string& what) {
+  std::lock_guard lock(mutex_);
   ++count_;
   log_.push_back(what);
-  if (count_ == failAt_) return jet::Error(error_, what);
+  const bool first = !failedFirst_ && what == failFirst_;
+  failedFirst_ = failedFirst_ || first;
+  if (count_ == failAt_ || first) return jet::Error(error_, what);
   return jet::okStatus();
 }
 
@@ -49,6 +71,13 @@ jet::Result<std::unique_ptr<jet::WritableFile>> FaultyFileSystem::createNew(
   JET_TRY(auto file, inner_.createNew(path));
   return std::unique_ptr<jet::WritableFile>(
       std::make_unique<FaultyFile>(*this, std::move(file), path.filename().string()));
+}
+
+jet::Result<std::unique_ptr<jet::ScratchFile>> FaultyFileSystem::createScratch(
+    const std::filesystem::path& folder) {
+  JET_CHECK(tick("createScratch"));
+  JET_TRY(auto file, inner_.createScratch(folder));
+  return std::unique_ptr<jet::ScratchFile>(std::make_unique<FaultyScratch>(*this, std::move(file)));
 }
 
 jet::Status FaultyFileSystem::copyPermissions(const std::filesystem::path& model,
