@@ -77,16 +77,27 @@ std::optional<std::vector<Value>> systemTableRow(const std::string& name, std::i
   return std::nullopt;
 }
 
+// True iff an index of `table` is over text in an order whose keys the
+// engine does not make (carried_keys.h).
+bool hasCarriedIndex(const TableDefinition& table) {
+  return std::any_of(table.realIndexes.begin(), table.realIndexes.end(), [&](const RealIndexDef& r) {
+    auto shape = indexShape(table, r);
+    return shape && shape->carried;
+  });
+}
+
 // Step 4: the salvage, its problems and MSysCompactError, compacted into `target`.
 Status rebuild(SalvageReader& reader, SalvageSource& salvage, const ProblemList& all,
                FileSystem& fileSystem, const fs::path& target, std::string_view password) {
   ExtraTablesSource source(salvage);
   const DateTime created = currentDateTime();
   // The catalog's rows the rebuild adds (recovered and added tables, lost
-  // containers) need keys in the catalog's indexes, whatever their order.
-  JET_CHECK(source.keyAppendedRows("MSysObjects", [&salvage](const std::vector<Value>& values) {
-    return salvage.catalogKeysFor(values);
-  }));
+  // containers) need keys in its indexes in a national order too.
+  if (hasCarriedIndex(salvage.tables().front().definition)) {
+    JET_CHECK(source.keyAppendedRows("MSysObjects", [&salvage](const std::vector<Value>& values) {
+      return salvage.catalogKeysFor(values);
+    }));
+  }
   std::vector<std::vector<Value>> catalogRows;
   for (std::size_t i : salvage.recoveredTables()) {
     const SourceTable& table = salvage.tables()[i];
@@ -129,7 +140,7 @@ Status catalogTakesNewRows(const SalvageSource& salvage, const SalvageReader& re
   const TableDefinition& catalog = salvage.tables().front().definition;
   const int nameColumn = columnIndex(catalog, "Name");
   const int parentColumn = columnIndex(catalog, "ParentId");
-  if (nameColumn < 0) return okStatus();
+  if (nameColumn < 0 || !hasCarriedIndex(catalog)) return okStatus();
   std::vector<std::string> names{std::string(kCompactErrorTable)};
   for (std::size_t i : salvage.tablesWithRowsSetAside()) names.push_back(salvage.setAsideTable(i).name);
   for (std::size_t i : salvage.recoveredTables()) names.push_back(salvage.tables()[i].name);
