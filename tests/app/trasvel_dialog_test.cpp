@@ -114,25 +114,21 @@ TEST_F(TrasvelDialogTest, FontsAndColours) {
   EXPECT_TRUE(teal) << "the label's text is drawn in RGB 0, 128, 128";
 }
 
-TEST_F(TrasvelDialogTest, TabOrderInitialFocusAndHiddenLabel) {
-  start();
-  EXPECT_EQ(focused(), &window->cmp());
-  EXPECT_FALSE(window->lbEsperar().isVisible());
-  EXPECT_EQ(window->lbEsperar().text(), QString(" "));
-  QTest::keyClick(focused(), Qt::Key_Tab);
-  EXPECT_EQ(focused(), &window->cmProceso());
-  QTest::keyClick(focused(), Qt::Key_Tab);
-  EXPECT_EQ(focused(), &window->cmSalir());
-  QTest::keyClick(focused(), Qt::Key_Tab);
-  EXPECT_EQ(focused(), &window->cmp());
-}
-
-TEST_F(TrasvelDialogTest, LoadSelectsTheSecondXOfThePlaceholder) {
+TEST_F(TrasvelDialogTest, LoadSelectsTheSecondXFocusInCmpAndLabelHidden) {
   profile.value = "c:\\datos";
   start();
   EXPECT_EQ(window->cmp().text(), QString("C:\\DATOS\\KELxx.MDB"));
   EXPECT_EQ(window->cmp().selectionStart(), 13);
   EXPECT_EQ(window->cmp().selectedText(), QString("x"));
+  EXPECT_EQ(focused(), &window->cmp());
+  EXPECT_FALSE(window->lbEsperar().isVisible());
+  EXPECT_EQ(window->lbEsperar().text(), QString(" "));
+  // Tab goes round Cmp, "Reparar", "Salir".
+  for (QWidget* next : std::initializer_list<QWidget*>{&window->cmProceso(), &window->cmSalir(),
+                                                       &window->cmp()}) {
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    EXPECT_EQ(focused(), next);
+  }
 }
 
 // Keys in Cmp, with each modifier: Enter moves the focus and starts
