@@ -92,7 +92,7 @@ std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std:
   const RowLocation at = RowLocation::fromPointer(pointer);
   auto cursor = UsageMapCursor::open(db.pages(), pointer);
   if (!cursor) {
-    find(table, "", at.page, at.row, what + ": " + cursor.error().description());
+    find(table, "", at.page, at.row, what + ": " + cursor.error().reasonAt(at.page, at.row));
     return pages;
   }
   int errors = 0;
@@ -101,7 +101,7 @@ std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std:
     auto next = cursor->next();
     if (!next) {
       ++errors;
-      find(table, "", at.page, at.row, what + ": " + next.error().description());
+      find(table, "", at.page, at.row, what + ": " + next.error().reasonAt(at.page, at.row));
       continue;
     }
     if (!*next) break;
@@ -138,7 +138,7 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   std::vector<bool> freePages(pageCount, false);
   c.claimMap(usage_map::kFreePages, 0, "");
   if (auto map = UsageMapCursor::open(db.pages(), usage_map::kFreePages); !map) {
-    c.find("", "", 1, 0, "mapa de páginas libres: " + map.error().description());
+    c.find("", "", 1, 0, "mapa de páginas libres: " + map.error().reasonAt(1, 0));
   } else {
     for (auto next = map->next(); next && *next; next = map->next()) {
       if (**next < pageCount) freePages[**next] = true;
@@ -148,7 +148,7 @@ Result<CheckReport> checkDatabase(const Database& db, const CheckOptions& option
   std::map<std::uint32_t, std::string> tables;  // definition page -> name
   auto catalog = Catalog::read(db, &report.findings);
   if (!catalog) {
-    c.find("MSysObjects", "", kCatalogPage, -1, catalog.error().description());
+    c.find("MSysObjects", "", kCatalogPage, -1, catalog.error().reasonAt(kCatalogPage));
   } else {
     for (const CatalogEntry& e : catalog->entries()) {
       const std::string name = c.text.toUtf8(e.name);

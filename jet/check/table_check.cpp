@@ -57,7 +57,7 @@ void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::stri
   auto walk = walkIndex(target, c.report.findings,
                         [&](IndexEntry& e, std::uint32_t) { actual.push_back(std::move(e)); });
   if (!walk) {
-    c.find(table, index.name, real.firstPage, -1, walk.error().description());
+    c.find(table, index.name, real.firstPage, -1, walk.error().reasonAt(real.firstPage));
     return;
   }
   c.report.indexEntries += actual.size();
@@ -122,7 +122,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   const std::string table = c.text.toUtf8(entry.name);
   auto opened = Table::open(c.db, entry.tablePage(), table);
   if (!opened) {
-    c.find(table, "", entry.tablePage(), -1, opened.error().description());
+    c.find(table, "", entry.tablePage(), -1, opened.error().reasonAt(entry.tablePage()));
     return;
   }
   const TableDefinition& def = opened->definition();
@@ -142,7 +142,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
     IndexState state{&real, indexName(c, def, real.position), std::nullopt};
     auto shape = indexShape(def, real);
     if (shape) state.expected.emplace(std::move(*shape));
-    else c.find(table, state.name, def.page, -1, shape.error().description());
+    else c.find(table, state.name, def.page, -1, shape.error().reasonAt(def.page));
     indexes.push_back(std::move(state));
   }
 
@@ -169,7 +169,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   for (;;) {
     auto more = rows.next();
     if (!more) {
-      c.find(table, "", -1, -1, more.error().description());
+      c.find(table, "", -1, -1, more.error().reasonAt(-1));
       everyRowRead = false;
       break;
     }

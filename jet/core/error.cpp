@@ -93,10 +93,41 @@ Error Error::alreadyExists(std::string_view path, std::source_location where) {
   return Error(errc::kAlreadyExists, path, where);
 }
 
+namespace {
+
+// "página 31, fila 0: " / "página 31, " / "" : the place a corrupt error puts
+// before its reason.
+std::string placeOf(std::int64_t page, std::int64_t row) {
+  std::string place;
+  if (page < 0) return place;
+  place += "página ";
+  place += std::to_string(page);
+  if (row < 0) return place += ", ";
+  place += ", fila ";
+  place += std::to_string(row);
+  return place += ": ";
+}
+
+}  // namespace
+
 Error Error::corrupt(std::int64_t page, std::string_view reason, std::source_location where) {
-  std::string subject(reason);
-  if (page >= 0) subject = "página " + std::to_string(page) + ", " + subject;
-  return Error(errc::kCorrupt, subject, where);
+  return corrupt(page, -1, reason, where);
+}
+
+Error Error::corrupt(std::int64_t page, std::int64_t row, std::string_view reason,
+                     std::source_location where) {
+  Error e(errc::kCorrupt, placeOf(page, row).append(reason), where);
+  e.page_ = page;
+  e.row_ = page >= 0 ? row : -1;
+  e.reason_ = reason;
+  return e;
+}
+
+std::string Error::reasonAt(std::int64_t page, std::int64_t row) const {
+  if (reason_.empty()) return description_;
+  if (page_ < 0 || (page_ == page && (row_ < 0 || row_ == row))) return reason_;
+  if (page_ == page) return "fila " + std::to_string(row_) + ": " + reason_;
+  return placeOf(page_, row_) + reason_;
 }
 
 Error Error::fromErrno(int err, std::string_view path, std::source_location where) {

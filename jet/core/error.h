@@ -56,8 +56,13 @@ class Error {
   static Error alreadyExists(std::string_view path,
                              std::source_location where = std::source_location::current());
   // Damage that stops an operation. `page` is the page where it was found
-  // (-1 when none applies), `reason` a short Spanish phrase.
+  // (-1 when none applies), `row` the row on it, `reason` a short Spanish
+  // phrase that does not repeat the place: the description puts the place
+  // first ("página 31, fila 0: ..."), and reports that name their own place
+  // take the reason alone (reasonAt).
   static Error corrupt(std::int64_t page, std::string_view reason,
+                       std::source_location where = std::source_location::current());
+  static Error corrupt(std::int64_t page, std::int64_t row, std::string_view reason,
                        std::source_location where = std::source_location::current());
   // Turns an errno value from a file operation on `path` into the matching
   // Jet number; the one place where errno meets the engine's numbers.
@@ -72,6 +77,14 @@ class Error {
   int number() const { return number_; }
   const std::string& description() const { return description_; }
   const std::source_location& where() const { return where_; }
+  // Where damage lies (corrupt only; -1 when not said).
+  std::int64_t page() const { return page_; }
+  std::int64_t row() const { return row_; }
+  // What a report that already names page `page` (and row `row`) says of this
+  // error: the reason alone when the damage lies there or nowhere in
+  // particular, with its own place when it lies elsewhere, and the whole
+  // description when the error is not damage.
+  std::string reasonAt(std::int64_t page, std::int64_t row = -1) const;
   // The operating system's code the error was made from (errno, or
   // GetLastError on Windows); 0 when no system call failed. The window's side
   // gives its own numbers from it.
@@ -90,6 +103,9 @@ class Error {
   std::string description_;
   std::source_location where_;
   long systemCode_ = 0;
+  std::int64_t page_ = -1;
+  std::int64_t row_ = -1;
+  std::string reason_;  // set by corrupt() only
 };
 
 }  // namespace jet

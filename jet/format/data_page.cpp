@@ -52,7 +52,7 @@ std::optional<std::uint16_t> agreedRowCount(ByteView page) {
 }
 
 Result<RowSlot> DataPage::slot(std::uint16_t row) const {
-  if (row >= rowCount_) return Error::corrupt(number_, "fila inexistente");
+  if (row >= rowCount_) return Error::corrupt(number_, row, "fila inexistente");
   const std::size_t tableEnd = kRowOffsets + std::size_t{rowCount_} * kSlotSize;
   const std::uint16_t raw = *page_.u16(kRowOffsets + std::size_t{row} * kSlotSize);
   RowSlot s;
@@ -65,14 +65,14 @@ Result<RowSlot> DataPage::slot(std::uint16_t row) const {
   // A deleted slot's range may be stale; callers never read it.
   if (s.kind == SlotKind::kDeleted) return s;
   if (s.start < tableEnd || s.end > page_.size() || s.start > s.end) {
-    return Error::corrupt(number_, "la fila " + std::to_string(row) + " sale de su página");
+    return Error::corrupt(number_, row, "la fila sale de su página");
   }
   return s;
 }
 
 Result<ByteView> DataPage::rowBytes(std::uint16_t row) const {
   JET_TRY(RowSlot s, slot(row));
-  if (s.kind == SlotKind::kDeleted) return Error::corrupt(number_, "fila borrada");
+  if (s.kind == SlotKind::kDeleted) return Error::corrupt(number_, row, "fila borrada");
   return *page_.sub(s.start, s.end - s.start);
 }
 
@@ -84,7 +84,7 @@ std::array<std::byte, kPointerSize> encodeMovedRow(RowLocation to) {
 Result<RowLocation> DataPage::movedTo(std::uint16_t row) const {
   JET_TRY(ByteView bytes, rowBytes(row));
   if (bytes.size() < kPointerSize) {
-    return Error::corrupt(number_, "puntero de fila desplazada incompleto");
+    return Error::corrupt(number_, row, "puntero de fila desplazada incompleto");
   }
   return RowLocation{*bytes.u24(1), *bytes.u8(0)};
 }

@@ -57,12 +57,11 @@ Status CarriedKeys::lookUp(RowLocation at, std::span<const Value> values) {
     auto found = index.byRow.find(at.pointer());
     if (found == index.byRow.end()) {
       if (!wanted) continue;
-      return Error::corrupt(at.page, "falta la entrada de la fila " + std::to_string(at.row) +
-                                         " en un índice que no se puede reconstruir");
+      return Error::corrupt(at.page, at.row,
+                            "falta la entrada de la fila en un índice que no se puede reconstruir");
     }
     if (!wanted) {
-      return Error::corrupt(at.page, "entrada de índice de más para la fila " +
-                                         std::to_string(at.row));
+      return Error::corrupt(at.page, at.row, "entrada de índice de más para la fila");
     }
     // The stored key must be the row's wherever the engine can tell.
     JET_CHECK(carryKey(index.shape.columns, found->second, scratch_, scratch_));

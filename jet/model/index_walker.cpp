@@ -58,7 +58,7 @@ class Walker {
     JET_TRY(ByteView bytes, t_.fetch(n));
     Result<IndexPage> decoded = decodeIndexPage(bytes, n, sink_);
     if (!decoded) {
-      report(n, decoded.error().description());
+      report(n, decoded.error().reasonAt(n));
       return okStatus();
     }
     IndexPage page = std::move(decoded).value();

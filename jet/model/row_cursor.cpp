@@ -17,7 +17,7 @@ Status RowCursor::damaged(Error e, std::int64_t page, std::int64_t row) {
   f.page = page;
   f.row = row;
   f.table = tableName_;
-  f.message = e.description();
+  f.message = e.reasonAt(page, row);
   damage_->report(std::move(f));
   return okStatus();
 }

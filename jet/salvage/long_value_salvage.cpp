@@ -21,7 +21,7 @@ Result<ByteView> longValueRow(const PageSource& pages, const PageCensus& census,
   JET_TRY(hold, pages.read(at.page));
   auto data = DataPage::decode(hold->view(), at.page);
   if (!data) {
-    why = data.error().description();
+    why = data.error().reasonAt(-1);
     return ByteView();
   }
   auto slot = data->slot(at.row);

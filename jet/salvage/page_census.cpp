@@ -19,7 +19,7 @@ void readFreeMap(const PageSource& pages, std::vector<bool>& free, bool& known,
   auto cursor = UsageMapCursor::open(pages, usage_map::kFreePages);
   if (!cursor) {
     problems.add(errc::kCorrupt, "", 1, 0,
-                 "el mapa de páginas libres no se puede leer: " + cursor.error().description());
+                 "el mapa de páginas libres no se puede leer: " + cursor.error().reasonAt(1, 0));
     return;
   }
   std::size_t errors = 0;

@@ -73,7 +73,7 @@ Result<bool> SalvageRowCursor::nextPage() {
       return true;
     }
     problem(errc::kCorrupt, number, -1,
-            "página de datos ilegible, se pierden sus filas: " + data.error().description(),
+            "página de datos ilegible, se pierden sus filas: " + data.error().reasonAt(number),
             Loss::kRow);
   }
   return false;
@@ -83,7 +83,8 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   const std::uint32_t number = data_->number();
   auto slot = data_->slot(row);
   if (!slot) {
-    problem(errc::kCorrupt, number, row, "fila ilegible: " + slot.error().description(), Loss::kRow);
+    problem(errc::kCorrupt, number, row, "fila ilegible: " + slot.error().reasonAt(number, row),
+            Loss::kRow);
     return okStatus();
   }
   location_ = {number, static_cast<std::uint8_t>(row)};
@@ -109,7 +110,8 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   // A moved row: its body is on another page of the table, in a body slot.
   auto target = data_->movedTo(row);
   if (!target) {
-    problem(errc::kCorrupt, number, row, "fila desplazada ilegible: " + target.error().description(),
+    problem(errc::kCorrupt, number, row,
+            "fila desplazada ilegible: " + target.error().reasonAt(number, row),
             Loss::kRow);
     return okStatus();
   }
@@ -124,7 +126,7 @@ Status SalvageRowCursor::step(std::uint16_t row, bool& found) {
   if (!bodiesRead_.insert(target->pointer()).second) return lost("otra fila ya se leyó de ahí");
   JET_TRY(PageRef bodyPage, pages_.read(target->page));
   auto body = DataPage::decode(bodyPage->view(), target->page);
-  if (!body) return lost(body.error().description());
+  if (!body) return lost(body.error().reasonAt(target->page, target->row));
   auto bodySlot = body->slot(target->row);
   if (!bodySlot || bodySlot->kind != SlotKind::kMovedBody) {
     return lost("no hay allí una fila desplazada");
@@ -140,7 +142,7 @@ Result<bool> SalvageRowCursor::readRow(ByteView bytes, RowLocation body,
   setAside_ = false;
   if (auto s = splitRow(bytes, t, body.page, fields_, &shape_); !s) {
     problem(errc::kCorrupt, location_.page, location_.row,
-            s.error().description() + "; se pierde la fila", Loss::kRow);
+            s.error().reasonAt(location_.page, location_.row) + "; se pierde la fila", Loss::kRow);
     return false;
   }
   const std::string setAside = "; se guarda aparte, en la tabla " + setAsideIn_;

@@ -64,7 +64,7 @@ std::set<std::uint32_t> mapPages(const PageSource& pages, std::uint32_t pointer,
   if (!cursor) {
     damaged = true;
     pastEnd = RowLocation::fromPointer(pointer).page >= pages.pageCount();
-    why = cursor.error().description();
+    why = cursor.error().reasonAt(-1);
     return out;
   }
   // Bounded: each page named is above the one before, or the walk stops.
@@ -73,7 +73,7 @@ std::set<std::uint32_t> mapPages(const PageSource& pages, std::uint32_t pointer,
     if (!next) {
       damaged = true;
       pastEnd = cursor->leftTheFile();
-      why = next.error().description();
+      why = next.error().reasonAt(-1);
       return out;
     }
     if (!*next) return out;
@@ -197,7 +197,7 @@ Status SalvageReader::readCatalog(std::vector<CatalogEntry>& entries) {
   if (!def || !isStandardCatalogDefinition(*def)) {
     problems_.add(errc::kCorrupt, "MSysObjects", kCatalogPage, -1,
                   "definición de MSysObjects dañada" +
-                      (def ? std::string() : " (" + def.error().description() + ")") +
+                      (def ? std::string() : " (" + def.error().reasonAt(kCatalogPage) + ")") +
                       "; se usa la de toda base de datos Access 97");
     def = standardCatalogDefinition(pages_, header_);
     if (!def) return std::move(def).error();
@@ -253,12 +253,12 @@ void SalvageReader::addCatalogTables(const std::vector<CatalogEntry>& entries) {
       // What survives of it may still give the columns.
       if (auto rebuilt = salvageTableDefinition(pages_, page, e.isSystem())) {
         problems_.add(errc::kCorrupt, name, page, -1,
-                      "definición de tabla dañada (" + def.error().description() +
+                      "definición de tabla dañada (" + def.error().reasonAt(page) +
                           "); se rehace " + rebuilt->repaired + " con lo que queda de ella");
         tables_.push_back(makeTable(e, std::move(rebuilt->definition), false));
         continue;
       }
-      drop("la definición de la tabla no se puede leer (" + def.error().description() +
+      drop("la definición de la tabla no se puede leer (" + def.error().reasonAt(page) +
            "); la tabla y sus filas se pierden",
            Loss::kTable);
       lostTableIds_.insert(e.id);

@@ -145,7 +145,7 @@ Error cannotCarry(const std::string& table, const Error& why) {
   return Error(errc::kCannotRepair,
                "la tabla " + table + " tiene un índice de texto en un orden de clasificación "
                "que este programa no sabe reproducir, y no se puede conservar tal como lo "
-               "escribió Access (" + why.description() + ")");
+               "escribió Access (" + why.reasonAt(-1) + ")");
 }
 
 SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {

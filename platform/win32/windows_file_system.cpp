@@ -1,9 +1,11 @@
 #include "platform/win32/windows_file_system.h"
 
+#include <io.h>
 #include <windows.h>
 
 #include <vector>
 
+#include "jet/io/file.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/windows_error.h"
 
@@ -12,7 +14,15 @@ namespace {
 
 RunError lastError() { return windowsError(::GetLastError()); }
 
-// A handle closed when it goes.
+// The window's error for a file the engine's layer could not open or use.
+RunError fileError(const jet::Error& e) {
+  return windowsError(static_cast<unsigned long>(e.systemCode()));
+}
+
+// A handle that reads and writes nothing, closed when it goes: for the
+// questions asked of a name (its length, its name on disk) while other
+// programs may hold the file open, or of a folder. Files read, written,
+// flushed or locked are jet::File.
 class Handle {
  public:
   explicit Handle(HANDLE h) : h_(h) {}
@@ -118,11 +128,9 @@ RunResult<std::int64_t> WindowsFileSystem::fileLength(std::string_view name) {
 }
 
 RunStatus WindowsFileSystem::flush(std::string_view name) {
-  Handle file(::CreateFileW(toWide(name).c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return lastError();
-  if (!::FlushFileBuffers(file.get())) return lastError();
+  jet::Result<jet::File> file = jet::File::open(toWide(name), jet::File::Mode::kReadWrite);
+  if (!file) return fileError(file.error());
+  if (jet::Status synced = file->sync(); !synced) return fileError(synced.error());
   return {};
 }
 
@@ -150,15 +158,13 @@ RunResult<std::string> WindowsFileSystem::nameOnDisk(std::string_view name) {
 
 namespace {
 
+// The lock goes with the file's handle, or with the process.
 class WindowsFileLock : public FileLock {
  public:
-  explicit WindowsFileLock(HANDLE file) : file_(file) {}
-  ~WindowsFileLock() override { ::CloseHandle(file_); }  // the lock goes with it
-  WindowsFileLock(const WindowsFileLock&) = delete;
-  WindowsFileLock& operator=(const WindowsFileLock&) = delete;
+  explicit WindowsFileLock(jet::File file) : file_(std::move(file)) {}
 
  private:
-  HANDLE file_;
+  jet::File file_;
 };
 
 }  // namespace
@@ -166,20 +172,19 @@ class WindowsFileLock : public FileLock {
 RunResult<std::unique_ptr<FileLock>> WindowsFileSystem::lockExclusive(std::string_view name) {
   // Read access is enough to lock, and lets users who may not write the file
   // lock it too. A link is not followed.
-  HANDLE file = ::CreateFileW(toWide(name).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lastError();
+  jet::Result<jet::File> file = jet::File::open(toWide(name), jet::File::Mode::kLock);
+  if (!file) return fileError(file.error());
+  HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(file->descriptor()));
   OVERLAPPED from{};
-  if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+  if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                     MAXDWORD, &from)) {
     const DWORD err = ::GetLastError();
-    ::CloseHandle(file);
     if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {
       return std::unique_ptr<FileLock>();
     }
     return windowsError(err);
   }
-  return std::unique_ptr<FileLock>(std::make_unique<WindowsFileLock>(file));
+  return std::unique_ptr<FileLock>(std::make_unique<WindowsFileLock>(std::move(*file)));
 }
 
 }  // namespace platform

@@ -121,7 +121,7 @@ const DamageCase kDamage[] = {
      {"página 27"}},
     {"DefinitionChainThatLoops", "testV1997.mdb",
      [](std::string& image) { setU32(image, at(44, tdef::kNextPage), 34); },  // 34 -> 44 -> 34
-     {"página 34, la cadena de páginas de la definición de tabla forma un bucle"}},
+     {"tabla Table2, página 34: la cadena de páginas de la definición de tabla forma un bucle"}},
     // MSysObjects.Id leaf: the third entry's key 7F 00 00 00 02 becomes ...00.
     {"IndexEntriesOutOfOrderWithWrongKeys", kFile,
      [](std::string& image) { setByte(image, at(11, index_page::kFirstEntry + 2 * 9 + 4), 0x00); },

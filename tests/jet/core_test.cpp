@@ -18,11 +18,32 @@ TEST(ErrorTest, DescriptionNamesTheObjectAndKeepsTheNumber) {
   EXPECT_EQ(e.toString().rfind("3049: No se puede abrir", 0), 0u);
 }
 
-TEST(ErrorTest, CorruptNamesThePage) {
-  Error e = Error::corrupt(17, "fila fuera de la página");
-  EXPECT_EQ(e.number(), errc::kCorrupt);
-  EXPECT_NE(e.description().find("página 17, fila fuera de la página"), std::string::npos);
+// Damage names its place once: first in its own description, and not again
+// in a report that already gives that place.
+TEST(ErrorTest, CorruptNamesItsPlaceOnce) {
+  const Error row = Error::corrupt(31, 2, "la fila sale de su página");
+  EXPECT_EQ(row.number(), errc::kCorrupt);
+  EXPECT_EQ(row.description(),
+            "Formato de base de datos no reconocido: página 31, fila 2: la fila sale de su página.");
+  struct Case {
+    std::int64_t page, row;
+    const char* said;
+  };
+  for (const Case& c : {Case{31, 2, "la fila sale de su página"},
+                        Case{31, -1, "fila 2: la fila sale de su página"},
+                        Case{30, 2, "página 31, fila 2: la fila sale de su página"},
+                        Case{-1, -1, "página 31, fila 2: la fila sale de su página"}}) {
+    EXPECT_EQ(row.reasonAt(c.page, c.row), c.said) << c.page << "/" << c.row;
+  }
+  const Error page = Error::corrupt(17, "demasiadas filas");
+  EXPECT_EQ(page.description(), "Formato de base de datos no reconocido: página 17, demasiadas filas.");
+  EXPECT_EQ(page.reasonAt(17, 4), "demasiadas filas");
+  EXPECT_EQ(page.reasonAt(18), "página 17, demasiadas filas");
+  EXPECT_EQ(Error::corrupt(-1, "x").reasonAt(5), "x");
   EXPECT_EQ(Error::corrupt(-1, "x").description().find("página"), std::string::npos);
+  // An error that is not damage is said whole.
+  const Error other = Error::notFound("A.MDB");
+  EXPECT_EQ(other.reasonAt(3), other.description());
 }
 
 TEST(ErrorTest, ErrnoMapsOntoJetNumbers) {
