@@ -62,29 +62,6 @@ TEST(TableDefinition, IndexesOfARelatedTable) {
   EXPECT_NE(real.usageMap, 0u);
 }
 
-TEST(TableDefinition, SpreadOverTwoPages) {
-  REQUIRE_CORPUS();
-  for (const char* file : {"testV1997.mdb", "test2V1997.mdb"}) {
-    auto db = Database::open(corpusFile(file));
-    ASSERT_TRUE(db);
-    auto catalog = Catalog::read(**db);
-    ASSERT_TRUE(catalog);
-    int multi = 0;
-    for (const CatalogEntry* e : catalog->tables(true)) {
-      auto t = Table::open(**db, e);
-      ASSERT_TRUE(t) << t.error().toString();
-      if (t->definition().pages.size() < 2) continue;
-      ++multi;
-      // Every column name came out whole: printable and non-empty.
-      for (const ColumnDef& c : t->definition().columns) {
-        EXPECT_FALSE(c.name.empty());
-        for (char ch : c.name) EXPECT_GE(static_cast<unsigned char>(ch), 0x20);
-      }
-    }
-    EXPECT_EQ(multi, 1) << file;
-  }
-}
-
 // Table1's definition of indexTestV1997 with fields changed, and whether it
 // still reads: counts beyond Jet 3's limits, a chain of pages that loops,
 // runs past the file or reaches a page of another kind, names running off
