@@ -146,7 +146,7 @@ TEST(IndexWalkerTest, CorpusTreesWalkCleanlyAndCoverEveryIndexPage) {
 // some level ends with a lone child to rebalance) intermediate pages have
 // the shape Access gives them: each has a tail and at least one entry, and
 // is linked only to neighbours under the same parent.
-TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInAccesssShape) {
+TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInTheShapeAccessGives) {
   struct Size {
     int n;
     std::size_t keyLength;
