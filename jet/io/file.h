@@ -36,6 +36,10 @@ class File {
   // Creates `path` for reading and writing. Fails with 3204 when it exists,
   // so that nothing of someone else's is ever overwritten.
   static Result<File> createNew(const std::filesystem::path& path);
+  // True where a file made by createNew may be opened again by its name, for
+  // reading, while it is still open (POSIX systems); false on Windows, where
+  // its creator shares nothing.
+  static bool newFilesReadableWhileOpen();
   // A scratch file in `folder` that has no name, or one that goes at once or
   // when the file closes, as the system allows: nothing is left behind
   // however the program ends. Errors name it "temporal".

@@ -38,6 +38,8 @@ Result<File> File::open(const fs::path& path, Mode mode) {
   return File(fd, mode, path);
 }
 
+bool File::newFilesReadableWhileOpen() { return true; }
+
 Result<File> File::createNew(const fs::path& path) {
   const int fd = openRetrying(path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
   if (fd < 0) return Error::fromErrno(errno, path.string());

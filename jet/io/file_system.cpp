@@ -15,6 +15,7 @@ class LocalWritableFile final : public WritableFile {
   }
   void startWriteback() override { file_.startWriteback(); }
   Status sync() override { return file_.sync(); }
+  bool readableWhileOpen() const override { return File::newFilesReadableWhileOpen(); }
   Status close() override { return file_.close(); }
 
  private:

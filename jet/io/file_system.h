@@ -36,6 +36,9 @@ class WritableFile {
   virtual void startWriteback() {}
   // Returns once the data and the size written so far are on the disk.
   virtual Status sync() = 0;
+  // True when the file may be opened by its name and read (by another
+  // thread) while this one is open and being flushed.
+  virtual bool readableWhileOpen() const { return false; }
   // Closes the file; later calls do nothing. The destructor closes too, and
   // ignores the outcome.
   virtual Status close() = 0;

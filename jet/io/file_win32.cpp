@@ -74,6 +74,8 @@ Result<File> File::open(const fs::path& path, Mode mode) {
   return File(fd, mode, path);
 }
 
+bool File::newFilesReadableWhileOpen() { return false; }
+
 Result<File> File::createNew(const fs::path& path) {
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -49,7 +49,9 @@ class OutputFile {
   // when the disk is full); after a failure nothing more is written.
   Status write(std::vector<std::byte>& bytes, std::span<const WriteExtent> extents);
   // Flushes, closes, runs `verify` on the complete file under its temporary
-  // name (when given), names the file as the destination (a second name, then
+  // name (when given; where the file system lets the file be read while it
+  // is open, at the same time as the flush, which then costs no time of its
+  // own), names the file as the destination (a second name, then
   // the temporary one removed; a rename where the file system has no hard
   // links) and flushes the folder. Fails with 3204 when the destination
   // appeared meanwhile, or with what `verify` returned; the temporary file is

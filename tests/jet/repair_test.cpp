@@ -31,6 +31,7 @@
 #include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/damage_generator.h"
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/foreign_lock.h"
@@ -582,6 +583,48 @@ TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
     if (++tried == 3) break;
   }
   if (tried == 0) GTEST_SKIP() << "no corpus file has forms";
+}
+
+// Objects whose names repeat in their container are renamed "<name>_2",
+// "<name>_3", ...: to the first name that is free, not to one another
+// object already has.
+TEST(RepairTest, AnObjectNamedAsAnotherTakesTheFirstFreeName) {
+  TempDir dir;
+  const DateTime created{40000.5};
+  auto base = newDatabaseSource(created);
+  ExtraTablesSource source(*base);
+  const TableDefinition shape = generator::generatedTables().front().definition;
+  for (const char* name : {"Tabla1", "Tabla1_2", "Tabla9"}) {
+    ASSERT_TRUE(source.addTable(SourceTable{name, source.unusedId(), shape}, {}, created));
+  }
+  const fs::path db = dir / "base.mdb";
+  ASSERT_TRUE(compact(source, db));
+  std::string image = readFile(db);
+  RowLocation renamed;
+  {
+    auto opened = Database::openBytes(image);
+    ASSERT_TRUE(opened);
+    auto catalog = Catalog::read(**opened);
+    ASSERT_TRUE(catalog);
+    const CatalogEntry* e = catalog->findObject("Tabla9", catalog_type::kTable);
+    ASSERT_NE(e, nullptr);
+    renamed = e->location;
+  }
+  // "Tabla9" becomes a second "Tabla1".
+  const ByteRange row = rowRange(image, renamed.page, renamed.row);
+  const std::size_t name = image.find("Tabla9", row.start);
+  ASSERT_LT(name, row.end);
+  image[name + 5] = '1';
+  writeFile(db, image);
+
+  auto report = repair(db);
+  ASSERT_TRUE(report) << report.error().toString();
+  ASSERT_TRUE(report->written);
+  const ReadBack back = readBack(db, false);
+  EXPECT_EQ(back.checkFindings, "");
+  for (const char* table : {"Tabla1", "Tabla1_2", "Tabla1_3"}) {
+    EXPECT_EQ(back.rows.count(table), 1u) << table;
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ class FaultyFile final : public jet::WritableFile {
     return inner_->writeAt(offset, bytes);
   }
   void startWriteback() override { inner_->startWriteback(); }  // a hint: not counted
+  bool readableWhileOpen() const override { return inner_->readableWhileOpen(); }
   jet::Status sync() override {
     JET_CHECK(fs_.tick("sync " + name_));
     return inner_->sync();
