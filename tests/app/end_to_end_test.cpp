@@ -22,7 +22,6 @@
 #include "tests/app/qt_test_support.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage_generator.h"
-#include "tests/support/foreign_lock.h"
 
 namespace app {
 namespace {
@@ -30,8 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::readFile;
 using testing_support::writeFile;
-
-const QString kFinished = "El proceso de reparación de la base de datos ha finalizado.";
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -57,32 +54,11 @@ class EndToEndTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
 
-  // Types `name` over the proposed one and presses "Reparar", answering
-  // the boxes with `answers`; returns what they showed.
-  std::vector<testing_support::SeenBox> repair(const QString& name, QStringList answers) {
-    testing_support::BoxAnswerer boxes(std::move(answers));
-    window->cmp().setText(name);
-    QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
-    return boxes.seen;
-  }
-
-  // Links included, whether or not they lead anywhere.
-  std::vector<std::string> scratchFilesLeft() {
-    std::vector<std::string> left;
-    for (const char* name : {"BORRAR1.MDB", "BORRAR2.BAK", "BORRAR1.LDB"}) {
-      if (fs::exists(fs::symlink_status(home / name))) left.push_back(name);
-    }
-    return left;
-  }
-
-  // jetdb's exit status and output on `file` (the database unless given);
-  // `after` follows its name.
-  testing_support::CommandOutput jetdb(const std::string& command, const std::string& after = "",
-                                       const fs::path& file = {}) {
+  // jetdb's exit status and output on the database; `after` follows its name.
+  testing_support::CommandOutput jetdb(const std::string& command, const std::string& after = "") {
     return testing_support::runCommand(
         testing_support::shellQuote(testing_support::jetdbPath().string()) + " " + command + " " +
-        testing_support::shellQuote((file.empty() ? database : file).string()) + " " + after +
-        " 2>&1");
+        testing_support::shellQuote(database.string()) + " " + after + " 2>&1");
   }
 
   testing_support::TempDir temp;
@@ -99,26 +75,7 @@ class EndToEndTest : public ::testing::Test {
   std::unique_ptr<fTrasvel> logic;
 };
 
-TEST_F(EndToEndTest, TheSettingsProposeTheDataFolder) {
-  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KELxx.MDB"));
-  EXPECT_EQ(window->cmp().selectedText(), QString("x"));
-}
-
-TEST_F(EndToEndTest, Yes_RepairsAndCompactsInPlaceLeavingNoScratchFile) {
-  const std::string rowsBefore = jetdb("dump --format json").out;
-  const auto boxes = repair("c:\\kel\\datos\\kel01.mdb", {"Sí"});
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, kFinished);
-  EXPECT_EQ(logic->Respuesta(), -1);
-  EXPECT_TRUE(scratchFilesLeft().empty());
-  std::vector<std::string> entries;
-  for (const auto& e : fs::directory_iterator(data)) entries.push_back(e.path().filename());
-  EXPECT_EQ(entries, std::vector<std::string>{"kel01.mdb"}) << "the name as it was on disk";
-  EXPECT_EQ(jetdb("check").status, 0) << "a clean database";
-  EXPECT_EQ(jetdb("dump --format json").out, rowsBefore) << "every row kept";
-}
-
-TEST_F(EndToEndTest, Yes_DamagedDatabaseComesBackWholeAndTheDamagedFileIsKept) {
+TEST_F(EndToEndTest, DamagedDatabaseComesBackWholeInItsPlaceAndTheDamagedFileIsKept) {
   // The tables as they were, by name: the repaired file has one more.
   std::string tables;
   std::istringstream names(jetdb("tables").out);
@@ -131,10 +88,17 @@ TEST_F(EndToEndTest, Yes_DamagedDatabaseComesBackWholeAndTheDamagedFileIsKept) {
   writeFile(database, image);
   ASSERT_EQ(jetdb("check").status, 1) << damage.what;
 
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, kFinished);
-  EXPECT_TRUE(scratchFilesLeft().empty());
+  // The settings propose the data folder; the user types the name, answers Yes.
+  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KELxx.MDB"));
+  testing_support::BoxAnswerer boxes({"Sí"});
+  window->cmp().setText("C:\\KEL\\DATOS\\KEL01.MDB");
+  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  ASSERT_EQ(boxes.seen.size(), 2u);
+  EXPECT_EQ(boxes.seen[1].text, QString("El proceso de reparación de la base de datos ha finalizado."));
+  EXPECT_EQ(logic->Respuesta(), -1);
+  for (const char* name : {"BORRAR1.MDB", "BORRAR2.BAK", "BORRAR1.LDB"}) {
+    EXPECT_FALSE(fs::exists(fs::symlink_status(home / name))) << name << " left";
+  }
   EXPECT_EQ(jetdb("check").status, 0) << "the indexes rebuilt from the rows";
   EXPECT_EQ(jetdb("dump --format json", tables).out, rowsBefore) << "no row lost, none added";
   EXPECT_NE(jetdb("tables --system").out.find("MSysCompactError"), std::string::npos);
@@ -144,68 +108,6 @@ TEST_F(EndToEndTest, Yes_DamagedDatabaseComesBackWholeAndTheDamagedFileIsKept) {
   ASSERT_EQ(entries.size(), 2u) << "the database and the damaged file as it was";
   EXPECT_EQ(entries[1], "kel01.mdb");
   EXPECT_EQ(readFile(data / entries[0]), image);
-}
-
-// A "\BORRAR2.BAK" found before the swap may be a database's only copy: it
-// goes to the first free "\BORRAR2 (n).BAK", and the user is told where.
-TEST_F(EndToEndTest, StaleBakIsMovedToAFreeNameBeforeTheSwap) {
-  writeFile(home / "BORRAR2.BAK", "de otra vez");
-  writeFile(home / "BORRAR2 (1).BAK", "de antes");
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_NE(boxes[1].text.indexOf("ahora se llama C:\\BORRAR2 (2).BAK."), -1)
-      << boxes[1].text.toStdString();
-  EXPECT_EQ(boxes[2].text, kFinished);
-  EXPECT_TRUE(scratchFilesLeft().empty());
-  EXPECT_EQ(readFile(home / "BORRAR2 (1).BAK"), "de antes");
-  EXPECT_EQ(readFile(home / "BORRAR2 (2).BAK"), "de otra vez");
-  EXPECT_EQ(jetdb("check").status, 0);
-}
-
-// A symbolic link at "\BORRAR2.BAK" holds no database, whether it leads
-// nowhere or to a file: the link goes, what it leads to stays.
-TEST_F(EndToEndTest, LinkAtTheBakIsRemovedAndNotFollowed) {
-  writeFile(temp / "otra.mdb", "otra");
-  for (const char* target : {"nada", "otra.mdb"}) {
-    SCOPED_TRACE(target);
-    fs::create_symlink(temp / target, home / "BORRAR2.BAK");
-    const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1].text, kFinished);
-    EXPECT_TRUE(scratchFilesLeft().empty());
-  }
-  EXPECT_EQ(readFile(temp / "otra.mdb"), "otra");
-  EXPECT_EQ(jetdb("check").status, 0);
-}
-
-// Two databases whose names differ only in letter case: the window names
-// KEL01.MDB, which is repaired in its place; kel01.mdb is another file.
-TEST_F(EndToEndTest, NamesThatDifferOnlyInCaseAreTwoDatabases) {
-  const fs::path upper = data / "KEL01.MDB";
-  fs::copy_file(testing_support::corpusFile("test2V1997.mdb"), upper);
-  const std::string other = readFile(database);
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, kFinished);
-  EXPECT_TRUE(scratchFilesLeft().empty());
-  EXPECT_EQ(readFile(database), other);
-  EXPECT_EQ(jetdb("check", "", upper).status, 0);
-  EXPECT_NE(readFile(upper), readFile(testing_support::corpusFile("test2V1997.mdb")))
-      << "compacted, in its own place";
-}
-
-TEST_F(EndToEndTest, DatabaseInUseIsNotTouched) {
-  testing_support::ForeignLock other(database);
-  ASSERT_TRUE(other.held());
-  const std::string before = readFile(database);
-  const auto boxes = repair("C:\\KEL\\DATOS\\KEL01.MDB", {"Sí"});
-  other.release();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].text, QString("La Base de Datos a reparar en estos momentos está en uso. El "
-                                   "proceso de Reparación queda cancelado."));
-  EXPECT_EQ(readFile(database), before);
-  EXPECT_TRUE(scratchFilesLeft().empty());
-  EXPECT_EQ(logic->Respuesta(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // databases, damage, encryption; a failure never leaves a file of ours.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "jet/engine.h"
 #include "jet/format/header_page.h"
 #include "jet/format/row.h"
@@ -28,56 +30,48 @@ std::vector<std::string> filesIn(const fs::path& folder) {
   return names;
 }
 
-TEST(CompactDatabase, ExistingDestinationIs3204AndStaysAsItWas) {
+// Every file of `folder` by name, with its bytes.
+std::map<std::string, std::string> folderContents(const fs::path& folder) {
+  std::map<std::string, std::string> out;
+  for (const std::string& name : filesIn(folder)) out[name] = readFile(folder / name);
+  return out;
+}
+
+// A compaction refused, for each reason, with its number, before or after
+// writing: no file changes and none is left. The destination that exists
+// stays; a source open for writing elsewhere is in use; a row that cannot be
+// read (slot 0 of the page of "Table" points into the offset table) stops
+// the compaction, which is the repair's business.
+TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   REQUIRE_CORPUS();
   TempDir dir;
   writeFile(dir / "destino.mdb", "no tocar");
-  Status s = compactDatabase(corpusFile("testV1997.mdb"), dir / "destino.mdb");
-  ASSERT_FALSE(s);
-  EXPECT_EQ(s.error().number(), errc::kAlreadyExists);
-  EXPECT_EQ(readFile(dir / "destino.mdb"), "no tocar");
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"destino.mdb"});
-}
-
-TEST(CompactDatabase, SourceOpenForWritingElsewhereIs3000) {
-  REQUIRE_CORPUS();
-  TempDir dir;
-  fs::copy_file(corpusFile("testV1997.mdb"), dir / "origen.mdb");
-  auto writer = Database::open(dir / "origen.mdb", Database::Access::kWrite);
-  ASSERT_TRUE(writer);
-  Status s = compactDatabase(dir / "origen.mdb", dir / "destino.mdb");
-  ASSERT_FALSE(s);
-  EXPECT_EQ(s.error().number(), errc::kInUse);
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"origen.mdb"});
-}
-
-TEST(CompactDatabase, MissingOrForeignSourcesAndFoldersAreNumbered) {
-  TempDir dir;
-  EXPECT_EQ(compactDatabase(dir / "no.mdb", dir / "d.mdb").error().number(), errc::kNotFound);
   writeFile(dir / "texto.mdb", std::string(4096, 'x'));
-  EXPECT_EQ(compactDatabase(dir / "texto.mdb", dir / "d.mdb").error().number(), errc::kNotDatabase);
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"texto.mdb"});
-  if (!corpusFiles().empty()) {
-    EXPECT_EQ(compactDatabase(corpusFile("testV1997.mdb"), dir / "no" / "d.mdb").error().number(),
-              errc::kNotFound);
+  std::string damaged = corpusImage("delTestV1997.mdb");
+  ASSERT_EQ(getU32(damaged, at(31, 4)), 29u);
+  setU16(damaged, at(31, 10), 0x0004);
+  writeFile(dir / "danada.mdb", damaged);
+  fs::copy_file(corpusFile("testV1997.mdb"), dir / "abierta.mdb");
+  auto writer = Database::open(dir / "abierta.mdb", Database::Access::kWrite);
+  ASSERT_TRUE(writer);
+  const auto before = folderContents(dir.path());
+  struct Case {
+    fs::path source;
+    const char* destination;
+    int number;
+  };
+  for (const Case& c : {Case{corpusFile("testV1997.mdb"), "destino.mdb", errc::kAlreadyExists},
+                        Case{dir / "abierta.mdb", "nueva.mdb", errc::kInUse},
+                        Case{dir / "no.mdb", "nueva.mdb", errc::kNotFound},
+                        Case{dir / "texto.mdb", "nueva.mdb", errc::kNotDatabase},
+                        Case{corpusFile("testV1997.mdb"), "no/nueva.mdb", errc::kNotFound},
+                        Case{dir / "danada.mdb", "nueva.mdb", errc::kCorrupt}}) {
+    SCOPED_TRACE(c.source.filename().string() + " -> " + c.destination);
+    Status s = compactDatabase(c.source, dir / c.destination);
+    ASSERT_FALSE(s);
+    EXPECT_EQ(s.error().number(), c.number) << s.error().toString();
+    EXPECT_EQ(folderContents(dir.path()), before);
   }
-}
-
-// A row that cannot be read stops the compaction (the repair's business),
-// and the half-written destination goes with it.
-TEST(CompactDatabase, DamagedSourceIs3343AndLeavesNothing) {
-  REQUIRE_CORPUS();
-  TempDir dir;
-  std::string image = corpusImage("delTestV1997.mdb");
-  // Page 31 holds the rows of table "Table"; its slot 0 now points into the
-  // offset table.
-  ASSERT_EQ(getU32(image, at(31, 4)), 29u);
-  setU16(image, at(31, 10), 0x0004);
-  writeFile(dir / "danada.mdb", image);
-  Status s = compactDatabase(dir / "danada.mdb", dir / "destino.mdb");
-  ASSERT_FALSE(s);
-  EXPECT_EQ(s.error().number(), errc::kCorrupt);
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"danada.mdb"});
 }
 
 // A source whose rows read but that no sound file holds: two catalog rows
@@ -163,22 +157,26 @@ TEST(CompactDatabase, PrimaryKeyIndexThatDisagreesWithItsRowsIs3343) {
 }
 
 // An encrypted database compacts to the encrypted form of what its clear
-// twin compacts to: same key, every page but the header encrypted.
+// twin compacts to: same key, every page but the header encrypted; so it
+// reads as its twin, row for row.
 TEST(CompactDatabase, EncryptedSourceGivesTheEncryptedCompaction) {
   REQUIRE_CORPUS();
-  TempDir dir;
   const std::uint32_t key = 0x5A17C0DE;
-  const std::string clear = corpusImage("testV1997.mdb");
-  writeFile(dir / "clara.mdb", clear);
-  writeFile(dir / "cifrada.mdb", encryptImage(clear, key));
-  ASSERT_TRUE(compactDatabase(dir / "clara.mdb", dir / "clara-c.mdb"));
-  ASSERT_TRUE(compactDatabase(dir / "cifrada.mdb", dir / "cifrada-c.mdb"));
-  const std::string compacted = readFile(dir / "cifrada-c.mdb");
-  EXPECT_EQ(compacted, encryptImage(readFile(dir / "clara-c.mdb"), key));
-  auto db = Database::open(dir / "cifrada-c.mdb");
-  ASSERT_TRUE(db);
-  EXPECT_EQ((*db)->header().databaseKey, key);
-  EXPECT_NE(getByte(compacted, at(2, 0)), 0x02);  // the catalog's definition, encrypted
+  for (const char* file : {"testV1997.mdb", "overflowTestV1997.mdb", "indexTestV1997.mdb"}) {
+    SCOPED_TRACE(file);
+    TempDir dir;
+    const std::string clear = corpusImage(file);
+    writeFile(dir / "clara.mdb", clear);
+    writeFile(dir / "cifrada.mdb", encryptImage(clear, key));
+    ASSERT_TRUE(compactDatabase(dir / "clara.mdb", dir / "clara-c.mdb"));
+    ASSERT_TRUE(compactDatabase(dir / "cifrada.mdb", dir / "cifrada-c.mdb"));
+    const std::string compacted = readFile(dir / "cifrada-c.mdb");
+    EXPECT_EQ(compacted, encryptImage(readFile(dir / "clara-c.mdb"), key));
+    auto db = Database::open(dir / "cifrada-c.mdb");
+    ASSERT_TRUE(db);
+    EXPECT_EQ((*db)->header().databaseKey, key);
+    EXPECT_NE(getByte(compacted, at(2, 0)), 0x02);  // the catalog's definition, encrypted
+  }
 }
 
 }  // namespace

@@ -90,9 +90,9 @@ Walk walk(const MemoryPages& pages, std::uint32_t root) {
   return out;
 }
 
-// Builds, walks, and checks the walk found exactly the entries, cleanly.
-BuiltIndexTree roundTrip(const std::vector<IndexEntry>& entries) {
-  MemoryPages pages;
+// Builds into `pages`, walks, and checks the walk found exactly the entries,
+// cleanly.
+BuiltIndexTree roundTrip(const std::vector<IndexEntry>& entries, MemoryPages& pages) {
   auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
   EXPECT_TRUE(tree.ok());
   if (!tree) return {};
@@ -140,34 +140,32 @@ TEST(IndexWalkerTest, CorpusTreesWalkCleanlyAndCoverEveryIndexPage) {
   }
 }
 
-TEST(IndexTreeBuilderTest, SmallIndexesAreOneLeaf) {
-  EXPECT_EQ(roundTrip({}).pages.size(), 1u);
-  EXPECT_EQ(roundTrip(textEntries(1, 3)).depth, 0);
-  EXPECT_EQ(roundTrip(textEntries(50, 3)).pages.size(), 1u);
-}
-
-TEST(IndexTreeBuilderTest, LargeIndexesGrowLevelsAndReadBackWhole) {
-  // Short keys: many entries per page, one intermediate level.
-  BuiltIndexTree wide = roundTrip(textEntries(20000, 0));
-  EXPECT_EQ(wide.depth, 1);
-  EXPECT_GT(wide.pages.size(), 50u);
-  // Keys of ~200 bytes: a handful per page, several levels.
-  BuiltIndexTree deep = roundTrip(textEntries(3000, 200));
-  EXPECT_GE(deep.depth, 3);
-}
-// The shape Access gives intermediate pages, over many sizes (so that some
-// level ends with a lone child to rebalance): each has a tail and at least
-// one entry, and is linked only to neighbours under the same parent.
-TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParent) {
+// Trees of every size read back whole: a small index is one leaf; short keys
+// put many entries on a page, one intermediate level over 20,000; keys of
+// ~230 bytes a handful, several levels over 3,000. Over many sizes (so that
+// some level ends with a lone child to rebalance) intermediate pages have
+// the shape Access gives them: each has a tail and at least one entry, and
+// is linked only to neighbours under the same parent.
+TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInTheShapeAccessGives) {
+  struct Size {
+    int n;
+    std::size_t keyLength;
+    int minDepth, maxDepth;
+  };
+  std::vector<Size> sizes = {{0, 3, 0, 0}, {1, 3, 0, 0}, {50, 3, 0, 0}, {20000, 0, 1, 1}};
   for (int n : {9, 17, 40, 57, 64, 71, 100, 150, 233, 400, 777, 3000, 4321}) {
-    SCOPED_TRACE(n);
+    sizes.push_back({n, 230, n >= 3000 ? 3 : 0, 99});  // from 3000, level 1 spans several parents
+  }
+  for (const auto& [n, keyLength, minDepth, maxDepth] : sizes) {
+    SCOPED_TRACE(std::to_string(n) + " keys of " + std::to_string(keyLength));
     MemoryPages pages;
-    const std::vector<IndexEntry> entries = textEntries(n, 230);
-    auto tree = buildIndexTree(entries, kOwner, pages.allocator(), pages.writer());
-    ASSERT_TRUE(tree.ok());
+    const BuiltIndexTree tree = roundTrip(textEntries(n, keyLength), pages);
+    EXPECT_EQ(tree.entries, std::uint64_t(n));
+    EXPECT_GE(tree.depth, minDepth);
+    EXPECT_LE(tree.depth, maxDepth);
     std::map<std::uint32_t, std::uint32_t> parent;
     std::map<std::uint32_t, IndexPage> decoded;
-    for (std::uint32_t p : tree->pages) {
+    for (std::uint32_t p : tree.pages) {
       FindingList sink;
       auto page = decodeIndexPage(pages.fetch()(p).value(), p, sink);
       ASSERT_TRUE(page);
@@ -178,7 +176,6 @@ TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParen
       parent[page->tailPage] = p;
       decoded.emplace(p, std::move(*page));
     }
-    if (n >= 3000) ASSERT_GE(tree->depth, 3);  // level 1 spans several parents
     // Siblings link both ways: the page before names this one as its next.
     for (const auto& [p, page] : decoded) {
       if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
@@ -189,7 +186,6 @@ TEST(IndexTreeBuilderTest, IntermediatePagesHaveTwoChildrenAndLinksUnderOneParen
       ASSERT_NE(next, decoded.end());
       EXPECT_EQ(next->second.prevPage, p);
     }
-    EXPECT_EQ(roundTrip(entries).entries, std::uint64_t(n));
   }
 }
 

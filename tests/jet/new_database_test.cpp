@@ -82,13 +82,6 @@ TEST(NewDatabase, SystemTablesAsAccessCreatesThemAndClean) {
   EXPECT_EQ(a->entries().size(), b->entries().size() - 1);  // all but the user table
 }
 
-TEST(NewDatabase, ExistingFileIs3204) {
-  TempDir dir;
-  writeFile(dir / "ya.mdb", "x");
-  EXPECT_EQ(createDatabase(dir / "ya.mdb", kCreated).error().number(), errc::kAlreadyExists);
-  EXPECT_EQ(readFile(dir / "ya.mdb"), "x");
-}
-
 // A user table's three permission entries, as Access writes them.
 TEST(NewDatabase, UserTablePermissionsFollowAccess) {
   REQUIRE_CORPUS();

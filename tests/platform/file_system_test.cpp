@@ -188,6 +188,31 @@ TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
   EXPECT_FALSE(fs::exists(dir / "c" / "RW" / "x.mdb"));
 }
 
+// Where letter case tells files apart: renameExact puts a file at the name
+// as spelled, beside one that differs only in case, which stays; a symbolic
+// link is seen as one, whether it leads anywhere or not, and removing it
+// leaves what it leads to.
+TEST(LinuxFileSystemTest, ExactRenameKeepsAnotherCaseApartAndLinksAreNotFollowed) {
+  testing_support::TempDir dir;
+  DriveMap drives({{'C', dir.path()}}, dir.path());
+  LinuxFileSystem files(drives);
+  testing_support::writeFile(dir / "kel01.mdb", "otra");
+  testing_support::writeFile(dir / "nueva.mdb", "nueva");
+  ASSERT_TRUE(files.renameExact("\\NUEVA.MDB", "\\KEL01.MDB"));
+  EXPECT_EQ(testing_support::readFile(dir / "KEL01.MDB"), "nueva");
+  EXPECT_EQ(testing_support::readFile(dir / "kel01.mdb"), "otra");
+  EXPECT_EQ(files.renameExact("\\KEL01.MDB", "\\kel01.mdb").error().number, 58);
+  EXPECT_FALSE(files.isSymbolicLink("\\KEL01.MDB"));
+  for (const char* target : {"nada", "kel01.mdb"}) {
+    SCOPED_TRACE(target);
+    fs::create_symlink(dir / target, dir / "ENLACE.BAK");
+    EXPECT_TRUE(files.isSymbolicLink("\\ENLACE.BAK"));
+    ASSERT_TRUE(files.remove("\\ENLACE.BAK"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "ENLACE.BAK")));
+  }
+  EXPECT_EQ(testing_support::readFile(dir / "kel01.mdb"), "otra");
+}
+
 // The lock that keeps two windows apart, between two processes: a child
 // holds it, the parent is refused; the child is killed, as a crash would end
 // it, and the lock is free. Within one process, a second lock is refused too.

@@ -118,11 +118,5 @@ TEST_F(WindowsEndToEndTest, DatabaseHeldByAnotherProgramIsLeftAlone) {
   EXPECT_EQ(scratchFilesLeft(), std::vector<std::string>{});
 }
 
-TEST_F(WindowsEndToEndTest, MissingFileIsANotice) {
-  const auto seen = repair(jet::utf8Of(data / "NOHAY.MDB"), {IDOK});
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, textos::kNoExiste);
-}
-
 }  // namespace
 }  // namespace app
