@@ -56,12 +56,13 @@ std::vector<std::uint32_t> walk(UsageMapCursor& map, int* errors = nullptr) {
 
 // Maps written for sets of pages read back as those pages: inline below page
 // 1024, inline from the first page, and page-referenced over three bitmap
-// pages (pages past the file are each reported, not returned). The reader
+// pages (pages past the file, the first of them included, are each
+// reported, not returned). The reader
 // is held to Access's own maps by every corpus test.
 TEST(UsageMap, WrittenMapsReadBackTheirPages) {
   constexpr std::uint32_t kSpan = usage_map::kPagesPerMapPage;
   const std::vector<std::vector<std::uint32_t>> sets = {
-      {3, 9, 1023}, {5000, 5003, 6023}, {3, 2000, kSpan - 1, kSpan, kSpan + 7, 2 * kSpan + 1}};
+      {3, 9, 1023}, {5000, 5003, 6023}, {3, 2000, 4096, kSpan - 1, kSpan, kSpan + 7, 2 * kSpan + 1}};
   for (const std::vector<std::uint32_t>& pages : sets) {
     SCOPED_TRACE(pages.back());
     TempDir dir;
