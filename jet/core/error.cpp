@@ -64,6 +64,19 @@ int numberOfErrno(int err) {
   }
 }
 
+// "página 31, fila 0: " / "página 31, " / "" : the place a corrupt error puts
+// before its reason.
+std::string placeOf(std::int64_t page, std::int64_t row) {
+  std::string place;
+  if (page < 0) return place;
+  place += "página ";
+  place += std::to_string(page);
+  if (row < 0) return place += ", ";
+  place += ", fila ";
+  place += std::to_string(row);
+  return place += ": ";
+}
+
 }  // namespace
 
 std::string_view errorText(int number) {
@@ -92,23 +105,6 @@ Error Error::notADatabase(std::string_view path, std::source_location where) {
 Error Error::alreadyExists(std::string_view path, std::source_location where) {
   return Error(errc::kAlreadyExists, path, where);
 }
-
-namespace {
-
-// "página 31, fila 0: " / "página 31, " / "" : the place a corrupt error puts
-// before its reason.
-std::string placeOf(std::int64_t page, std::int64_t row) {
-  std::string place;
-  if (page < 0) return place;
-  place += "página ";
-  place += std::to_string(page);
-  if (row < 0) return place += ", ";
-  place += ", fila ";
-  place += std::to_string(row);
-  return place += ": ";
-}
-
-}  // namespace
 
 Error Error::corrupt(std::int64_t page, std::string_view reason, std::source_location where) {
   return corrupt(page, -1, reason, where);

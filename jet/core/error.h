@@ -77,9 +77,6 @@ class Error {
   int number() const { return number_; }
   const std::string& description() const { return description_; }
   const std::source_location& where() const { return where_; }
-  // Where damage lies (corrupt only; -1 when not said).
-  std::int64_t page() const { return page_; }
-  std::int64_t row() const { return row_; }
   // What a report that already names page `page` (and row `row`) says of this
   // error: the reason alone when the damage lies there or nowhere in
   // particular, with its own place when it lies elsewhere, and the whole
@@ -103,9 +100,10 @@ class Error {
   std::string description_;
   std::source_location where_;
   long systemCode_ = 0;
+  // Where damage lies, and what it is without its place: corrupt() only.
   std::int64_t page_ = -1;
   std::int64_t row_ = -1;
-  std::string reason_;  // set by corrupt() only
+  std::string reason_;
 };
 
 }  // namespace jet
