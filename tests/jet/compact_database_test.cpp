@@ -16,6 +16,7 @@
 #include "tests/support/damage.h"
 #include "tests/support/database_layout.h"
 #include "tests/support/encrypt.h"
+#include "tests/support/open_table.h"
 
 namespace jet {
 namespace {
@@ -41,7 +42,10 @@ std::map<std::string, std::string> folderContents(const fs::path& folder) {
 // writing: no file changes and none is left. The destination that exists
 // stays; a source open for writing elsewhere is in use; a row that cannot be
 // read (slot 0 of the page of "Table" points into the offset table) stops
-// the compaction, which is the repair's business.
+// the compaction, which is the repair's business. A source whose rows read
+// but that no sound file holds (two catalog rows naming two tables "Table1",
+// a repeated key in MSysObjects' unique index ParentIdName) would give a
+// file that does not check clean, so it is not published: 3343.
 TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   REQUIRE_CORPUS();
   TempDir dir;
@@ -51,6 +55,19 @@ TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   ASSERT_EQ(getU32(damaged, at(31, 4)), 29u);
   setU16(damaged, at(31, 10), 0x0004);
   writeFile(dir / "danada.mdb", damaged);
+  std::string twoNames = corpusImage("indexTestV1997.mdb");
+  {
+    auto db = Database::openBytes(twoNames);
+    ASSERT_TRUE(db.ok());
+    auto catalog = Catalog::read(**db);
+    ASSERT_TRUE(catalog.ok() && catalog->findTable("Table2"));
+    const RowLocation second = catalog->findTable("Table2")->location;
+    const ByteRange row = rowRange(twoNames, second.page, second.row);
+    const std::size_t name = twoNames.find("Table2", row.start);
+    ASSERT_LT(name, row.end);
+    twoNames[name + 5] = '1';
+  }
+  writeFile(dir / "repetida.mdb", twoNames);
   fs::copy_file(corpusFile("testV1997.mdb"), dir / "abierta.mdb");
   auto writer = Database::open(dir / "abierta.mdb", Database::Access::kWrite);
   ASSERT_TRUE(writer);
@@ -59,47 +76,22 @@ TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
     fs::path source;
     const char* destination;
     int number;
+    const char* says = "";
   };
   for (const Case& c : {Case{corpusFile("testV1997.mdb"), "destino.mdb", errc::kAlreadyExists},
                         Case{dir / "abierta.mdb", "nueva.mdb", errc::kInUse},
                         Case{dir / "no.mdb", "nueva.mdb", errc::kNotFound},
                         Case{dir / "texto.mdb", "nueva.mdb", errc::kNotDatabase},
                         Case{corpusFile("testV1997.mdb"), "no/nueva.mdb", errc::kNotFound},
-                        Case{dir / "danada.mdb", "nueva.mdb", errc::kCorrupt}}) {
+                        Case{dir / "danada.mdb", "nueva.mdb", errc::kCorrupt},
+                        Case{dir / "repetida.mdb", "nueva.mdb", errc::kCorrupt, "clave repetida"}}) {
     SCOPED_TRACE(c.source.filename().string() + " -> " + c.destination);
     Status s = compactDatabase(c.source, dir / c.destination);
     ASSERT_FALSE(s);
     EXPECT_EQ(s.error().number(), c.number) << s.error().toString();
+    EXPECT_NE(s.error().description().find(c.says), std::string::npos) << s.error().toString();
     EXPECT_EQ(folderContents(dir.path()), before);
   }
-}
-
-// A source whose rows read but that no sound file holds: two catalog rows
-// that name two tables "Table1" (a repeated key in MSysObjects' unique index
-// ParentIdName). The compacted file would not check clean, so it is not
-// published: 3343, and nothing of ours is left.
-TEST(CompactDatabase, WrittenFileThatWouldNotCheckCleanIs3343AndLeavesNothing) {
-  REQUIRE_CORPUS();
-  TempDir dir;
-  std::string image = corpusImage("indexTestV1997.mdb");
-  {
-    auto db = Database::openBytes(image);
-    ASSERT_TRUE(db.ok());
-    auto catalog = Catalog::read(**db);
-    ASSERT_TRUE(catalog.ok());
-    const CatalogEntry* second = catalog->findTable("Table2");
-    ASSERT_NE(second, nullptr);
-    const ByteRange row = rowRange(image, second->location.page, second->location.row);
-    const std::size_t name = image.find("Table2", row.start);
-    ASSERT_LT(name, row.end);
-    image[name + 5] = '1';
-  }
-  writeFile(dir / "origen.mdb", image);
-  Status s = compactDatabase(dir / "origen.mdb", dir / "destino.mdb");
-  ASSERT_FALSE(s);
-  EXPECT_EQ(s.error().number(), errc::kCorrupt) << s.error().toString();
-  EXPECT_NE(s.error().description().find("clave repetida"), std::string::npos) << s.error().toString();
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"origen.mdb"});
 }
 
 // A primary key whose index points at the rows in the order they lie in is
@@ -115,38 +107,24 @@ TEST(CompactDatabase, PrimaryKeyIndexThatDisagreesWithItsRowsIs3343) {
   fs::remove(dir / "generada.mdb");
   std::string image = readFile(dir / "origen.mdb");
 
-  // The first table with a Long primary key and two rows: swap their keys.
-  std::optional<std::pair<std::size_t, std::size_t>> keys;  // offsets of the two values
+  // The generator's Clientes has its Long primary key Id as its first fixed
+  // column: swap the Ids of its first two rows.
+  std::vector<std::size_t> keys;  // offsets of the two values
   {
-    auto db = Database::open(dir / "origen.mdb");
-    ASSERT_TRUE(db.ok());
-    auto catalog = Catalog::read(**db);
-    ASSERT_TRUE(catalog.ok());
-    for (const CatalogEntry* e : catalog->tables(false)) {
-      auto table = Table::open(**db, e);
-      ASSERT_TRUE(table.ok());
-      const TableDefinition& t = table->definition();
-      for (const LogicalIndexDef& l : t.logicalIndexes) {
-        if (!l.primaryKey() || t.realIndexes[l.realIndex].columns.size() != 1) continue;
-        const std::uint16_t number = t.realIndexes[l.realIndex].columns[0].column;
-        const auto c = std::find_if(t.columns.begin(), t.columns.end(),
-                                    [&](const ColumnDef& d) { return d.number == number; });
-        if (c == t.columns.end() || c->type != ColumnType::kLong || !c->isFixed()) continue;
-        RowCursor rows = table->rows();
-        std::vector<std::size_t> at;
-        while (at.size() < 2 && *rows.next()) {
-          const ByteRange r = rowRange(image, rows.location().page, rows.location().row);
-          at.push_back(r.start + row_layout::kFixedData + c->fixedOffset);
-        }
-        if (at.size() == 2) keys.emplace(at[0], at[1]);
-      }
-      if (keys) break;
+    OpenedTable clientes = openTable(image, "Clientes");
+    ASSERT_TRUE(clientes) << clientes.error;
+    const ColumnDef& id = clientes.table->definition().columns[0];
+    ASSERT_TRUE(id.name == "Id" && id.isFixed());
+    RowCursor rows = clientes.table->rows();
+    while (keys.size() < 2 && *rows.next()) {
+      const ByteRange r = rowRange(image, rows.location().page, rows.location().row);
+      keys.push_back(r.start + row_layout::kFixedData + id.fixedOffset);
     }
   }
-  ASSERT_TRUE(keys) << "a table with a Long primary key";
-  const std::uint32_t first = getU32(image, keys->first);
-  setU32(image, keys->first, getU32(image, keys->second));
-  setU32(image, keys->second, first);
+  ASSERT_EQ(keys.size(), 2u);
+  const std::uint32_t first = getU32(image, keys[0]);
+  setU32(image, keys[0], getU32(image, keys[1]));
+  setU32(image, keys[1], first);
   fs::remove(dir / "origen.mdb");
   writeFile(dir / "origen.mdb", image);
 

@@ -5,7 +5,6 @@
 #include "jet/model/catalog.h"
 #include "jet/write/database_source.h"
 #include "jet/write/extra_tables_source.h"
-#include "jet/write/generator.h"
 #include "jet/model/table.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
@@ -43,8 +42,11 @@ TableDefinition oneTextColumn() {
 }
 
 // An added table comes after the base's tables with its rows, and its
-// catalog row comes after MSysObjects' own rows, naming it by its id.
-TEST(ExtraTablesSource, AddedTableAndItsCatalogRow) {
+// catalog row comes after MSysObjects' own rows, naming it by its id; rows
+// appended to a base table follow its own. A name taken in any letter case,
+// a taken id, a row of the wrong width and a table that does not exist are
+// refused.
+TEST(ExtraTablesSource, AddedTablesAndRowsFollowTheBasesOwn) {
   REQUIRE_CORPUS();
   auto db = Database::open(corpusFile("testV1997.mdb"));
   ASSERT_TRUE(db);
@@ -54,6 +56,13 @@ TEST(ExtraTablesSource, AddedTableAndItsCatalogRow) {
   const std::size_t baseTables = (*base)->tables().size();
   const std::int32_t id = source.unusedId();
   for (const SourceTable& t : (*base)->tables()) EXPECT_NE(t.sourceId, id);
+  for (const SourceTable& taken : {SourceTable{"msysacES", id, oneTextColumn()},
+                                   SourceTable{"Nueva", 2, oneTextColumn()}}) {
+    EXPECT_EQ(source.addTable(taken, {}, DateTime{}).error().number(), errc::kInvalidArgument);
+  }
+  EXPECT_EQ(source.addTable({"Nueva", id, oneTextColumn()}, {{Text{"a"}, Text{"b"}}}, DateTime{})
+                .error().number(), errc::kInvalidArgument);
+  EXPECT_EQ(source.appendRows("NoExiste", {}).error().number(), errc::kNoSuchTable);
 
   std::vector<std::vector<Value>> rows{{Text{"uno"}}, {Value{}}};
   ASSERT_TRUE(source.addTable({"MSysCompactError", id, oneTextColumn()}, rows, DateTime{40000.5}));
@@ -70,35 +79,15 @@ TEST(ExtraTablesSource, AddedTableAndItsCatalogRow) {
   EXPECT_EQ(added[columnIndex(def, "Type")], Value{std::int16_t{1}});
   EXPECT_EQ(added[columnIndex(def, "DateCreate")], Value{DateTime{40000.5}});
   EXPECT_TRUE(isNull(added[columnIndex(def, "LvProp")]));
-  // The other tables are the base's, untouched.
-  EXPECT_EQ(readAll(source, 1).size(), (*base)->tables()[1].definition.rowCount);
-}
 
-TEST(ExtraTablesSource, RefusesTakenNamesIdsAndRowsOfTheWrongWidth) {
-  REQUIRE_CORPUS();
-  auto db = Database::open(corpusFile("delTestV1997.mdb"));
-  ASSERT_TRUE(db);
-  auto base = DatabaseSource::open(**db);
-  ASSERT_TRUE(base);
-  ExtraTablesSource source(**base);
-  EXPECT_EQ(source.addTable({"msysacES", source.unusedId(), oneTextColumn()}, {}, DateTime{})
-                .error().number(), errc::kInvalidArgument);
-  EXPECT_EQ(source.addTable({"Nueva", 2, oneTextColumn()}, {}, DateTime{}).error().number(),
-            errc::kInvalidArgument);
-  EXPECT_EQ(source.addTable({"Nueva", source.unusedId(), oneTextColumn()},
-                            {{Text{"a"}, Text{"b"}}}, DateTime{})
-                .error().number(), errc::kInvalidArgument);
-  EXPECT_EQ(source.appendRows("NoExiste", {}).error().number(), errc::kNoSuchTable);
-
-  // Rows appended to a base table follow its own.
   const std::size_t aces = 1;
   ASSERT_EQ(source.tables()[aces].name, "MSysACEs");
   const auto before = readAll(source, aces);
-  std::vector<Value> row = before.front();
-  ASSERT_TRUE(source.appendRows("MSysACEs", {row}));
+  ASSERT_EQ(before.size(), (*base)->tables()[aces].definition.rowCount);
+  ASSERT_TRUE(source.appendRows("MSysACEs", {before.front()}));
   const auto after = readAll(source, aces);
   ASSERT_EQ(after.size(), before.size() + 1);
-  EXPECT_EQ(after.back(), row);
+  EXPECT_EQ(after.back(), before.front());
 }
 
 // A table whose physical order is not its key's (MSysObjects: containers
@@ -137,46 +126,6 @@ TEST(DatabaseSource, RowsOfAKeyedTableComeInKeyOrder) {
   EXPECT_NE(physical, sorted);
   std::sort(physical.begin(), physical.end());
   EXPECT_EQ(physical, sorted);
-}
-
-// readAt reads a row by its place (a moved one through its pointer) as the
-// cursor's walk read it, and nothing where the table has no row; selected
-// columns leave the others NULL.
-TEST(RowCursorForWriters, ReadAtAndSelectedColumns) {
-  TempDir dir;
-  ASSERT_TRUE(generateDatabase(dir / "g.mdb", {1, 4, DateTime{45000}}));
-  auto db = Database::open(dir / "g.mdb");
-  ASSERT_TRUE(db);
-  auto catalog = Catalog::read(**db);
-  auto table = Table::open(**db, catalog->findTable("Clientes"));
-  ASSERT_TRUE(table);
-  RowCursor walk = table->rows();
-  RowCursor direct = table->rows();
-  int moved = 0;
-  while (*walk.next()) {
-    moved += walk.location() != walk.bodyLocation();
-    auto found = direct.readAt(walk.location());
-    ASSERT_TRUE(found && *found);
-    EXPECT_EQ(direct.values(), walk.values());
-  }
-  EXPECT_GT(moved, 0);
-  // A place on a page of another table (the table's own catalog row), or
-  // past the file, holds no row of it: the sink hears of each.
-  FindingList damage;
-  RowCursor checked = table->rows(&damage);
-  for (RowLocation nowhere : {catalog->findTable("Clientes")->location, RowLocation{0xFFFFFF, 0}}) {
-    auto found = checked.readAt(nowhere);
-    ASSERT_TRUE(found);
-    EXPECT_FALSE(*found);
-  }
-  EXPECT_EQ(damage.total(), 2u);
-  RowCursor keys = table->rows();
-  std::vector<bool> wanted(table->definition().columns.size(), false);
-  wanted[0] = true;
-  keys.selectColumns(wanted);
-  ASSERT_TRUE(*keys.next());
-  EXPECT_FALSE(isNull(keys.values()[0]));
-  for (std::size_t i = 1; i < wanted.size(); ++i) EXPECT_TRUE(isNull(keys.values()[i]));
 }
 
 }  // namespace
