@@ -87,22 +87,5 @@ TEST(DatabaseOpen, NotAnAccess97FileIs3049) {
   EXPECT_EQ(db.error().number(), errc::kNotDatabase);
 }
 
-TEST(DatabaseOpen, TrailingPartialPageIsAFindingNotAPage) {
-  REQUIRE_CORPUS();
-  std::string image = corpusImage("testV1997.mdb");
-  const std::size_t pages = image.size() / kPageSize;
-  image.append(100, '\0');
-  auto db = Database::openBytes(image);
-  ASSERT_TRUE(db);
-  EXPECT_EQ((*db)->pages().pageCount(), pages);
-  EXPECT_EQ((*db)->pages().trailingBytes(), 100u);
-  ASSERT_EQ((*db)->openFindings().findings().size(), 1u);
-  EXPECT_EQ((*db)->openFindings().findings()[0].page, static_cast<std::int64_t>(pages));
-  auto past = (*db)->pages().read(static_cast<std::uint32_t>(pages));
-  ASSERT_FALSE(past);
-  EXPECT_EQ(past.error().number(), errc::kCorrupt);
-  EXPECT_TRUE((*db)->pages().read(static_cast<std::uint32_t>(pages - 1)));
-}
-
 }  // namespace
 }  // namespace jet

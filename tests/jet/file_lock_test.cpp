@@ -81,43 +81,29 @@ class InUse : public ::testing::Test {
   std::filesystem::path mdb_;
 };
 
-TEST_F(InUse, LockOnTheDatabaseHeldByAnotherProcess) {
+// Jet locks bytes far past the end of the file (any byte counts), other
+// programs lock the whole file: either kind, held by another process on the
+// database or on its lock file (named in any letter case), makes the
+// database in use while it is held. A lock file nobody holds is a leftover.
+TEST_F(InUse, LockHeldByAnotherProcessOnTheDatabaseOrItsLockFile) {
+  const auto ldb = dir_ / "kel01.LdB";
+  writeFile(ldb, std::string(64, '\0'));
   EXPECT_EQ(openError(mdb_), 0);
-  {
-    // Jet locks bytes far past the end of the file; any byte counts.
-    LockingChild child(mdb_, F_WRLCK, 0x10000000, 1);
-    ASSERT_TRUE(child.locked());
-    EXPECT_EQ(openError(mdb_), errc::kInUse);
-  }
-  {
-    LockingChild child(mdb_, F_RDLCK, 0, 0);  // a shared lock on the whole file
-    ASSERT_TRUE(child.locked());
-    EXPECT_EQ(openError(mdb_), errc::kInUse);
-  }
-  {
-    LockingChild child(mdb_, kFlock);
+  struct Case {
+    std::filesystem::path file;
+    short type;
+    off_t start, length;
+  };
+  for (const Case& c : {Case{mdb_, F_WRLCK, 0x10000000, 1}, Case{mdb_, F_RDLCK, 0, 0},
+                        Case{mdb_, kFlock, 0, 0}, Case{ldb, F_WRLCK, 0x10000001, 1},
+                        Case{ldb, kFlock, 0, 0}}) {
+    SCOPED_TRACE(c.file.filename().string() + " lock " + std::to_string(c.type));
+    LockingChild child(c.file, c.type, c.start, c.length);
     ASSERT_TRUE(child.locked());
     EXPECT_EQ(openError(mdb_), errc::kInUse);
     EXPECT_EQ(openError(mdb_, Database::Access::kRepair), errc::kInUse);
   }
-  EXPECT_EQ(openError(mdb_), 0);  // released when the process ended
-}
-
-TEST_F(InUse, LockOnTheLockFileInAnyLetterCase) {
-  const auto ldb = dir_ / "kel01.LdB";
-  writeFile(ldb, std::string(64, '\0'));
-  EXPECT_EQ(openError(mdb_), 0);  // a lock file nobody holds is a leftover
-  {
-    LockingChild child(ldb, F_WRLCK, 0x10000001, 1);
-    ASSERT_TRUE(child.locked());
-    EXPECT_EQ(openError(mdb_), errc::kInUse);
-  }
-  {
-    LockingChild child(ldb, kFlock);
-    ASSERT_TRUE(child.locked());
-    EXPECT_EQ(openError(mdb_), errc::kInUse);
-  }
-  EXPECT_EQ(openError(mdb_), 0);
+  EXPECT_EQ(openError(mdb_), 0);  // released when the processes ended
 }
 
 TEST_F(InUse, ReadersShareOurLockAndAWriterTakesItAlone) {

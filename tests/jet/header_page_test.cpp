@@ -22,12 +22,6 @@ std::vector<std::byte> firstPage(const std::filesystem::path& file) {
 TEST(HeaderPageWriter, DefaultPageIsTheOneAccessWrites) {
   REQUIRE_CORPUS();
   std::vector<std::byte> ours = defaultHeaderPage();
-  auto decoded = decodeHeaderPage(ByteView(ours), "nueva");
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->sortOrder, 0x0409);
-  EXPECT_EQ(decoded->codePage, 1252);
-  EXPECT_FALSE(decoded->encrypted());
-  EXPECT_FALSE(decoded->hasPassword());
   for (const auto& file : corpusFiles()) {
     std::vector<std::byte> theirs = firstPage(file);
     for (std::size_t i = 0; i < kPageSize; ++i) {

@@ -11,6 +11,7 @@
 #include "jet/write/new_database.h"
 #include "jet/write/value_codec.h"
 #include "tests/support/corpus.h"
+#include "tests/support/open_table.h"
 
 namespace jet {
 namespace {
@@ -87,13 +88,10 @@ TEST(NewDatabase, UserTablePermissionsFollowAccess) {
   REQUIRE_CORPUS();
   auto aces = userTableAces(1234);
   ASSERT_EQ(aces.size(), 3u);
-  auto db = Database::open(corpusFile("delTestV1997.mdb"));
-  ASSERT_TRUE(db);
-  auto catalog = Catalog::read(**db);
-  auto table = Table::open(**db, catalog->findTable("MSysACEs"));
-  ASSERT_TRUE(table);
+  const OpenedTable table = openTable(readFile(corpusFile("delTestV1997.mdb")), "MSysACEs");
+  ASSERT_TRUE(table) << table.error;
   std::vector<std::vector<Value>> access;  // those of the user table "Table", page 29
-  RowCursor rows = table->rows();
+  RowCursor rows = table.table->rows();
   while (*rows.next()) {
     if (rows.values()[0] == Value{std::int32_t{29}}) access.push_back(rows.values());
   }

@@ -21,18 +21,6 @@ namespace testing_support {
 
 fs::path corpusDir() { return fs::path(REPARADOR_CORPUS_DIR); }
 
-std::vector<fs::path> corpusFiles() {
-  std::vector<fs::path> files;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(corpusDir(), ec)) {
-    std::string ext = entry.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (entry.is_regular_file() && ext == ".mdb") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 std::vector<fs::path> allCorpusFiles() {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -42,6 +30,14 @@ std::vector<fs::path> allCorpusFiles() {
     if (it->is_regular_file() && ext == ".mdb") files.push_back(it->path());
   }
   std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<fs::path> corpusFiles() {
+  std::vector<fs::path> files = allCorpusFiles();
+  std::erase_if(files, [](const fs::path& f) {
+    return f.lexically_relative(corpusDir()).has_parent_path();
+  });
   return files;
 }
 
