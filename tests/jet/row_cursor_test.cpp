@@ -170,6 +170,27 @@ TEST_F(RowCursorTest, UsageMapNamingPagesOfAnotherTableOrPastTheFile) {
   EXPECT_FALSE(damage3.empty());
 }
 
+// readAt reads a row by its place as the walk read it, and nothing where
+// the table has no row: on a page of another table (the table's own catalog
+// row) or past the file, each heard by the sink.
+TEST_F(RowCursorTest, ReadAtReadsTheRowsOfItsTableOnly) {
+  FindingList damage;
+  RowCursor direct = opened.table->rows(&damage);
+  for (std::size_t i = 0; i < clean.locations.size(); ++i) {
+    auto found = direct.readAt(clean.locations[i]);
+    ASSERT_TRUE(found && *found);
+    EXPECT_EQ(direct.values(), clean.values[i]);
+  }
+  auto catalog = Catalog::read(*opened.db);
+  ASSERT_TRUE(catalog);
+  for (RowLocation nowhere : {catalog->findTable("Table1")->location, RowLocation{0xFFFFFF, 0}}) {
+    auto found = direct.readAt(nowhere);
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(*found);
+  }
+  EXPECT_EQ(damage.total(), 2u);
+}
+
 // Deleting a column takes its block out of the definition and leaves the rows
 // as they are: the other columns keep their numbers, variable indexes and
 // fixed offsets, and the definition's counts of columns ever made and of
