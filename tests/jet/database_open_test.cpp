@@ -87,5 +87,19 @@ TEST(DatabaseOpen, NotAnAccess97FileIs3049) {
   EXPECT_EQ(db.error().number(), errc::kNotDatabase);
 }
 
+// Bytes past the last whole page are a finding of the opening, at the page
+// they would have been (page_source_test.cpp: they are no page).
+TEST(DatabaseOpen, TrailingPartialPageIsAFinding) {
+  REQUIRE_CORPUS();
+  std::string image = corpusImage("testV1997.mdb");
+  const std::size_t pages = image.size() / kPageSize;
+  image.append(100, '\0');
+  auto db = Database::openBytes(image);
+  ASSERT_TRUE(db);
+  ASSERT_EQ((*db)->openFindings().findings().size(), 1u);
+  EXPECT_EQ((*db)->openFindings().findings()[0].page, static_cast<std::int64_t>(pages));
+  EXPECT_EQ((*db)->openFindings().findings()[0].bytesLost, 100);
+}
+
 }  // namespace
 }  // namespace jet
