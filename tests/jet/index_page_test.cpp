@@ -70,13 +70,5 @@ TEST(IndexPageTest, DamagedPagesAreRefusedAndTheLegalEdgesDecode) {
   EXPECT_FALSE(decodeIndexPage(ByteView(tiny), 1, findings).ok()) << "a buffer shorter than a page";
 }
 
-TEST(IndexEntryTest, OrderIsUnsignedKeyThenPageThenRow) {
-  EXPECT_LT(entry(bytes({0x7F, 0x01}), 9, 9), entry(bytes({0x7F, 0x80}), 1, 1));
-  EXPECT_LT(entry(bytes({0x7F}), 9, 9), entry(bytes({0x7F, 0x00}), 1, 1));
-  EXPECT_LT(entry(bytes({0x7F}), 1, 9), entry(bytes({0x7F}), 2, 0));
-  EXPECT_LT(entry(bytes({0x7F}), 1, 1), entry(bytes({0x7F}), 1, 2));
-  EXPECT_EQ(entry(bytes({0x7F}), 1, 1, 5), entry(bytes({0x7F}), 1, 1, 6));
-}
-
 }  // namespace
 }  // namespace jet
