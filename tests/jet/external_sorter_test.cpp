@@ -18,6 +18,8 @@
 namespace {
 
 using Bytes = std::vector<std::byte>;
+// std::byte compares as unsigned: a Record's own order (key, then payload,
+// a prefix first) is the order the sorter promises.
 using Record = std::pair<Bytes, Bytes>;
 
 std::vector<Record> randomRecords(std::size_t count, unsigned seed) {
@@ -38,16 +40,6 @@ std::vector<Record> randomRecords(std::size_t count, unsigned seed) {
   return records;
 }
 
-bool recordBefore(const Record& a, const Record& b) {
-  auto less = [](const Bytes& x, const Bytes& y) {
-    return std::lexicographical_compare(
-        x.begin(), x.end(), y.begin(), y.end(), [](std::byte p, std::byte q) {
-          return std::to_integer<unsigned>(p) < std::to_integer<unsigned>(q);
-        });
-  };
-  return less(a.first, b.first) || (a.first == b.first && less(a.second, b.second));
-}
-
 // How the records come: shuffled, already in order (no sort needed), or in
 // order but for the first, which comes last.
 enum class Arrival { kShuffled, kInOrder, kInOrderButOne };
@@ -56,13 +48,13 @@ void expectSorted(std::size_t count, std::size_t memory, bool spills,
                   Arrival arrival = Arrival::kShuffled) {
   testing_support::TempDir dir;
   std::vector<Record> records = randomRecords(count, static_cast<unsigned>(count));
-  if (arrival != Arrival::kShuffled) std::sort(records.begin(), records.end(), recordBefore);
+  if (arrival != Arrival::kShuffled) std::sort(records.begin(), records.end());
   if (arrival == Arrival::kInOrderButOne) std::rotate(records.begin(), records.begin() + 1, records.end());
   jet::ExternalSorter sorter({dir.path()}, memory);
   for (const auto& [key, payload] : records) ASSERT_TRUE(sorter.add(key, payload).ok());
   ASSERT_TRUE(sorter.finish().ok());
   EXPECT_EQ(sorter.spilled(), spills);
-  std::sort(records.begin(), records.end(), recordBefore);
+  std::sort(records.begin(), records.end());
   for (const auto& [key, payload] : records) {
     auto more = sorter.next();
     ASSERT_TRUE(more && *more);

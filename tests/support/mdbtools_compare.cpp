@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <sstream>
 
 #include "jet/model/text.h"
 #include "tests/support/corpus.h"
@@ -58,14 +59,9 @@ std::vector<CsvRow> inBodyOrder(std::vector<CsvRow> rows, const jet::Table& tabl
 std::vector<std::string> tablesOf(const fs::path& file) {
   CommandOutput out = runCommand("mdb-tables -S -1 " + shellQuote(file.string()));
   std::vector<std::string> names;
-  std::string line;
-  for (char c : out.out) {
-    if (c == '\n') {
-      if (!line.empty()) names.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
+  std::istringstream in(out.out);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty()) names.push_back(line);
   }
   std::sort(names.begin(), names.end());
   return names;
