@@ -137,9 +137,10 @@ TEST(IndexWalkerTest, CorpusPagesRebuildByteForByteAndTreesWalkWhole) {
         builder.add(e);
       }
       std::array<std::byte, kPageSize> rebuilt{};
-      ASSERT_TRUE(builder.write(page->owner, page->prevPage, page->nextPage, page->tailPage, rebuilt).ok());
-      EXPECT_EQ(std::memcmp(rebuilt.data(), image.fetch()(n)->data(), kPageSize - page->freeSpace), 0)
-          << "page " << n;
+      ASSERT_TRUE(
+          builder.write(page->owner, page->prevPage, page->nextPage, page->tailPage, rebuilt).ok());
+      const std::size_t used = kPageSize - page->freeSpace;
+      EXPECT_EQ(std::memcmp(rebuilt.data(), image.fetch()(n)->data(), used), 0) << "page " << n;
     }
     std::set<std::uint32_t> walked;
     for (std::uint32_t root : indexPages) {
