@@ -44,17 +44,23 @@ TEST(TableDefinition, EveryCorpusDefinitionReadsItsMapsIndexesAndStoredBytes) {
       }
       for (const ColumnDef& c : t->columns) {
         if (c.type == ColumnType::kMemo || c.type == ColumnType::kOle) longValues.insert(c.number);
-        if (e->isSystem()) EXPECT_EQ(c.number2, 0) << c.name;
+        if (e->isSystem()) {
+          EXPECT_EQ(c.number2, 0) << c.name;
+        }
       }
       EXPECT_EQ(listed, longValues);
       for (const LogicalIndexDef& l : t->logicalIndexes) {
         SCOPED_TRACE(l.name);
         ASSERT_LT(l.realIndex, t->realIndexes.size());
-        if (l.primaryKey()) EXPECT_TRUE(t->realIndexes[l.realIndex].unique());
+        if (l.primaryKey()) {
+          EXPECT_TRUE(t->realIndexes[l.realIndex].unique());
+        }
         EXPECT_EQ(l.relTablePage != 0, l.foreignKey());
         EXPECT_EQ(l.relIndex >= 0, l.foreignKey());
         EXPECT_EQ(l.cascadeUpdates <= 1 && l.cascadeDeletes <= 1, l.foreignKey());
-        if (!l.foreignKey()) EXPECT_EQ(l.cascadeUpdates + l.cascadeDeletes, 8);
+        if (!l.foreignKey()) {
+          EXPECT_EQ(l.cascadeUpdates + l.cascadeDeletes, 8);
+        }
         oneWay += l.cascadeUpdates != l.cascadeDeletes;
       }
     }
