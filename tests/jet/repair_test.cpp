@@ -285,10 +285,11 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RepairDamageTest, ::testing::ValuesIn(kAllDamage
                          });
 
 
-// Damage to what every Jet 3 file holds alike (page 0's header, MSysObjects'
-// definition) loses nothing: repair rebuilds them as Access writes them,
-// and every row comes back.
-TEST(RepairTest, DamagedHeaderOrCatalogDefinitionIsRebuiltAndLosesNothing) {
+// Damage the repair can undo loses nothing, and every row comes back: what
+// every Jet 3 file holds alike (page 0's header, MSysObjects' definition) is
+// rebuilt as Access writes it; a data page whose row count its free space
+// and row offsets contradict is read as they say.
+TEST(RepairTest, DamageTheRepairCanUndoLosesNothing) {
   REQUIRE_CORPUS();
   struct Case {
     const char* file;
@@ -302,6 +303,12 @@ TEST(RepairTest, DamagedHeaderOrCatalogDefinitionIsRebuiltAndLosesNothing) {
        [](std::string& i) { setU16(i, at(2, tdef::kColumnCount), 0xFFFF); }},
       {"testV1997.mdb", "page 0 zeroed", [](std::string& i) { std::fill_n(i.begin(), 2048, '\0'); }},
       {"indexTestV1997.mdb", "page 0's magic garbled", [](std::string& i) { i[6] ^= 0x20; }},
+      {"testV1997.mdb", "the first data page's row count one short",
+       [](std::string& i) {
+         const std::size_t count = at(describeDatabase(i).userTables().front()->dataPages.front(),
+                                      data_page::kRowCount);
+         setU16(i, count, getU16(i, count) - 1);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + ": " + c.what);

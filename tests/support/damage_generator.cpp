@@ -50,15 +50,6 @@ void zero(std::string& image, std::size_t from, std::size_t to) {
             image.begin() + static_cast<std::ptrdiff_t>(to), '\0');
 }
 
-std::vector<const TableLayout*> tablesWith(const DatabaseLayout& layout, bool userOnly,
-                                           bool (*want)(const TableLayout&)) {
-  std::vector<const TableLayout*> out;
-  for (const TableLayout& t : layout.tables) {
-    if ((!userOnly || !t.system) && want(t)) out.push_back(&t);
-  }
-  return out;
-}
-
 std::uint16_t rowCount(const std::string& image, std::uint32_t page) {
   return getU16(image, at(page, jet::data_page::kRowCount));
 }
@@ -84,7 +75,10 @@ Damage indexPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
 }
 
 Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  auto tables = tablesWith(layout, true, [](const TableLayout& t) { return !t.dataPages.empty(); });
+  std::vector<const TableLayout*> tables;
+  for (const TableLayout* t : layout.userTables()) {
+    if (!t->dataPages.empty()) tables.push_back(t);
+  }
   if (tables.empty()) return {false, "no table with data pages"};
   const TableLayout& t = *rng.pick(tables);
   const std::uint32_t pointer = rng.below(4) == 3 ? t.freeMap : t.usageMap;
@@ -121,13 +115,21 @@ Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   }
 }
 
-std::vector<std::uint32_t> userDataPages(const std::string& image, const DatabaseLayout& layout) {
-  std::vector<std::uint32_t> pages;
+// The data pages that hold rows, of each user table.
+std::vector<std::vector<std::uint32_t>> pagesWithRows(const std::string& image, const DatabaseLayout& layout) {
+  std::vector<std::vector<std::uint32_t>> tables;
   for (const TableLayout* t : layout.userTables()) {
+    std::vector<std::uint32_t>& pages = tables.emplace_back();
     for (std::uint32_t p : t->dataPages) {
       if (rowCount(image, p) > 0) pages.push_back(p);
     }
   }
+  return tables;
+}
+
+std::vector<std::uint32_t> userDataPages(const std::string& image, const DatabaseLayout& layout) {
+  std::vector<std::uint32_t> pages;
+  for (const auto& table : pagesWithRows(image, layout)) pages.insert(pages.end(), table.begin(), table.end());
   return pages;
 }
 
@@ -292,14 +294,8 @@ bool repeatsRows(const std::string& p, const std::string& q, std::size_t split) 
 }
 
 Damage tornAcrossPages(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  std::vector<std::vector<std::uint32_t>> tables;
-  for (const TableLayout* t : layout.userTables()) {
-    std::vector<std::uint32_t> pages;
-    for (std::uint32_t p : t->dataPages) {
-      if (rowCount(image, p) > 0) pages.push_back(p);
-    }
-    if (pages.size() >= 2) tables.push_back(std::move(pages));
-  }
+  std::vector<std::vector<std::uint32_t>> tables = pagesWithRows(image, layout);
+  std::erase_if(tables, [](const auto& pages) { return pages.size() < 2; });
   if (tables.empty()) return {false, "no table with two data pages"};
   // Torn pages that repeat rows first: they are the hard case.
   for (int attempt = 0; attempt < 32; ++attempt) {
