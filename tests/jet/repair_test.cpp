@@ -554,27 +554,25 @@ TEST(RepairTest, AnObjectNamedAsAnotherTakesTheFirstFreeName) {
   auto base = newDatabaseSource(created);
   ExtraTablesSource source(*base);
   const TableDefinition shape = generator::generatedTables().front().definition;
-  for (const char* name : {"Tabla1", "Tabla1_2", "Tabla9"}) {
+  for (const char* name : {"Tabla1", "Tabla1_2", "Tabla9", "Otra01", "Otra09"}) {
     ASSERT_TRUE(source.addTable(SourceTable{name, source.unusedId(), shape}, {}, created));
   }
   const fs::path db = dir / "base.mdb";
   ASSERT_TRUE(compact(source, db));
   std::string image = readFile(db);
-  RowLocation renamed;
-  {
+  // "Tabla9" becomes a second "Tabla1", "Otra09" a second "Otra01".
+  for (const auto& [from, to] : {std::pair{"Tabla9", "Tabla1"}, std::pair{"Otra09", "Otra01"}}) {
     auto opened = Database::openBytes(image);
     ASSERT_TRUE(opened);
     auto catalog = Catalog::read(**opened);
     ASSERT_TRUE(catalog);
-    const CatalogEntry* e = catalog->findObject("Tabla9", catalog_type::kTable);
+    const CatalogEntry* e = catalog->findObject(from, catalog_type::kTable);
     ASSERT_NE(e, nullptr);
-    renamed = e->location;
+    const ByteRange row = rowRange(image, e->location.page, e->location.row);
+    const std::size_t name = image.find(from, row.start);
+    ASSERT_LT(name, row.end);
+    image.replace(name, 6, to);
   }
-  // "Tabla9" becomes a second "Tabla1".
-  const ByteRange row = rowRange(image, renamed.page, renamed.row);
-  const std::size_t name = image.find("Tabla9", row.start);
-  ASSERT_LT(name, row.end);
-  image[name + 5] = '1';
   writeFile(db, image);
 
   auto report = repair(db);
@@ -582,7 +580,7 @@ TEST(RepairTest, AnObjectNamedAsAnotherTakesTheFirstFreeName) {
   ASSERT_TRUE(report->written);
   const ReadBack back = readBack(db, false);
   EXPECT_EQ(back.checkFindings, "");
-  for (const char* table : {"Tabla1", "Tabla1_2", "Tabla1_3"}) {
+  for (const char* table : {"Tabla1", "Tabla1_2", "Tabla1_3", "Otra01", "Otra01_2"}) {
     EXPECT_EQ(back.rows.count(table), 1u) << table;
   }
 }
