@@ -9,8 +9,7 @@
 //   - after a repair that wrote, the folder holds the repaired file and the
 //     damaged copy, which holds the bytes given;
 //   - a healthy file is left as it was, alone.
-// Flushes are skipped (the file system below does them as no-ops): they only
-// cost time here.
+// Flushes are skipped: they only cost time here.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include <string>
 
 #include "jet/rebuild/repair.h"
+#include "tests/support/faulty_file_system.h"
 
 namespace {
 
@@ -41,67 +41,6 @@ const fs::path& folder() {
   return *kFolder;
 }
 
-void mustBeInside(const fs::path& path) {
-  if (path.parent_path() != folder()) std::abort();
-}
-
-class FlushFile final : public jet::WritableFile {
- public:
-  explicit FlushFile(std::unique_ptr<jet::WritableFile> inner) : inner_(std::move(inner)) {}
-  jet::Status writeAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    return inner_->writeAt(offset, bytes);
-  }
-  jet::Status sync() override { return jet::okStatus(); }
-  jet::Status close() override { return inner_->close(); }
-
- private:
-  std::unique_ptr<jet::WritableFile> inner_;
-};
-
-// The machine's file system, for paths inside the folder only, without flushes.
-class FolderOnly final : public jet::FileSystem {
- public:
-  jet::Result<std::unique_ptr<jet::WritableFile>> createNew(const fs::path& path) override {
-    mustBeInside(path);
-    JET_TRY(auto file, local().createNew(path));
-    return std::unique_ptr<jet::WritableFile>(std::make_unique<FlushFile>(std::move(file)));
-  }
-  jet::Result<std::unique_ptr<jet::ScratchFile>> createScratch(const fs::path& f) override {
-    if (f != folder()) std::abort();
-    return local().createScratch(f);
-  }
-  jet::Status copyPermissions(const fs::path& model, const fs::path& target) override {
-    mustBeInside(model);
-    mustBeInside(target);
-    return local().copyPermissions(model, target);
-  }
-  jet::Status link(const fs::path& existing, const fs::path& alias) override {
-    mustBeInside(existing);
-    mustBeInside(alias);
-    return local().link(existing, alias);
-  }
-  jet::Status replace(const fs::path& from, const fs::path& to) override {
-    mustBeInside(from);
-    mustBeInside(to);
-    return local().replace(from, to);
-  }
-  jet::Status remove(const fs::path& path) override {
-    mustBeInside(path);
-    return local().remove(path);
-  }
-  jet::Status syncFolder(const fs::path& f) override {
-    if (f != folder()) std::abort();
-    return jet::okStatus();
-  }
-  jet::Result<bool> exists(const fs::path& path) override {
-    mustBeInside(path);
-    return local().exists(path);
-  }
-
- private:
-  static jet::FileSystem& local() { return jet::localFileSystem(); }
-};
-
 std::string contents(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -122,7 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::create_directory(folder());
   std::ofstream(database, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
 
-  FolderOnly fileSystem;
+  testing_support::FaultyFileSystem fileSystem(jet::localFileSystem(), 0);
+  fileSystem.onPath = [](const fs::path& path) {
+    if (path != folder() && path.parent_path() != folder()) std::abort();
+  };
+  fileSystem.skipFlushes = true;
   jet::RepairOptions options;
   options.fileSystem = &fileSystem;
   options.maxFindings = 50;

@@ -14,20 +14,9 @@ namespace jet {
 namespace {
 
 using namespace testing_support;
+using namespace std::string_literals;
 
 const char* const kFile = "testV1997.mdb";
-
-// Sets a field of the masked block to `value` (the mask is a key stream:
-// XOR with old ^ new changes the decoded field to `value`).
-void setMasked(std::string& image, std::size_t offset, std::size_t size, std::uint64_t value) {
-  std::string clear = image.substr(0, header_page::kMinimumSize);
-  toggleHeaderMask(std::span(reinterpret_cast<std::byte*>(clear.data()), clear.size()));
-  for (std::size_t i = 0; i < size; ++i) {
-    const auto old = static_cast<std::uint8_t>(clear[offset + i]);
-    const auto want = static_cast<std::uint8_t>(value >> (8 * i));
-    setByte(image, offset + i, static_cast<std::uint8_t>(getByte(image, offset + i) ^ old ^ want));
-  }
-}
 
 // A copy of testV1997's header damaged one way, and what the salvage makes
 // of it: an impossible code page and sort order come from the columns; a key
@@ -49,19 +38,19 @@ TEST(HeaderSalvageTest, DamagedSettingsAreRestoredOrRefused) {
       {"sound", [](std::string&) {}},
       {"code page and sort order",
        [](std::string& image) {
-         setMasked(image, header_page::kCodePage, 2, 0x7777);
-         setMasked(image, header_page::kSortOrder, 2, 0x0001);
+         setMaskedBytes(image, header_page::kCodePage, "\x77\x77");
+         setMaskedBytes(image, header_page::kSortOrder, "\x01\x00"s);
        },
        0, 2},
       {"key of a clear file",
-       [](std::string& image) { setMasked(image, header_page::kDatabaseKey, 4, 0x12345678); }, 0,
-       1},
+       [](std::string& image) { setMaskedBytes(image, header_page::kDatabaseKey, "\x78\x56\x34\x12"); },
+       0, 1},
       {"encrypted", [](std::string& image) { image = encryptImage(image, 0x0BADF00D); }, 0, 0,
        0x0BADF00D},
       {"garbled password",  // not text
-       [](std::string& image) { setMasked(image, header_page::kPassword + 3, 2, 0x0107); }, 0, 1},
+       [](std::string& image) { setMaskedBytes(image, header_page::kPassword + 3, "\x07\x01"); }, 0, 1},
       {"real password",  // "Scor"
-       [](std::string& image) { setMasked(image, header_page::kPassword, 6, 0x000000726f6353); },
+       [](std::string& image) { setMaskedBytes(image, header_page::kPassword, "Scor\0\0"s); },
        errc::kBadPassword},
       {"magic", [](std::string& image) { setByte(image, header_page::kMagic, 'X'); }, 0, 3},
       {"magic and catalog definition",

@@ -12,6 +12,7 @@
 #include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 
 namespace jet {
 namespace {
@@ -58,7 +59,7 @@ Chain findChain(const std::string& image) {
       }
       // The null mask closes the row: bit k of it is column number k.
       chain.tablePage = rows.bodyLocation().page;
-      const auto [start, end] = rowBounds(image, rows.bodyLocation().pointer());
+      const auto [start, end] = rowRange(image, rows.bodyLocation().page, rows.bodyLocation().row);
       const std::size_t maskSize = (getByte(image, start) + 7) / 8;
       chain.nullBit = end - maskSize + chain.column / 8;
       chain.nullMask = static_cast<std::uint8_t>(1u << (chain.column % 8));
@@ -85,7 +86,7 @@ class LongValueCheckTest : public ::testing::Test {
     image = source_;
   }
 
-  std::size_t nextPointerOf(RowLocation at) const { return rowBounds(source_, at.pointer()).first; }
+  std::size_t nextPointerOf(RowLocation at) const { return rowRange(source_, at.page, at.row).start; }
   std::string where(RowLocation at) const {
     return "página " + std::to_string(at.page) + ", fila " + std::to_string(at.row);
   }

@@ -4,11 +4,12 @@
 
 namespace testing_support {
 
-jet::CheckReport checkImage(const std::string& image, const std::string& password) {
+jet::CheckReport checkImage(const std::string& image, const std::string& password,
+                            const jet::CheckOptions& options) {
   auto db = jet::Database::openBytes(image, "dañada", password);
   EXPECT_TRUE(db.ok()) << db.error().toString();
   if (!db) return jet::CheckReport(0);
-  auto report = jet::checkDatabase(**db);
+  auto report = jet::checkDatabase(**db, options);
   EXPECT_TRUE(report.ok());
   return report ? std::move(report).value() : jet::CheckReport(0);
 }

@@ -10,7 +10,8 @@ namespace testing_support {
 
 // Opens `image` (with `password`, UTF-8, when it has one) and checks it; a
 // failure to open or check fails the test.
-jet::CheckReport checkImage(const std::string& image, const std::string& password = {});
+jet::CheckReport checkImage(const std::string& image, const std::string& password = {},
+                            const jet::CheckOptions& options = {});
 
 // Every finding and note kept, place included, one a line.
 std::string findingsText(const jet::CheckReport& r);

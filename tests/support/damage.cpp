@@ -8,6 +8,7 @@
 #include "jet/io/page_source.h"
 #include "jet/format/usage_map.h"
 #include "tests/support/corpus.h"
+#include "tests/support/database_layout.h"
 
 namespace testing_support {
 
@@ -51,21 +52,12 @@ void truncateTo(std::string& image, std::size_t size) {
   if (size < image.size()) image.resize(size);
 }
 
-std::pair<std::size_t, std::size_t> rowBounds(const std::string& image, std::uint32_t pointer) {
-  const jet::RowLocation loc = jet::RowLocation::fromPointer(pointer);
-  need(image, at(loc.page, 0), kTestPageSize);
-  const auto bytes = std::as_bytes(std::span(image)).subspan(at(loc.page, 0), kTestPageSize);
-  auto page = jet::DataPage::decode(jet::ByteView(bytes), loc.page);
-  if (!page) throw std::out_of_range(page.error().toString());
-  auto slot = page->slot(loc.row);
-  if (!slot) throw std::out_of_range(slot.error().toString());
-  return {at(loc.page, slot->start), at(loc.page, slot->end)};
-}
-
 std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
                                                  std::uint32_t page) {
   namespace um = jet::usage_map;
-  const std::size_t row = rowBounds(image, pointer).first;
+  const jet::RowLocation loc = jet::RowLocation::fromPointer(pointer);
+  const std::size_t row = rowRange(image, loc.page, loc.row).start;
+  if (row == 0) throw std::out_of_range("usage map row unreadable");
   std::uint32_t bit = page;
   std::size_t bitmap = 0;
   if (getByte(image, row + um::kType) == um::kInline) {
@@ -81,13 +73,18 @@ std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::
   return {bitmap + bit / 8, static_cast<std::uint8_t>(1u << (bit % 8))};
 }
 
-std::string withPasswordBytes(std::string image, const std::string& bytes) {
+void setMaskedBytes(std::string& image, std::size_t offset, const std::string& bytes) {
+  need(image, 0, jet::kPageSize);
   std::span<std::byte> page(reinterpret_cast<std::byte*>(image.data()), jet::kPageSize);
   jet::toggleHeaderMask(page);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
-    setByte(image, jet::header_page::kPassword + i, static_cast<std::uint8_t>(bytes[i]));
+    setByte(image, offset + i, static_cast<std::uint8_t>(bytes[i]));
   }
   jet::toggleHeaderMask(page);
+}
+
+std::string withPasswordBytes(std::string image, const std::string& bytes) {
+  setMaskedBytes(image, jet::header_page::kPassword, bytes);
   return image;
 }
 

@@ -26,18 +26,16 @@ std::uint32_t getU32(const std::string& image, std::size_t offset);
 // Keeps the first `size` bytes.
 void truncateTo(std::string& image, std::size_t size);
 
-// Offsets in the image of the first byte of the row at `pointer` (page << 8 |
-// row) and one past its last; throws when the page or slot does not decode.
-std::pair<std::size_t, std::size_t> rowBounds(const std::string& image, std::uint32_t pointer);
-
 // The offset of the byte, and the mask of the bit, that hold `page` in the
 // usage map `pointer` names, of either form; throws when the map has no bit
 // for the page.
 std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
                                                  std::uint32_t page);
 
-// `image` with `bytes` written at the start of the header's password field
-// (in its masked block: unmasked, written, masked again).
+// Writes `bytes` at `offset` of the header's masked block as it reads once
+// unmasked (unmasked, written, masked again).
+void setMaskedBytes(std::string& image, std::size_t offset, const std::string& bytes);
+// `image` with `bytes` written at the start of the header's password field.
 std::string withPasswordBytes(std::string image, const std::string& bytes);
 
 // A corpus file's bytes (empty when the corpus is missing).

@@ -15,6 +15,25 @@ namespace {
 
 using jet::RowLocation;
 
+// A deterministic stream of random numbers (SplitMix64).
+class Rng {
+ public:
+  explicit Rng(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  // Uniform in [0, n); requires n > 0.
+  std::uint64_t below(std::uint64_t n) { return next() % n; }
+  template <class T>
+  const T& pick(const std::vector<T>& v) { return v[below(v.size())]; }
+
+ private:
+  std::uint64_t state_;
+};
+
 std::string hexPage(std::uint32_t page) { return "page " + std::to_string(page); }
 
 // XORs `count` random non-zero bytes into [from, to) of the image.
@@ -31,15 +50,6 @@ void zero(std::string& image, std::size_t from, std::size_t to) {
             image.begin() + static_cast<std::ptrdiff_t>(to), '\0');
 }
 
-std::vector<const TableLayout*> tablesWith(const DatabaseLayout& layout, bool userOnly,
-                                           bool (*want)(const TableLayout&)) {
-  std::vector<const TableLayout*> out;
-  for (const TableLayout& t : layout.tables) {
-    if ((!userOnly || !t.system) && want(t)) out.push_back(&t);
-  }
-  return out;
-}
-
 std::uint16_t rowCount(const std::string& image, std::uint32_t page) {
   return getU16(image, at(page, jet::data_page::kRowCount));
 }
@@ -47,31 +57,34 @@ std::uint16_t rowCount(const std::string& image, std::uint32_t page) {
 Damage indexPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   std::vector<std::uint32_t> pages;
   for (const TableLayout& t : layout.tables) pages.insert(pages.end(), t.indexPages.begin(), t.indexPages.end());
-  if (pages.empty()) return {false, "no index pages", {}};
+  if (pages.empty()) return {false, "no index pages"};
   const std::uint32_t p = rng.pick(pages);
   switch (rng.below(3)) {
     case 0:
       scramble(image, rng, at(p, jet::index_page::kEntryMask), at(p + 1, 0), 8 + rng.below(56));
-      return {true, "index " + hexPage(p) + " garbled", {}};
+      return {true, "index " + hexPage(p) + " garbled"};
     case 1:
       zero(image, at(p, 0), at(p + 1, 0));
-      return {true, "index " + hexPage(p) + " zeroed", {}};
+      return {true, "index " + hexPage(p) + " zeroed"};
     default: {
       const std::size_t field = rng.below(2) ? jet::index_page::kNextPage : jet::index_page::kTailPage;
       setU32(image, at(p, field), getU32(image, at(p, field)) ^ (1 + rng.below(layout.pageCount)));
-      return {true, "index " + hexPage(p) + " mislinked", {}};
+      return {true, "index " + hexPage(p) + " mislinked"};
     }
   }
 }
 
 Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  auto tables = tablesWith(layout, true, [](const TableLayout& t) { return !t.dataPages.empty(); });
-  if (tables.empty()) return {false, "no table with data pages", {}};
+  std::vector<const TableLayout*> tables;
+  for (const TableLayout* t : layout.userTables()) {
+    if (!t->dataPages.empty()) tables.push_back(t);
+  }
+  if (tables.empty()) return {false, "no table with data pages"};
   const TableLayout& t = *rng.pick(tables);
   const std::uint32_t pointer = rng.below(4) == 3 ? t.freeMap : t.usageMap;
   const RowLocation loc = RowLocation::fromPointer(pointer);
   const ByteRange row = rowRange(image, loc.page, loc.row);
-  if (row.end <= row.start) return {false, "map row unreadable", {}};
+  if (row.end <= row.start) return {false, "map row unreadable"};
   const std::string what = " of " + t.name + " (" + hexPage(loc.page) + ")";
   switch (rng.below(3)) {
     case 0: {
@@ -82,7 +95,7 @@ Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
         for (std::size_t o = row.start + 1; o + 4 <= row.end; o += 4) {
           if (std::uint32_t b = getU32(image, o); b != 0 && b < layout.pageCount) bitmaps.push_back(b);
         }
-        if (bitmaps.empty()) return {false, "map without bitmap pages", {}};
+        if (bitmaps.empty()) return {false, "map without bitmap pages"};
         const std::uint32_t b = rng.pick(bitmaps);
         from = at(b, jet::usage_map::kMapPageBitmap);
         to = at(b + 1, 0);
@@ -91,119 +104,127 @@ Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
         const std::size_t at = from + rng.below(to - from);
         image[at] = static_cast<char>(static_cast<std::uint8_t>(image[at]) ^ (1u << rng.below(8)));
       }
-      return {true, "usage map bits flipped" + what, {}};
+      return {true, "usage map bits flipped" + what};
     }
     case 1:
       setByte(image, row.start, static_cast<std::uint8_t>(2 + rng.below(250)));
-      return {true, "usage map type garbled" + what, {}};
+      return {true, "usage map type garbled" + what};
     default:
       zero(image, row.start, row.end);
-      return {true, "usage map row zeroed" + what, {}};
+      return {true, "usage map row zeroed" + what};
   }
 }
 
-std::vector<std::uint32_t> userDataPages(const std::string& image, const DatabaseLayout& layout) {
-  std::vector<std::uint32_t> pages;
+// The data pages that hold rows, of each user table.
+std::vector<std::vector<std::uint32_t>> pagesWithRows(const std::string& image, const DatabaseLayout& layout) {
+  std::vector<std::vector<std::uint32_t>> tables;
   for (const TableLayout* t : layout.userTables()) {
+    std::vector<std::uint32_t>& pages = tables.emplace_back();
     for (std::uint32_t p : t->dataPages) {
       if (rowCount(image, p) > 0) pages.push_back(p);
     }
   }
+  return tables;
+}
+
+std::vector<std::uint32_t> userDataPages(const std::string& image, const DatabaseLayout& layout) {
+  std::vector<std::uint32_t> pages;
+  for (const auto& table : pagesWithRows(image, layout)) pages.insert(pages.end(), table.begin(), table.end());
   return pages;
 }
 
 Damage dataPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const std::vector<std::uint32_t> pages = userDataPages(image, layout);
-  if (pages.empty()) return {false, "no data pages with rows", {}};
+  if (pages.empty()) return {false, "no data pages with rows"};
   const std::uint32_t p = rng.pick(pages);
   const std::size_t slots = jet::data_page::kRowOffsets + 2 * std::size_t{rowCount(image, p)};
   switch (rng.below(4)) {
     case 0:
       scramble(image, rng, at(p, jet::data_page::kRowOffsets), at(p + 1, 0), 1 + rng.below(16));
-      return {true, "data " + hexPage(p) + " bytes changed", {}};
+      return {true, "data " + hexPage(p) + " bytes changed"};
     case 1: {
       const std::size_t sector = rng.below(4) * 512;
       zero(image, at(p, sector), at(p, sector + 512));
-      return {true, "data " + hexPage(p) + " sector at " + std::to_string(sector) + " zeroed", {}};
+      return {true, "data " + hexPage(p) + " sector at " + std::to_string(sector) + " zeroed"};
     }
     case 2:
       scramble(image, rng, at(p, jet::data_page::kRowOffsets), at(p, slots), 1 + rng.below(4));
-      return {true, "data " + hexPage(p) + " row offsets changed", {}};
+      return {true, "data " + hexPage(p) + " row offsets changed"};
     default:
       scramble(image, rng, at(p, 0), at(p, jet::data_page::kRowOffsets), 1 + rng.below(3));
-      return {true, "data " + hexPage(p) + " header changed", {}};
+      return {true, "data " + hexPage(p) + " header changed"};
   }
 }
 
 Damage longValue(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  if (layout.longValuePages.empty()) return {false, "no long-value pages", {}};
+  if (layout.longValuePages.empty()) return {false, "no long-value pages"};
   const std::uint32_t p = rng.pick(layout.longValuePages);
   const std::uint16_t rows = rowCount(image, p);
   switch (rows == 0 ? rng.below(2) : rng.below(3)) {
     case 0:
       scramble(image, rng, at(p, jet::data_page::kRowOffsets), at(p + 1, 0), 1 + rng.below(32));
-      return {true, "long-value " + hexPage(p) + " bytes changed", {}};
+      return {true, "long-value " + hexPage(p) + " bytes changed"};
     case 1:
       zero(image, at(p, 0), at(p + 1, 0));
-      return {true, "long-value " + hexPage(p) + " zeroed", {}};
+      return {true, "long-value " + hexPage(p) + " zeroed"};
     default: {
       const auto row = static_cast<std::uint16_t>(rng.below(rows));
       const ByteRange r = rowRange(image, p, row);
-      if (r.end < r.start + 4) return {false, "long-value row too short", {}};
+      if (r.end < r.start + 4) return {false, "long-value row too short"};
       setU32(image, r.start, rng.below(2) ? 0 : static_cast<std::uint32_t>(rng.next()));
-      return {true, "long-value chain broken at " + hexPage(p) + " row " + std::to_string(row), {}};
+      return {true, "long-value chain broken at " + hexPage(p) + " row " + std::to_string(row)};
     }
   }
 }
 
 Damage truncated(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  if (layout.pageCount < 5) return {false, "file too small", {}};
+  if (layout.pageCount < 5) return {false, "file too small"};
   const std::uint32_t page = 3 + static_cast<std::uint32_t>(rng.below(layout.pageCount - 3));
   const std::size_t cut = at(page, rng.below(2) ? 0 : rng.below(kTestPageSize));
   truncateTo(image, cut);
-  return {true, "file cut at byte " + std::to_string(cut) + " (" + hexPage(page) + ")", {}};
+  return {true, "file cut at byte " + std::to_string(cut) + " (" + hexPage(page) + ")"};
 }
 
 Damage catalogRow(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const auto tables = layout.userTables();
-  if (tables.empty()) return {false, "no user tables", {}};
+  if (tables.empty()) return {false, "no user tables"};
   const TableLayout& t = *rng.pick(tables);
   const RowLocation loc = t.catalogRow;
   const ByteRange r = rowRange(image, loc.page, loc.row);
-  if (r.end <= r.start) return {false, "catalog row unreadable", {}};
+  if (r.end <= r.start) return {false, "catalog row unreadable"};
   const std::string what = " of " + t.name + " (" + hexPage(loc.page) + " row " + std::to_string(loc.row) + ")";
   switch (rng.below(3)) {
     case 0:
       scramble(image, rng, r.start, r.end, 1 + rng.below(8));
-      return {true, "catalog row garbled" + what, {}};
+      return {true, "catalog row garbled" + what};
     case 1: {
       const std::size_t slot = at(loc.page, jet::data_page::kRowOffsets + 2 * std::size_t{loc.row});
       setU16(image, slot, getU16(image, slot) | jet::data_page::kDeleted);
-      return {true, "catalog row marked deleted" + what, {}};
+      return {true, "catalog row marked deleted" + what};
     }
     default:
       zero(image, r.start, r.end);
-      return {true, "catalog row zeroed" + what, {}};
+      return {true, "catalog row zeroed" + what};
   }
 }
 
 Damage tableDefinition(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const auto tables = layout.userTables();
-  if (tables.empty()) return {false, "no user tables", {}};
+  if (tables.empty()) return {false, "no user tables"};
   const TableLayout& t = *rng.pick(tables);
   const std::uint32_t p = rng.pick(t.tdefPages);
   const std::string what = " of " + t.name + " (" + hexPage(p) + ")";
   switch (rng.below(3)) {
     case 0:
       scramble(image, rng, at(p, 8), at(p + 1, 0), 1 + rng.below(16));
-      return {true, "definition bytes changed" + what, {}};
+      return {true, "definition bytes changed" + what};
     case 1:
       zero(image, at(p, 0), at(p + 1, 0));
-      return {true, "definition page zeroed" + what, {}};
+      return {true, "definition page zeroed" + what};
     default:
       // The counts and map pointers of the definition's header.
       scramble(image, rng, at(p, 0x0C), at(p, 0x2B), 1 + rng.below(3));
-      return {true, "definition header changed" + what, {}};
+      return {true, "definition header changed" + what};
   }
 }
 
@@ -227,7 +248,7 @@ std::string olderVersion(const std::string& page, std::uint16_t k) {
 
 Damage tornPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const std::vector<std::uint32_t> pages = userDataPages(image, layout);
-  if (pages.empty()) return {false, "no data pages with rows", {}};
+  if (pages.empty()) return {false, "no data pages with rows"};
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::uint32_t p = rng.pick(pages);
     const std::string now = image.substr(at(p, 0), kTestPageSize);
@@ -242,10 +263,9 @@ Damage tornPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
     image.replace(at(p, 0), kTestPageSize, torn);
     return {true, "data " + hexPage(p) + " torn at " + std::to_string(split) + ", " +
                       (newFirst ? "second" : "first") + " part from before its last " +
-                      std::to_string(k) + " rows",
-            {}};
+                      std::to_string(k) + " rows"};
   }
-  return {false, "no page where a torn write shows", {}};
+  return {false, "no page where a torn write shows"};
 }
 
 // The [start, end) of the live rows (moved rows' pointers included) of a data page.
@@ -274,15 +294,9 @@ bool repeatsRows(const std::string& p, const std::string& q, std::size_t split) 
 }
 
 Damage tornAcrossPages(std::string& image, const DatabaseLayout& layout, Rng& rng) {
-  std::vector<std::vector<std::uint32_t>> tables;
-  for (const TableLayout* t : layout.userTables()) {
-    std::vector<std::uint32_t> pages;
-    for (std::uint32_t p : t->dataPages) {
-      if (rowCount(image, p) > 0) pages.push_back(p);
-    }
-    if (pages.size() >= 2) tables.push_back(std::move(pages));
-  }
-  if (tables.empty()) return {false, "no table with two data pages", {}};
+  std::vector<std::vector<std::uint32_t>> tables = pagesWithRows(image, layout);
+  std::erase_if(tables, [](const auto& pages) { return pages.size() < 2; });
+  if (tables.empty()) return {false, "no table with two data pages"};
   // Torn pages that repeat rows first: they are the hard case.
   for (int attempt = 0; attempt < 32; ++attempt) {
     const std::vector<std::uint32_t>& pages = rng.pick(tables);
@@ -296,10 +310,9 @@ Damage tornAcrossPages(std::string& image, const DatabaseLayout& layout, Rng& rn
     if (torn == mine) continue;
     image.replace(at(p, 0), kTestPageSize, torn);
     return {true, "data " + hexPage(p) + " torn at " + std::to_string(split) + ", the rest from " +
-                      hexPage(q) + " of the same table",
-            {}};
+                      hexPage(q) + " of the same table"};
   }
-  return {false, "no page where a torn write shows", {}};
+  return {false, "no page where a torn write shows"};
 }
 
 Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
@@ -309,45 +322,23 @@ Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
   switch (rng.below(5)) {
     case 0:
       scramble(image, rng, kSortOrder, kSortOrder + 2, 1 + rng.below(2));
-      return {true, "header sort order changed", {0}};
+      return {true, "header sort order changed"};
     case 1:
       scramble(image, rng, kCodePage, kCodePage + 2, 1 + rng.below(2));
-      return {true, "header code page changed", {0}};
+      return {true, "header code page changed"};
     case 2:
       scramble(image, rng, kPassword, kPassword + kPasswordLength, 1 + rng.below(4));
-      return {true, "header password bytes changed", {0}};
+      return {true, "header password bytes changed"};
     case 3:
       scramble(image, rng, kDatabaseKey, kDatabaseKey + 4, 1 + rng.below(4));
-      return {true, "header database key changed", {0}};
+      return {true, "header database key changed"};
     default:
       scramble(image, rng, kMaskedStart, kMaskedStart + kMaskedLength, 16 + rng.below(112));
-      return {true, "header masked block garbled", {0}};
+      return {true, "header masked block garbled"};
   }
-}
-
-std::vector<std::uint32_t> changedPages(const std::string& before, const std::string& after) {
-  std::vector<std::uint32_t> pages;
-  const std::size_t count = (before.size() + kTestPageSize - 1) / kTestPageSize;
-  for (std::size_t p = 0; p < count; ++p) {
-    const std::size_t from = p * kTestPageSize;
-    const std::size_t length = std::min(kTestPageSize, before.size() - from);
-    if (after.size() < from + length || before.compare(from, length, after, from, length) != 0) {
-      pages.push_back(static_cast<std::uint32_t>(p));
-    }
-  }
-  return pages;
 }
 
 }  // namespace
-
-std::uint64_t Rng::next() {
-  std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-  return z ^ (z >> 31);
-}
-
-std::uint64_t Rng::below(std::uint64_t n) { return next() % n; }
 
 std::string_view damageKindName(DamageKind kind) {
   switch (kind) {
@@ -387,8 +378,7 @@ Damage applyDamage(std::string& image, DamageKind kind, std::uint64_t seed) {
     image = before;
     return d;
   }
-  d.pages = changedPages(before, image);
-  if (d.pages.empty()) d.applied = false, d.what += " (no byte changed)";
+  if (image == before) d.applied = false, d.what += " (no byte changed)";
   return d;
 }
 

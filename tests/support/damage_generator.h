@@ -14,7 +14,6 @@
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace testing_support {
 
@@ -45,26 +44,11 @@ inline void PrintTo(DamageKind kind, std::ostream* os) { *os << damageKindName(k
 
 struct Damage {
   bool applied = false;
-  std::string what;                   // what was done, where
-  std::vector<std::uint32_t> pages;   // pages whose bytes changed (or were cut off)
+  std::string what;  // what was done, where
 };
 
 // Damages `image`, a sound database, once. Returns applied = false (and the
 // image unchanged) when the database has nothing of that kind to damage.
 Damage applyDamage(std::string& image, DamageKind kind, std::uint64_t seed);
-
-// A deterministic stream of random numbers (SplitMix64).
-class Rng {
- public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next();
-  // Uniform in [0, n); requires n > 0.
-  std::uint64_t below(std::uint64_t n);
-  template <class T>
-  const T& pick(const std::vector<T>& v) { return v[below(v.size())]; }
-
- private:
-  std::uint64_t state_;
-};
 
 }  // namespace testing_support

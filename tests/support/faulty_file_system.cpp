@@ -16,7 +16,7 @@ class FaultyFile final : public jet::WritableFile {
   bool readableWhileOpen() const override { return inner_->readableWhileOpen(); }
   jet::Status sync() override {
     JET_CHECK(fs_.tick("sync " + name_));
-    return inner_->sync();
+    return fs_.skipFlushes ? jet::okStatus() : inner_->sync();
   }
   jet::Status close() override {
     if (closed_) return jet::okStatus();
@@ -66,9 +66,18 @@ jet::Status FaultyFileSystem::tick(const std::string& what) {
   return jet::okStatus();
 }
 
+jet::Status FaultyFileSystem::tick(const std::string& what, const std::filesystem::path& path,
+                                   const std::filesystem::path& other) {
+  if (onPath) {
+    onPath(path);
+    if (!other.empty()) onPath(other);
+  }
+  return tick(what);
+}
+
 jet::Result<std::unique_ptr<jet::WritableFile>> FaultyFileSystem::createNew(
     const std::filesystem::path& path) {
-  JET_CHECK(tick("createNew " + path.filename().string()));
+  JET_CHECK(tick("createNew " + path.filename().string(), path));
   JET_TRY(auto file, inner_.createNew(path));
   return std::unique_ptr<jet::WritableFile>(
       std::make_unique<FaultyFile>(*this, std::move(file), path.filename().string()));
@@ -76,41 +85,41 @@ jet::Result<std::unique_ptr<jet::WritableFile>> FaultyFileSystem::createNew(
 
 jet::Result<std::unique_ptr<jet::ScratchFile>> FaultyFileSystem::createScratch(
     const std::filesystem::path& folder) {
-  JET_CHECK(tick("createScratch"));
+  JET_CHECK(tick("createScratch", folder));
   JET_TRY(auto file, inner_.createScratch(folder));
   return std::unique_ptr<jet::ScratchFile>(std::make_unique<FaultyScratch>(*this, std::move(file)));
 }
 
 jet::Status FaultyFileSystem::copyPermissions(const std::filesystem::path& model,
                                               const std::filesystem::path& target) {
-  JET_CHECK(tick("copyPermissions " + target.filename().string()));
+  JET_CHECK(tick("copyPermissions " + target.filename().string(), target, model));
   return inner_.copyPermissions(model, target);
 }
 
 jet::Status FaultyFileSystem::link(const std::filesystem::path& existing,
                                    const std::filesystem::path& alias) {
-  JET_CHECK(tick("link " + alias.filename().string()));
+  JET_CHECK(tick("link " + alias.filename().string(), alias, existing));
   return inner_.link(existing, alias);
 }
 
 jet::Status FaultyFileSystem::replace(const std::filesystem::path& from,
                                       const std::filesystem::path& to) {
-  JET_CHECK(tick("replace " + to.filename().string()));
+  JET_CHECK(tick("replace " + to.filename().string(), to, from));
   return inner_.replace(from, to);
 }
 
 jet::Status FaultyFileSystem::remove(const std::filesystem::path& path) {
-  JET_CHECK(tick("remove " + path.filename().string()));
+  JET_CHECK(tick("remove " + path.filename().string(), path));
   return inner_.remove(path);
 }
 
 jet::Status FaultyFileSystem::syncFolder(const std::filesystem::path& folder) {
-  JET_CHECK(tick("syncFolder"));
-  return inner_.syncFolder(folder);
+  JET_CHECK(tick("syncFolder", folder));
+  return skipFlushes ? jet::okStatus() : inner_.syncFolder(folder);
 }
 
 jet::Result<bool> FaultyFileSystem::exists(const std::filesystem::path& path) {
-  JET_CHECK(tick("exists " + path.filename().string()));
+  JET_CHECK(tick("exists " + path.filename().string(), path));
   return inner_.exists(path);
 }
 

@@ -1,4 +1,5 @@
-// A file system that fails one chosen operation, for crash-safety tests.
+// A file system that fails one chosen operation, for crash-safety tests, and
+// that watches every path a run names (the repair's fuzz target).
 //
 // It wraps another FileSystem (the real one, over a temporary folder) and
 // counts every operation it is asked for, those of the files it creates
@@ -10,9 +11,13 @@
 // can fail each of them in turn. failFirst() chooses the operation by what it
 // is instead: the order of operations on two threads (a compaction writes
 // its file on a thread of its own while it sorts) is not fixed.
+// onPath, when set, is called with the path of every operation that names one
+// (the folder for createScratch and syncFolder) before it is made; with
+// skipFlushes, sync and syncFolder are counted but not made.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,11 +34,13 @@ class FaultyFileSystem final : public jet::FileSystem {
   // Fails the first operation written down as `what` (as in log()).
   void failFirst(std::string what) { failFirst_ = std::move(what); }
 
-  std::uint64_t count() const { return count_; }
   // The operations made so far, as "name path", for messages.
   const std::vector<std::string>& log() const { return log_; }
   // True iff the chosen operation was reached (and failed).
   bool failed() const { return (failAt_ != 0 && count_ >= failAt_) || failedFirst_; }
+
+  std::function<void(const std::filesystem::path&)> onPath;
+  bool skipFlushes = false;
 
   // Counts one operation; returns the error when it is the one to fail.
   jet::Status tick(const std::string& what);
@@ -50,6 +57,10 @@ class FaultyFileSystem final : public jet::FileSystem {
   jet::Result<bool> exists(const std::filesystem::path& path) override;
 
  private:
+  // Tells onPath about `path` and `other` (if any), and counts `what`.
+  jet::Status tick(const std::string& what, const std::filesystem::path& path,
+                   const std::filesystem::path& other = {});
+
   jet::FileSystem& inner_;
   std::uint64_t failAt_;
   int error_;

@@ -142,21 +142,6 @@ bool sameValue(const jet::Value& a, const jet::Value& b) {
   return x == y;
 }
 
-RecoveryScore& RecoveryScore::operator+=(const RecoveryScore& o) {
-  recoverable += o.recoverable;
-  recovered += o.recovered;
-  bonus += o.bonus;
-  altered += o.altered;
-  damaged += o.damaged;
-  spurious += o.spurious;
-  leftovers += o.leftovers;
-  setAside += o.setAside;
-  for (const std::string& n : o.notes) {
-    if (notes.size() < 20) notes.push_back(n);
-  }
-  return *this;
-}
-
 std::vector<OriginalTable> originalRows(const std::string& original, const std::string& damaged) {
   auto db = jet::Database::openBytes(original, "original");
   if (!db) throw std::runtime_error(db.error().toString());
@@ -197,6 +182,9 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
                             const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed) {
   RecoveryScore score;
+  auto note = [&score](std::string text) {
+    if (score.notes.size() < 20) score.notes.push_back(std::move(text));
+  };
   std::unordered_set<std::string> matchedTables;
   for (const OriginalTable& t : original) {
     const std::vector<std::vector<jet::Value>>* got = nullptr;
@@ -210,9 +198,10 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
         }
       }
     }
+    score.rows += t.rows.size();
     for (const OriginalRow& r : t.rows) score.recoverable += r.recoverable;
     if (!got) {
-      if (score.notes.size() < 20) score.notes.push_back("tabla perdida: " + t.name);
+      note("tabla perdida: " + t.name);
       continue;
     }
     std::unordered_multimap<std::string, std::size_t> pending;
@@ -222,59 +211,48 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
     for (bool recoverablePass : {true, false}) {
       for (const OriginalRow& r : t.rows) {
         if (r.recoverable != recoverablePass) continue;
-        auto it = pending.find(rowKey(r.values));
-        if (it == pending.end()) {
+        auto found = pending.find(rowKey(r.values));
+        if (found == pending.end()) {
           unmatched.push_back(&r);
-          if (r.recoverable && score.notes.size() < 20) {
-            score.notes.push_back("fila recuperable perdida: " + describeRow(t.name, r.values));
-          }
+          if (r.recoverable) note("fila recuperable perdida: " + describeRow(t.name, r.values));
           continue;
         }
-        pending.erase(it);
-        (r.recoverable ? score.recovered : score.bonus) += 1;
+        pending.erase(found);
+        score.cameBack += 1;
+        score.recovered += r.recoverable;
       }
     }
     std::unordered_set<std::string> originals;
     for (const OriginalRow& r : t.rows) originals.insert(rowKey(r.values));
     for (const auto& [key, i] : pending) {
       const auto& row = (*got)[i];
-      // A row of the original read more often than the original holds it
-      // (a torn page read as a second copy of another): spurious.
-      if (originals.count(key)) {
+      // A row of the original read more often than the original holds it (a
+      // torn page read as a second copy of another) is spurious.
+      const bool changed = !originals.count(key) &&
+                           std::any_of(unmatched.begin(), unmatched.end(), [&](const OriginalRow* r) {
+                             return couldBe(row, r->values) || (!r->recoverable && mostlyEqual(row, r->values));
+                           });
+      if (changed) {
+        score.cameBack += 1;
+      } else {
         score.spurious += 1;
-        if (score.notes.size() < 20) score.notes.push_back("fila repetida: " + describeRow(t.name, row));
-        continue;
-      }
-      const bool altered = std::any_of(unmatched.begin(), unmatched.end(),
-                                       [&](const OriginalRow* r) { return couldBe(row, r->values); });
-      const bool damaged = !altered && std::any_of(unmatched.begin(), unmatched.end(), [&](const OriginalRow* r) {
-        return !r->recoverable && mostlyEqual(row, r->values);
-      });
-      (altered ? score.altered : damaged ? score.damaged : score.spurious) += 1;
-      if (!altered && !damaged && score.notes.size() < 20) {
-        score.notes.push_back("fila espuria: " + describeRow(t.name, row));
+        note("fila espuria o repetida: " + describeRow(t.name, row));
       }
     }
   }
   for (const auto& [name, rows] : recovered) {
     if (matchedTables.count(name) || name.rfind("MSys", 0) == 0) continue;
-    // A definition found by scanning that no table of the original has: a
-    // dropped table's leftovers (Access does not always free its pages),
-    // brought back under a name that says where it came from.
-    if (name.rfind(jet::recoveredTableName(0).substr(0, 17), 0) == 0) {
-      score.leftovers += rows.size();
-      continue;
-    }
-    // The rows the repair doubted or could not index, apart from their
-    // table, under a name that says so.
-    if (std::any_of(original.begin(), original.end(), [&](const OriginalTable& t) {
+    // A definition found by scanning that no table of the original has (a
+    // dropped table's leftovers: Access does not always free its pages), or
+    // the rows the repair doubted or could not index, apart from their table.
+    const bool leftovers = name.rfind(jet::recoveredTableName(0).substr(0, 17), 0) == 0;
+    if (leftovers || std::any_of(original.begin(), original.end(), [&](const OriginalTable& t) {
           return name.rfind(t.name + "_apartadas", 0) == 0;
         })) {
-      score.setAside += rows.size();
       continue;
     }
     score.spurious += rows.size();
-    if (!rows.empty() && score.notes.size() < 20) score.notes.push_back("tabla espuria: " + name);
+    if (!rows.empty()) note("tabla espuria: " + name);
   }
   return score;
 }

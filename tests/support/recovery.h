@@ -38,29 +38,25 @@ std::vector<OriginalTable> originalRows(const std::string& original, const std::
 using RecoveredRows = std::map<std::string, std::vector<std::vector<jet::Value>>>;
 
 struct RecoveryScore {
+  std::uint64_t rows = 0;         // rows of the original
   std::uint64_t recoverable = 0;  // rows of the original that lay on undamaged bytes
   std::uint64_t recovered = 0;    // of those, rows that came back value for value
-  std::uint64_t bonus = 0;        // rows on damaged bytes that still came back whole
-  std::uint64_t altered = 0;      // rows that came back with values left NULL or cut short
-  std::uint64_t damaged = 0;      // rows that came back with values the damage changed
+  std::uint64_t cameBack = 0;     // rows of the original back whole or with values changed
   std::uint64_t spurious = 0;     // rows that match no row of the original at all
-  std::uint64_t leftovers = 0;    // rows of "Tabla_recuperada_<page>" tables the original lacks
-  std::uint64_t setAside = 0;     // rows of "<table>_apartadas" tables, kept apart by the repair
   std::vector<std::string> notes; // the first missing and spurious rows, described
-
-  RecoveryScore& operator+=(const RecoveryScore& other);
-  double rate() const { return recoverable ? double(recovered) / double(recoverable) : 1.0; }
 };
 
 // Matches the rows read back with the original's, table by table: a table is
 // found under the name `renamed` gives its definition page (a damaged catalog
 // row may have changed it), else under its name or the name of a table found
-// by scanning ("Tabla_recuperada_<tdef>"). Values compare bit for bit (floating point
-// included). A row that equals no original row is altered when it could be
-// one whose values the repair left NULL or cut short; damaged when it is an
-// original row that lay on damaged bytes with some values changed (at least
-// half of its values equal, the rest not); spurious otherwise, and so is a
-// row that came back more often than the original holds it.
+// by scanning ("Tabla_recuperada_<tdef>"). Values compare bit for bit
+// (floating point included). A row that equals no original row still came
+// back when it could be one whose values the repair left NULL or cut short,
+// or one that lay on damaged bytes with some values changed (at least half
+// of its values equal); it is spurious otherwise, and so is a row that came
+// back more often than the original holds it. Tables of a dropped table's
+// leftovers ("Tabla_recuperada_<page>" matching no table) and of rows set
+// aside ("<table>_apartadas") are neither.
 RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
                             const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed = {});
