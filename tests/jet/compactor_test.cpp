@@ -186,9 +186,9 @@ TEST_P(CompactCorpus, SameContentCleanSmallerAndAFixedPoint) {
     for (std::size_t c = 0; c < db.columns.size(); ++c) {
       if (!db.columns[c].isAutoNumber() || db.columns[c].type != ColumnType::kLong) continue;
       std::int32_t highest = 0;
-      RowCursor rows = b->rows();
-      while (*rows.next()) {
-        if (auto* v = std::get_if<std::int32_t>(&rows.values()[c])) highest = std::max(highest, *v);
+      RowCursor cursor = b->rows();
+      while (*cursor.next()) {
+        if (auto* v = std::get_if<std::int32_t>(&cursor.values()[c])) highest = std::max(highest, *v);
       }
       EXPECT_EQ(db.autoNumber, static_cast<std::uint32_t>(highest));
     }
@@ -197,7 +197,9 @@ TEST_P(CompactCorpus, SameContentCleanSmallerAndAFixedPoint) {
   // No larger; smaller when there was something to reclaim.
   const auto before = fs::file_size(source), after = fs::file_size(once);
   EXPECT_LE(after, before);
-  if (hasSomethingToReclaim(source, password)) EXPECT_LT(after, before);
+  if (hasSomethingToReclaim(source, password)) {
+    EXPECT_LT(after, before);
+  }
 
   // mdbtools reads what it read in the source.
   if (haveMdbExport()) expectMdbExportReadsCompactedAsSource(source, once);

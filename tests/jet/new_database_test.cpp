@@ -75,10 +75,14 @@ TEST(NewDatabase, SystemTablesAsAccessCreatesThemAndClean) {
     EXPECT_EQ(e.type, x.type);
     EXPECT_EQ(e.flags, x.flags);
     EXPECT_EQ(e.parentId, x.parentId);
-    if (!e.isTable()) EXPECT_EQ(e.id, x.id);
+    if (!e.isTable()) {
+      EXPECT_EQ(e.id, x.id);
+    }
     ASSERT_TRUE(e.created);
     EXPECT_EQ(e.created->days, kCreated.days);
-    if (e.name != "SummaryInfo") EXPECT_EQ(e.properties, x.properties);
+    if (e.name != "SummaryInfo") {
+      EXPECT_EQ(e.properties, x.properties);
+    }
   }
   EXPECT_EQ(a->entries().size(), b->entries().size() - 1);  // all but the user table
 }
@@ -97,9 +101,9 @@ TEST(NewDatabase, UserTablePermissionsFollowAccess) {
   }
   ASSERT_EQ(access.size(), 3u);
   for (auto& row : access) row[0] = std::int32_t{1234};
-  auto asBytes = [](const std::vector<std::vector<Value>>& rows) {
+  auto asBytes = [](const std::vector<std::vector<Value>>& list) {
     std::multiset<std::vector<std::byte>> out;
-    for (const auto& row : rows) {
+    for (const auto& row : list) {
       std::vector<std::byte> b;
       encodeValues(row, b);
       out.insert(b);
