@@ -20,6 +20,10 @@
 //      nothing uses and that is not marked free is damage when it holds
 //      rows of a table (rows its usage map lost); any other is space that
 //      Access leaves behind.
+// Step 4 runs for several tables at once, one per core unless told otherwise
+// (CheckOptions::threads), each thread reading through a page cache of its
+// own; what each finds is replayed in catalog order, so the report is the one
+// a single thread makes.
 // Findings are damage, what a repair must mend. What Access itself leaves in
 // a healthy file (space to reclaim, counts that are only statistics) is kept
 // apart, as notes: they never make a file damaged. So is what the check does
@@ -40,6 +44,9 @@ namespace jet {
 
 struct CheckOptions {
   std::size_t maxFindings = 500;  // findings kept; the rest are only counted
+  // Tables checked at once; 0 for one per core. The report is the same for
+  // any number.
+  unsigned threads = 0;
 };
 
 struct CheckReport {

@@ -19,7 +19,7 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
     const std::set<std::uint32_t> pages =
         c.mapPages(m.usageMap, table_, "mapa de valores largos de la " + column);
     for (std::uint32_t p : pages) {
-      c.owners.claim(p, PageUse::kLongValue, def.page, table_);
+      c.claim(p, PageUse::kLongValue, def.page, table_);
       // A page keeps the first column whose map names it.
       const std::uint16_t* first = nullptr;
       for (const auto& [number, seen] : earlier) {
@@ -85,7 +85,7 @@ void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongVa
               "el valor de la columna " + std::to_string(column) + " está en la página " +
                   std::to_string(u.at.page) + ", que su mapa de valores largos no incluye");
       // Claimed for the table: a page of another table's values is then claimed twice.
-      c_.owners.claim(u.at.page, PageUse::kLongValue, def_.page, table_);
+      c_.claim(u.at.page, PageUse::kLongValue, def_.page, table_);
     }
     if (!used_.insert(u.at.pointer()).second) {
       c_.find(table_, "", u.at.page, u.at.row, "fila de valor largo usada por dos valores");

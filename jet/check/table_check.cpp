@@ -49,19 +49,19 @@ std::string indexName(const CheckContext& c, const TableDefinition& def, std::ui
 void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::string& table,
                     IndexState& index) {
   const RealIndexDef& real = *index.def;
-  ++c.report.indexes;
+  ++c.record.indexes;
   c.claimMap(real.usageMap, def.page, table);
   IndexWalkTarget target{pageFetch(c.db.pages()), c.db.pages().pageCount(), real.firstPage,
                          def.page, table, index.name};
   std::vector<IndexEntry> actual;
-  auto walk = walkIndex(target, c.report.findings,
+  auto walk = walkIndex(target, c.record.findings(),
                         [&](IndexEntry& e, std::uint32_t) { actual.push_back(std::move(e)); });
   if (!walk) {
     c.find(table, index.name, real.firstPage, -1, walk.error().reasonAt(real.firstPage));
     return;
   }
-  c.report.indexEntries += actual.size();
-  for (std::uint32_t p : walk->pages) c.owners.claim(p, PageUse::kIndex, def.page, table);
+  c.record.indexEntries += actual.size();
+  for (std::uint32_t p : walk->pages) c.claim(p, PageUse::kIndex, def.page, table);
 
   // Each real index has its own usage map, holding exactly its tree's pages.
   std::set<std::uint32_t> mapped = c.mapPages(real.usageMap, table, "mapa de uso del índice");
@@ -90,7 +90,7 @@ void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::stri
   }
   if (index.expected) {
     compareIndexEntries(std::move(index.expected->entries()), std::move(actual),
-                        index.expected->shape(), table, index.name, c.report.findings);
+                        index.expected->shape(), table, index.name, c.record.findings());
   }
 }
 
@@ -126,13 +126,13 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
     return;
   }
   const TableDefinition& def = opened->definition();
-  for (std::uint32_t p : def.pages) c.owners.claim(p, PageUse::kTableDefinition, def.page, table);
+  for (std::uint32_t p : def.pages) c.claim(p, PageUse::kTableDefinition, def.page, table);
 
   // The table's usage map holds its data pages; the free-space map a subset.
   c.claimMap(def.usageMap, def.page, table);
   c.claimMap(def.freeMap, def.page, table);
   const std::set<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
-  for (std::uint32_t p : data) c.owners.claim(p, PageUse::kTableData, def.page, table);
+  for (std::uint32_t p : data) c.claim(p, PageUse::kTableData, def.page, table);
   for (std::uint32_t p : c.mapPages(def.freeMap, table, "mapa de espacio libre")) {
     if (!data.count(p)) c.find(table, "", p, -1, "página con espacio libre que la tabla no usa");
   }
@@ -148,7 +148,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
 
   // Rows and long values: the cursor reports what does not decode and goes on.
   LongValueCheck longValues(c, def, table);
-  NotingSink rowDamage(c.report.findings);
+  NotingSink rowDamage(c.record.findings());
   RowCursor rows = opened->rows(&rowDamage);
   rows.trackLongValues(true);
   // The bytes of a long value matter only to an index's key: the others are
@@ -190,7 +190,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
     }
   }
   longValues.finish(everyRowRead && !rowDamage.any());
-  c.report.rows += count;
+  c.record.rows += count;
   // Access does not keep the count exact between compactions either; rows
   // that do not read are findings of their own.
   if (count != def.rowCount) {

@@ -18,6 +18,13 @@ Result<PageSource> PageSource::create(const ByteSource& bytes) {
 
 PageSource PageSource::empty() { return PageSource(nullptr, 0, 0); }
 
+PageSource PageSource::sibling() const {
+  PageSource other(bytes_, pageCount_, trailingBytes_);
+  other.partialIncluded_ = partialIncluded_;
+  other.key_ = key_;
+  return other;
+}
+
 void PageSource::setDatabaseKey(std::uint32_t key) {
   key_ = key;
   cache_->slots.fill(nullptr);

@@ -45,6 +45,11 @@ class PageSource {
   static Result<PageSource> create(const ByteSource& bytes);
   // A source of no pages, to be assigned later.
   static PageSource empty();
+  // Another reader of the same bytes, with the same key and pages, and a cache
+  // of its own: a PageSource is not thread-safe, so each thread that reads a
+  // file takes a sibling (ByteSource reads at an offset, which threads may
+  // share). Requires: the bytes outlive the sibling.
+  PageSource sibling() const;
 
   std::uint32_t pageCount() const { return pageCount_; }
   // Bytes after the last whole page (0 for a sound file).

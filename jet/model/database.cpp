@@ -30,6 +30,14 @@ Result<std::unique_ptr<Database>> Database::openBytes(std::string bytes, std::st
   return db;
 }
 
+std::unique_ptr<Database> Database::reader() const {
+  std::unique_ptr<Database> other(new Database());
+  other->name_ = name_;
+  other->header_ = header_;
+  other->pages_ = pages_.sibling();
+  return other;
+}
+
 Status Database::finishOpen(Database& db, Access access, std::string_view password) {
   std::array<std::byte, kPageSize> first{};
   JET_TRY(std::size_t n, db.bytes_->readAt(0, first));

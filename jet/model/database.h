@@ -12,8 +12,9 @@
 // Jet answers a wrong or missing password). An encrypted database is decrypted page by page transparently.
 // Our lock is held until the Database is destroyed.
 //
-// A Database is not thread-safe; it is neither copied nor moved (hold it in the
-// unique_ptr that open returns), so readers may keep references to it.
+// A Database is not thread-safe (reader() gives another thread one of its
+// own); it is neither copied nor moved (hold it in the unique_ptr that open
+// returns), so readers may keep references to it.
 #pragma once
 
 #include <filesystem>
@@ -71,6 +72,12 @@ class Database {
 
   // Damage seen while opening (a trailing partial page), for the checker.
   const FindingList& openFindings() const { return openFindings_; }
+
+  // The same database for another thread to read: its header and pages, read
+  // through a page cache of its own (sibling() in page_source.h), with no file
+  // or lock of its own. Requires: this Database outlives the reader, and nobody
+  // writes the file meanwhile.
+  std::unique_ptr<Database> reader() const;
 
  private:
   Database() = default;
