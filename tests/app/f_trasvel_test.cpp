@@ -39,16 +39,20 @@ TEST_F(fTrasvelTest, Load_ProposesTheDefaultNameWithTheSecondXSelected) {
   EXPECT_EQ(profile.askedFile, ".\\TORV.INI");
   EXPECT_EQ(profile.askedSection, "General");
   EXPECT_EQ(profile.askedKey, "PathDatosKEL");
-  EXPECT_EQ(ui.cmp, "C:\\DATOS\\KELxx.MDB");
+  EXPECT_EQ(profile.askedSize, 250u);
+  EXPECT_EQ(ui.cmp, "C:\\DATOS\\KELxx.MDB");  // the value's trailing blanks gone
   EXPECT_EQ(ui.selectionStart, 13);
   EXPECT_EQ(ui.selectionLength, 1);
   EXPECT_EQ(window.Respuesta(), 0);
 }
 
-TEST_F(fTrasvelTest, Load_WithoutSettingsLeavesCmpEmptyAndUnselected) {
-  window.Form_Load();
-  EXPECT_EQ(ui.cmp, "");
-  EXPECT_EQ(ui.selectionStart, -1);
+TEST_F(fTrasvelTest, Load_WithoutSettingsOrWithBlanksLeavesCmpEmptyAndUnselected) {
+  for (const char* value : {"", "    "}) {
+    profile.value = value;
+    window.Form_Load();
+    EXPECT_EQ(ui.cmp, "") << '"' << value << '"';
+    EXPECT_EQ(ui.selectionStart, -1);
+  }
   EXPECT_TRUE(ui.messages.empty());
 }
 

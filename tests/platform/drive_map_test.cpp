@@ -31,19 +31,6 @@ TEST_F(DriveMapTest, CurrentDriveIsCInsideTheHomeFolderAndZElsewhere) {
   EXPECT_EQ(drivesFrom(tree / "srv" / "kel").currentFolder(), "Z:\\srv\\kel");
 }
 
-TEST_F(DriveMapTest, EachDriveKeepsItsOwnCurrentFolder) {
-  DriveMap d = drivesFrom(home / "Kel");
-  ASSERT_TRUE(d.setCurrentDrive("z:"));
-  EXPECT_EQ(d.currentFolder(), "Z:\\");
-  EXPECT_EQ(d.currentRoot(), fs::canonical(tree.path()));
-  ASSERT_TRUE(d.setCurrentDrive("C"));
-  EXPECT_EQ(d.currentFolder(), "C:\\Kel");
-  const RunStatus missing = d.setCurrentDrive("Q:");
-  ASSERT_FALSE(missing);
-  EXPECT_EQ(missing.error().number, 68);
-  EXPECT_EQ(d.currentFolder(), "C:\\Kel");
-}
-
 TEST_F(DriveMapTest, NamesResolveIgnoringLetterCase) {
   DriveMap d = drivesFrom(home / "Kel");
   const fs::path file = fs::canonical(home / "Kel" / "Datos" / "kel01.mdb");

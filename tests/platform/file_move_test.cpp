@@ -8,7 +8,6 @@
 #include "platform/drive_map.h"
 #include "platform/linux_file_system.h"
 #include "tests/support/corpus.h"
-#include "tests/support/unprivileged.h"
 
 namespace platform {
 namespace {
@@ -62,26 +61,8 @@ TEST(MoveAcrossFileSystemsTest, FailuresLeaveTheOriginalAndNoCopy) {
   EXPECT_EQ(entries(to.path()), std::vector<std::string>{});
 }
 
-// An original in a folder that may not be written cannot be removed once
-// copied: 70, the copy taken back, the original in its place. The move runs
-// in a child without root's rights, so that this holds under root too.
-TEST(MoveAcrossFileSystemsTest, OriginalThatCannotBeRemovedKeepsItsPlace) {
-  TempDir from, to;
-  writeFile(from / "A", "datos");
-  ASSERT_EQ(::chmod((from / "A").c_str(), 0644), 0);
-  ASSERT_EQ(::chmod(from.path().c_str(), 0555), 0);  // "nobody" may read, not remove
-  ASSERT_EQ(::chmod(to.path().c_str(), 0777), 0);
-  const testing_support::ChildOutcome move = testing_support::runUnprivileged([&] {
-    auto moved = moveAcrossFileSystems(from / "A", to / "B");
-    return moved ? 0 : moved.error().number;
-  });
-  ASSERT_TRUE(move.ran) << move.failure;
-  EXPECT_EQ(move.value, 70);
-  ASSERT_EQ(::chmod(from.path().c_str(), 0700), 0);
-  EXPECT_EQ(readFile(from / "A"), "datos");
-  EXPECT_EQ(entries(to.path()), std::vector<std::string>{});
-}
-
+// (An original that cannot be removed once copied keeps its place: in
+// file_system_test, with the read-only folder.)
 // A real move between two file systems: the temporary folder and the
 // shared-memory one (/dev/shm), when they differ.
 TEST(MoveAcrossFileSystemsTest, RenameBetweenRealFileSystemsMovesTheFile) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/drive_map.h"
+#include "platform/file_move.h"
 #include "platform/linux_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/corpus.h"
@@ -91,10 +92,6 @@ class FileSystemTest : public ::testing::TestWithParam<bool> {
   std::unique_ptr<World> world;
 };
 
-TEST_P(FileSystemTest, CurrentFolderIsWrittenTheWindowsWay) {
-  EXPECT_EQ(files().currentFolder(), "C:\\KEL");
-}
-
 TEST_P(FileSystemTest, ExistenceTestMatchesOrdinaryFilesOnly) {
   for (const char* yes : {"C:\\KEL\\DATOS\\KEL01.MDB", "datos\\kel0?.mdb", "DATOS\\*.MDB",
                           "\\kel\\datos\\*", "DATOS\\VACIO.*"}) {
@@ -143,10 +140,11 @@ TEST_P(FileSystemTest, NameOnDiskAndFlush) {
   EXPECT_EQ(files().flush("DATOS\\NADA.MDB").error().number, 53);
 }
 
-TEST_P(FileSystemTest, CurrentDriveChangesAndComesBack) {
+TEST_P(FileSystemTest, EachDriveKeepsItsOwnCurrentFolder) {
   ASSERT_TRUE(files().setCurrentDrive("Z:"));
   EXPECT_EQ(files().currentFolder(), "Z:\\");
   EXPECT_EQ(files().setCurrentDrive("Q:").error().number, 68);
+  EXPECT_EQ(files().currentFolder(), "Z:\\") << "unchanged by a drive that is missing";
   ASSERT_TRUE(files().setCurrentDrive("c"));
   EXPECT_EQ(files().currentFolder(), "C:\\KEL");
 }
@@ -155,37 +153,44 @@ INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileSystemTest, ::testing::Values(true, 
                          [](const auto& row) { return row.param ? "Disk" : "Memory"; });
 
 // A file in a folder that may not be written can be neither removed nor
-// renamed: 70. The attempts run in a child without root's rights, so that
-// this holds under root too; in a writable folder beside it the same child
-// does both, so the refusal comes from the folder's mode.
+// renamed, nor moved onto another file system (once copied, the copy is
+// taken back and the original keeps its place): 70 each time. The attempts
+// run in a child without root's rights, so that this holds under root too;
+// in a writable folder beside it the same child does all three, so the
+// refusal comes from the folder's mode.
 TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
   testing_support::TempDir dir;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);  // "nobody" may look inside
+  for (const char* folder : {"RO", "RW", "OTRO"}) fs::create_directories(dir / "c" / folder);
   for (const char* folder : {"RO", "RW"}) {
-    fs::create_directories(dir / "c" / folder);
     testing_support::writeFile(dir / "c" / folder / "x.mdb", "x");
   }
   ASSERT_EQ(::chmod((dir / "c").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((dir / "c" / "RO").c_str(), 0555), 0);
   ASSERT_EQ(::chmod((dir / "c" / "RW").c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((dir / "c" / "OTRO").c_str(), 0777), 0);
   DriveMap drives({{'C', dir / "c"}}, dir / "c");
   LinuxFileSystem files(drives);
-  // The rename's error number, then the removal's, as one number.
+  // The error number of each step (0 when it worked), as one number.
   auto attempt = [&](const std::string& folder) {
     return testing_support::runUnprivileged([&] {
+      auto number = [](const auto& r) { return r ? 0 : r.error().number; };
       auto renamed = files.rename(folder + "\\X.MDB", folder + "\\Y.MDB");
-      auto removed = files.remove(folder + (renamed ? "\\Y.MDB" : "\\X.MDB"));
-      return (renamed ? 0 : renamed.error().number) * 1000 + (removed ? 0 : removed.error().number);
+      const std::string name = renamed ? "Y.MDB" : "x.mdb";
+      auto moved = moveAcrossFileSystems(dir / "c" / folder / name, dir / "c" / "OTRO" / name);
+      auto removed = files.remove(folder + "\\" + name);  // 53 once moved
+      return number(renamed) * 10000 + number(moved) * 100 + number(removed);
     });
   };
   const testing_support::ChildOutcome readOnly = attempt("RO");
   const testing_support::ChildOutcome writable = attempt("RW");
   ASSERT_TRUE(readOnly.ran) << readOnly.failure;
   ASSERT_TRUE(writable.ran) << writable.failure;
-  EXPECT_EQ(readOnly.value, 70 * 1000 + 70);
-  EXPECT_EQ(writable.value, 0);
-  EXPECT_TRUE(fs::exists(dir / "c" / "RO" / "x.mdb"));
-  EXPECT_FALSE(fs::exists(dir / "c" / "RW" / "x.mdb"));
+  EXPECT_EQ(readOnly.value, 70 * 10000 + 70 * 100 + 70);
+  EXPECT_EQ(writable.value, 53);
+  EXPECT_EQ(testing_support::readFile(dir / "c" / "RO" / "x.mdb"), "x");
+  EXPECT_FALSE(fs::exists(dir / "c" / "OTRO" / "x.mdb")) << "the copy taken back";
+  EXPECT_EQ(testing_support::readFile(dir / "c" / "OTRO" / "Y.MDB"), "x") << "moved from RW";
 }
 
 // Where letter case tells files apart: renameExact puts a file at the name

@@ -45,31 +45,25 @@ TEST(ProfileEncodingTest, Utf8WhenValidElseCodePage1252) {
   EXPECT_EQ(decodeProfileBytes("C:\\A\xF1o \x80"), "C:\\Año €");
 }
 
-class LinuxProfileTest : public ::testing::Test {
- protected:
-  LinuxProfileTest() { fs::create_directories(dir / "KEL"); }
-  std::string read(std::size_t size = 250) {
+// TORV.INI in the current folder, found ignoring case; a value cut to the
+// buffer less its terminator; the fallback when the file is missing or not
+// a file.
+TEST(LinuxProfileTest, FileFoundIgnoringCaseValueCutToTheBufferElseTheFallback) {
+  testing_support::TempDir dir;
+  fs::create_directories(dir / "KEL");
+  auto read = [&](std::size_t size = 250) {
     DriveMap drives({{'C', dir.path()}}, dir / "KEL");
     return LinuxProfile(drives).privateProfileString("General", "PathDatosKEL", "", size,
                                                      ".\\TORV.INI");
-  }
-  testing_support::TempDir dir;
-};
-
-TEST_F(LinuxProfileTest, FileInTheCurrentFolderFoundIgnoringCase) {
-  testing_support::writeFile(dir / "KEL" / "torv.ini", "[General]\r\nPathDatosKEL=C:\\A\xF1o\r\n");
-  EXPECT_EQ(read(), "C:\\Año");
-}
-
-TEST_F(LinuxProfileTest, MissingOrUnreadableFileGivesTheFallback) {
+  };
   EXPECT_EQ(read(), "");
   fs::create_directory(dir / "KEL" / "TORV.INI");  // a folder by that name
   EXPECT_EQ(read(), "");
-}
-
-TEST_F(LinuxProfileTest, ValueIsCutToTheBufferLessItsTerminator) {
+  fs::remove(dir / "KEL" / "TORV.INI");
+  testing_support::writeFile(dir / "KEL" / "torv.ini", "[General]\r\nPathDatosKEL=C:\\A\xF1o\r\n");
+  EXPECT_EQ(read(), "C:\\Año");
   const std::string longValue = "C:\\" + std::string(300, 'a');
-  testing_support::writeFile(dir / "KEL" / "TORV.INI", "[General]\nPathDatosKEL=" + longValue);
+  testing_support::writeFile(dir / "KEL" / "torv.ini", "[General]\nPathDatosKEL=" + longValue);
   EXPECT_EQ(read(), longValue.substr(0, 249));
   EXPECT_EQ(read(4), "C:\\");
   EXPECT_EQ(read(1), "");

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/fault_file_system.h"
 #include "tests/support/memory_file_system.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_ui.h"
@@ -16,7 +15,7 @@ namespace {
 using platform::RunError;
 using platform::MessageButtons;
 using platform::MessageIcon;
-using Op = platform::FaultFileSystem::Op;
+using Op = platform::MemoryFileSystem::Op;
 using testing_support::ShownMessage;
 
 constexpr const char* kDb = "C:\\KEL\\DATOS\\KEL01.MDB";
@@ -38,23 +37,23 @@ const ShownMessage kConfirmation{kConfirm, "Información", MessageIcon::Question
 class ProcesoReparacionTest : public ::testing::Test {
  protected:
   ProcesoReparacionTest() {
-    mem.addFolder("C:\\KEL\\DATOS");
-    mem.addFile(kDb, "MDB datos");
+    fs.setJournal(&journal);
+    fs.addFolder("C:\\KEL\\DATOS");
+    fs.addFile(kDb, "MDB datos");
     ui.cmp = kDb;
   }
 
   bool run() { return ProcesoReparacion(ui, fs, engine, respuesta); }
 
   std::vector<std::string> journal;
-  platform::MemoryFileSystem mem{"C:\\KEL"};
-  platform::FaultFileSystem fs{mem, &journal};
-  testing_support::FakeEngine engine{mem, &journal};
+  platform::MemoryFileSystem fs{"C:\\KEL"};
+  testing_support::FakeEngine engine{fs, &journal};
   testing_support::FakeUi ui{&journal};
   std::int16_t respuesta = 0;
 };
 
-TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrder) {
-  mem.addFile("\\BORRAR2.BAK", "vieja");
+TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrderAndLeavesTheCompactedDatabase) {
+  fs.addFile("\\BORRAR2.BAK", "vieja");
   engine.leaveLockFile = true;
   EXPECT_TRUE(run());
   const std::vector<std::string> expected = {
@@ -94,14 +93,11 @@ TEST_F(ProcesoReparacionTest, Yes_RunsEveryStepInOrder) {
       std::string("box Información: ") + kDone,
   };
   EXPECT_EQ(journal, expected);
-}
-
-TEST_F(ProcesoReparacionTest, Yes_LeavesTheCompactedDatabaseAloneUnderItsName) {
-  EXPECT_TRUE(run());
+  // The compacted database alone under its name; the stale copy kept aside.
   EXPECT_EQ(respuesta, 6);
-  EXPECT_EQ(mem.files(), (std::vector<std::string>{kDb, kLock}));
-  EXPECT_EQ(mem.contents(kDb), "compactada:MDB datos reparada");
-  EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{kConfirmation, notice(kDone)}));
+  EXPECT_EQ(fs.files(), (std::vector<std::string>{"C:\\BORRAR2 (1).BAK", kDb, kLock}));
+  EXPECT_EQ(fs.contents(kDb), "compactada:MDB datos reparada");
+  EXPECT_EQ(ui.messages.back(), notice(kDone));
   EXPECT_FALSE(ui.hourglass);
   EXPECT_FALSE(ui.lbEsperarVisible);
   EXPECT_EQ(ui.lbEsperarCaption, "COMPACTANDO la base de datos ...");  // kept while hidden
@@ -114,20 +110,20 @@ TEST_F(ProcesoReparacionTest, No_TouchesNothingAndSucceeds) {
   EXPECT_EQ(ui.messages, std::vector<ShownMessage>{kConfirmation});
   EXPECT_EQ(journal.size(), 1u);  // the box, and nothing else
   EXPECT_EQ(engine.repairs, 0);
-  EXPECT_EQ(mem.contents(kDb), "MDB datos");
+  EXPECT_EQ(fs.contents(kDb), "MDB datos");
 }
 
 TEST_F(ProcesoReparacionTest, DatabaseNamedLikeAScratchFile_IsRefusedBeforeAnyWork) {
   for (const char* scratch : {"\\BORRAR2.BAK", "C:\\borrar1.mdb"}) {
     SCOPED_TRACE(scratch);
-    mem.addFile(scratch, "MDB única copia");
+    fs.addFile(scratch, "MDB única copia");
     ui.cmp = scratch;
     ui.messages.clear();
     EXPECT_FALSE(run());
     EXPECT_EQ(ui.messages.back(),
               notice("La base de datos no puede llamarse como un fichero de trabajo del proceso "
                      "(\\BORRAR1.MDB, \\BORRAR2.BAK o \\BORRAR1.LDB)."));
-    EXPECT_EQ(mem.contents(scratch), "MDB única copia");
+    EXPECT_EQ(fs.contents(scratch), "MDB única copia");
     EXPECT_EQ(engine.repairs, 0);
     EXPECT_FALSE(ui.hourglass);
   }
@@ -136,23 +132,23 @@ TEST_F(ProcesoReparacionTest, DatabaseNamedLikeAScratchFile_IsRefusedBeforeAnyWo
 // Two windows never share the scratch files: while one holds the lock, the
 // other says so and touches nothing. Each run gives the lock back.
 TEST_F(ProcesoReparacionTest, AnotherRepairInProgress_TouchesNothing) {
-  mem.addFile("\\BORRAR2.BAK", "MDB única copia de la otra ventana");
-  std::unique_ptr<platform::FileLock> otherWindow = mem.lockExclusive("\\REPARAR.LCK").value();
+  fs.addFile("\\BORRAR2.BAK", "MDB única copia de la otra ventana");
+  std::unique_ptr<platform::FileLock> otherWindow = fs.lockExclusive("\\REPARAR.LCK").value();
   ASSERT_TRUE(otherWindow);
   EXPECT_FALSE(run());
   EXPECT_EQ(ui.messages.back(), notice("Hay otra reparación de base de datos en curso. Espere a "
                                        "que termine y vuelva a intentarlo."));
   EXPECT_EQ(engine.repairs, 0);
-  EXPECT_EQ(mem.contents("\\BORRAR2.BAK"), "MDB única copia de la otra ventana");
-  EXPECT_EQ(mem.contents(kDb), "MDB datos");
+  EXPECT_EQ(fs.contents("\\BORRAR2.BAK"), "MDB única copia de la otra ventana");
+  EXPECT_EQ(fs.contents(kDb), "MDB datos");
   EXPECT_FALSE(ui.hourglass);
   EXPECT_FALSE(ui.lbEsperarVisible);
 
   otherWindow.reset();
-  engine.onRepair = [this] { EXPECT_FALSE(mem.lockExclusive("\\REPARAR.LCK").value()); };
+  engine.onRepair = [this] { EXPECT_FALSE(fs.lockExclusive("\\REPARAR.LCK").value()); };
   EXPECT_TRUE(run());
   EXPECT_EQ(engine.repairs, 1);
-  EXPECT_TRUE(mem.lockExclusive("\\REPARAR.LCK").value()) << "given back";
+  EXPECT_TRUE(fs.lockExclusive("\\REPARAR.LCK").value()) << "given back";
 }
 
 // The engine's failures: three numbers have notices of their own, every
@@ -181,8 +177,8 @@ TEST_P(EngineFailureTest, ShowsItsMessageAndLeavesTheFilesAlone) {
   EXPECT_EQ(respuesta, 6);
   EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{kConfirmation, c.shown}));
   EXPECT_FALSE(ui.lbEsperarVisible);
-  EXPECT_EQ(mem.files(), (std::vector<std::string>{kDb, kLock}));
-  EXPECT_EQ(mem.contents(kDb), "MDB datos");
+  EXPECT_EQ(fs.files(), (std::vector<std::string>{kDb, kLock}));
+  EXPECT_EQ(fs.contents(kDb), "MDB datos");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -200,11 +196,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(ProcesoReparacionTest, StaleCompactionTarget_IsReportedAndKept) {
-  mem.addFile("\\BORRAR1.MDB", "resto");
+  fs.addFile("\\BORRAR1.MDB", "resto");
   EXPECT_FALSE(run());
   EXPECT_EQ(ui.messages.back(), report("Error =  3204", "La base de datos ya existe."));
-  EXPECT_EQ(mem.contents("\\BORRAR1.MDB"), "resto");
-  EXPECT_EQ(mem.contents(kDb), "MDB datos reparada");
+  EXPECT_EQ(fs.contents("\\BORRAR1.MDB"), "resto");
+  EXPECT_EQ(fs.contents(kDb), "MDB datos reparada");
 }
 
 // A failure at each step of the swap: the message, and the files left. In
@@ -225,7 +221,7 @@ class SwapFailureTest : public ProcesoReparacionTest,
 
 TEST_P(SwapFailureTest, ShowsTheErrorAndLosesNothing) {
   const SwapCase& c = GetParam();
-  if (c.staleBak) mem.addFile("\\BORRAR2.BAK", "vieja");
+  if (c.staleBak) fs.addFile("\\BORRAR2.BAK", "vieja");
   engine.leaveLockFile = c.lockFile;
   for (auto [op, nth] : c.failing) fs.failNth(op, nth, RunError::numbered(70));
   EXPECT_FALSE(run());
@@ -238,10 +234,10 @@ TEST_P(SwapFailureTest, ShowsTheErrorAndLosesNothing) {
   std::vector<std::string> names;
   for (const auto& [name, bytes] : c.files) {
     names.push_back(name);
-    EXPECT_EQ(mem.contents(name), bytes) << name;
+    EXPECT_EQ(fs.contents(name), bytes) << name;
   }
-  EXPECT_EQ(mem.files(), names);
-  EXPECT_FALSE(mem.isFile("\\BORRAR2 (1).BAK")) << "nothing moved aside";
+  EXPECT_EQ(fs.files(), names);
+  EXPECT_FALSE(fs.isFile("\\BORRAR2 (1).BAK")) << "nothing moved aside";
   EXPECT_FALSE(ui.hourglass);
   EXPECT_FALSE(ui.lbEsperarVisible);
 }

@@ -1,10 +1,8 @@
-// The settings value and the default database name built from it.
+// The default database name built from the settings value.
 #include "settings/nombre_por_defecto.h"
 
 #include <gtest/gtest.h>
 
-#include "settings/leer_fichero_ini.h"
-#include "tests/support/fake_profile.h"
 
 namespace settings {
 namespace {
@@ -43,28 +41,11 @@ INSTANTIATE_TEST_SUITE_P(
                       // A Linux folder already ends with a separator.
                       NameCase{"/home/ana/kel/", "/HOME/ANA/KEL/KELxx.MDB", 18}));
 
-TEST(DefaultNameTest, EmptyFolderGivesNoName) { EXPECT_FALSE(nombrePorDefecto("")); }
-
+// (An empty folder, and the value's trailing blanks, are proved through
+// the window's load, in f_trasvel_test.)
 TEST(DefaultNameTest, TextWithoutPlaceholderGetsNoSelection) {
   EXPECT_FALSE(seleccionMarcador("C:\\DATOS\\KEL01.MDB"));
   EXPECT_FALSE(seleccionMarcador("C:\\DATOS\\KELXX.MDB"));  // letter case counts
-}
-
-TEST(LeerFicheroIniTest, AsksForTheKeyWithRoomFor250AndDropsTrailingBlanks) {
-  testing_support::FakeProfile profile;
-  profile.value = "c:\\datos   ";
-  EXPECT_EQ(LeerFicheroIni(profile, ".\\TORV.INI", "General", "PathDatosKEL"), "c:\\datos");
-  EXPECT_EQ(profile.askedFile, ".\\TORV.INI");
-  EXPECT_EQ(profile.askedSection, "General");
-  EXPECT_EQ(profile.askedKey, "PathDatosKEL");
-  EXPECT_EQ(profile.askedSize, 250u);
-}
-
-TEST(LeerFicheroIniTest, MissingValueAndBlanksOnlyAreEmpty) {
-  testing_support::FakeProfile profile;
-  EXPECT_EQ(LeerFicheroIni(profile, "x", "s", "k"), "");
-  profile.value = "    ";
-  EXPECT_EQ(LeerFicheroIni(profile, "x", "s", "k"), "");
 }
 
 }  // namespace

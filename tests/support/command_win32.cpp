@@ -9,17 +9,6 @@
 #include "tests/support/corpus.h"
 
 namespace testing_support {
-namespace {
-
-std::wstring wide(const std::string& text) {
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-}  // namespace
 
 CommandOutput runCommand(const std::string& command) {
   std::string text = command;
@@ -29,7 +18,8 @@ CommandOutput runCommand(const std::string& command) {
   CommandOutput result;
   // cmd /c drops the first and the last quote of a command that starts with
   // one: a pair around the whole keeps the command's own.
-  FILE* pipe = ::_wpopen(wide("\"" + text + "\"").c_str(), L"rb");
+  // The UTF-8 text becomes wide characters as a path's does.
+  FILE* pipe = ::_wpopen(jet::pathFromUtf8("\"" + text + "\"").c_str(), L"rb");
   if (!pipe) return result;
   char buf[65536];
   std::size_t n;

@@ -32,11 +32,14 @@ bool MemoryFileSystem::folderExists(char drive, const std::vector<std::string>& 
   return it != entries_.end() && it->second.folder;
 }
 
+bool MemoryFileSystem::parentExists(const Place& p) const {
+  if (p.parts.empty()) return false;
+  return folderExists(p.drive, std::vector<std::string>(p.parts.begin(), p.parts.end() - 1));
+}
+
 RunError MemoryFileSystem::missing(const Place& p) const {
-  std::vector<std::string> up = p.parts;
-  if (!up.empty()) up.pop_back();
-  return RunError::numbered(folderExists(p.drive, up) ? errnum::kFileNotFound
-                                                   : errnum::kPathNotFound);
+  const bool folderFound = p.parts.empty() || parentExists(p);
+  return RunError::numbered(folderFound ? errnum::kFileNotFound : errnum::kPathNotFound);
 }
 
 const MemoryFileSystem::Entry* MemoryFileSystem::find(const Place& p) const {
@@ -64,11 +67,7 @@ void MemoryFileSystem::addFile(std::string_view name, std::string bytes) {
   e.bytes = std::move(bytes);
 }
 
-bool MemoryFileSystem::isFile(std::string_view name) const {
-  RunResult<Place> p = place(name);
-  const Entry* e = p ? find(*p) : nullptr;
-  return e && !e->folder;
-}
+bool MemoryFileSystem::isFile(std::string_view name) const { return contents(name).has_value(); }
 
 std::optional<std::string> MemoryFileSystem::contents(std::string_view name) const {
   RunResult<Place> p = place(name);
@@ -89,7 +88,21 @@ std::string MemoryFileSystem::currentFolder() const {
   return joinWindowsFolder(current_, folders_.at(current_));
 }
 
+void MemoryFileSystem::failNth(Op op, int nth, RunError error) {
+  faults_[op].push_back(Fault{nth, std::move(error)});
+}
+
+const RunError* MemoryFileSystem::call(Op op, const std::string& line) {
+  if (journal_) journal_->push_back(line);
+  const RunError* hit = nullptr;
+  for (Fault& f : faults_[op]) {
+    if (--f.remaining == 0) hit = &f.error;
+  }
+  return hit;
+}
+
 RunStatus MemoryFileSystem::setCurrentDrive(std::string_view drive) {
+  if (journal_) journal_->push_back("drive " + std::string(drive));
   const std::string letter = upperCase(drive.substr(0, 1));
   if (letter.empty() || drives_.find(letter[0]) == std::string::npos) {
     return RunError::numbered(errnum::kDeviceUnavailable);
@@ -99,6 +112,7 @@ RunStatus MemoryFileSystem::setCurrentDrive(std::string_view drive) {
 }
 
 bool MemoryFileSystem::ordinaryFileExists(std::string_view pattern) {
+  if (call(Op::Exists, "exists " + std::string(pattern))) return false;
   RunResult<Place> p = place(pattern);
   if (!p || p->parts.empty() || parseWindowsName(pattern).endsWithSeparator) return false;
   const std::string last = p->parts.back();
@@ -117,6 +131,7 @@ bool MemoryFileSystem::ordinaryFileExists(std::string_view pattern) {
 }
 
 RunStatus MemoryFileSystem::remove(std::string_view name) {
+  if (const RunError* e = call(Op::Remove, "remove " + std::string(name))) return *e;
   RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
@@ -126,6 +141,9 @@ RunStatus MemoryFileSystem::remove(std::string_view name) {
 }
 
 RunStatus MemoryFileSystem::rename(std::string_view from, std::string_view to) {
+  if (const RunError* e = call(Op::Rename, "rename " + std::string(from) + " > " + std::string(to))) {
+    return *e;
+  }
   RunResult<Place> src = place(from);
   if (!src) return src.error();
   RunResult<Place> dst = place(to);
@@ -133,11 +151,7 @@ RunStatus MemoryFileSystem::rename(std::string_view from, std::string_view to) {
   const Entry* e = find(*src);
   if (!e || e->folder) return missing(*src);
   if (find(*dst)) return RunError::numbered(errnum::kFileExists);
-  std::vector<std::string> up = dst->parts;
-  if (!up.empty()) up.pop_back();
-  if (dst->parts.empty() || !folderExists(dst->drive, up)) {
-    return RunError::numbered(errnum::kPathNotFound);
-  }
+  if (!parentExists(*dst)) return RunError::numbered(errnum::kPathNotFound);
   Entry moved{joinWindowsFolder(dst->drive, dst->parts), false, e->bytes};
   entries_.erase(key(src->drive, src->parts));
   entries_[key(dst->drive, dst->parts)] = std::move(moved);
@@ -148,7 +162,13 @@ RunStatus MemoryFileSystem::renameExact(std::string_view from, std::string_view 
   return rename(from, to);
 }
 
+bool MemoryFileSystem::isSymbolicLink(std::string_view name) {
+  call(Op::Exists, "link " + std::string(name));
+  return false;
+}
+
 RunResult<std::int64_t> MemoryFileSystem::fileLength(std::string_view name) {
+  if (const RunError* e = call(Op::Open, "length " + std::string(name))) return *e;
   RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
@@ -158,6 +178,7 @@ RunResult<std::int64_t> MemoryFileSystem::fileLength(std::string_view name) {
 }
 
 RunStatus MemoryFileSystem::flush(std::string_view name) {
+  if (const RunError* e = call(Op::Flush, "flush " + std::string(name))) return *e;
   RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
@@ -166,6 +187,7 @@ RunStatus MemoryFileSystem::flush(std::string_view name) {
 }
 
 RunResult<std::string> MemoryFileSystem::nameOnDisk(std::string_view name) {
+  if (const RunError* e = call(Op::NameOnDisk, "name " + std::string(name))) return *e;
   RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
@@ -190,13 +212,12 @@ class HeldKey : public FileLock {
 }  // namespace
 
 RunResult<std::unique_ptr<FileLock>> MemoryFileSystem::lockExclusive(std::string_view name) {
+  if (const RunError* e = call(Op::Lock, "lock " + std::string(name))) return *e;
   RunResult<Place> p = place(name);
   if (!p) return p.error();
   const Entry* e = find(*p);
   if (!e) {
-    std::vector<std::string> up = p->parts;
-    if (!up.empty()) up.pop_back();
-    if (p->parts.empty() || !folderExists(p->drive, up)) return missing(*p);
+    if (!parentExists(*p)) return missing(*p);
     addFile(name, "");
   }
   std::string k = key(p->drive, p->parts);
