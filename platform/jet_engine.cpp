@@ -17,15 +17,10 @@ RunResult<std::filesystem::path> databasePath(const DriveMap& drives, std::strin
 
 }  // namespace
 
-JetEngine::JetEngine(const DriveMap& drives, RepairFn repair, CompactFn compact)
-    : drives_(drives),
-      repair_(repair ? repair : &jet::repairDatabase),
-      compact_(compact ? compact : static_cast<CompactFn>(&jet::compactDatabase)) {}
-
 RunStatus JetEngine::repairDatabase(std::string_view name) {
   RunResult<std::filesystem::path> path = databasePath(drives_, name);
   if (!path) return path.error();
-  if (jet::Status s = repair_(*path); !s) return fromJet(s.error());
+  if (jet::Status s = jet::repairDatabase(*path); !s) return fromJet(s.error());
   return {};
 }
 
@@ -34,7 +29,7 @@ RunStatus JetEngine::compactDatabase(std::string_view source, std::string_view d
   if (!from) return from.error();
   RunResult<std::filesystem::path> to = databasePath(drives_, destination);
   if (!to) return to.error();
-  if (jet::Status s = compact_(*from, *to); !s) return fromJet(s.error());
+  if (jet::Status s = jet::compactDatabase(*from, *to); !s) return fromJet(s.error());
   return {};
 }
 

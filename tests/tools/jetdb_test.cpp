@@ -71,7 +71,7 @@ TEST(Jetdb, PasswordForEveryCommand) {
   TempDir dir;
   writeFile(dir / "base.mdb", withPasswordBytes(corpusImage("testV1997.mdb"), "Clave"));
   const std::string db = q(dir / "base.mdb");
-  for (const std::string command : {"info " + db, "tables " + db, "dump " + db + " Table1",
+  for (const std::string& command : {"info " + db, "tables " + db, "dump " + db + " Table1",
                                     "check " + db, "repair " + db,
                                     "compact " + db + " " + q(dir / "c.mdb")}) {
     SCOPED_TRACE(command);
