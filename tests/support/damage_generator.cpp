@@ -7,6 +7,7 @@
 #include "jet/format/header_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/usage_map.h"
+#include "jet/write/generator_rows.h"
 #include "tests/support/damage.h"
 #include "tests/support/database_layout.h"
 
@@ -15,23 +16,12 @@ namespace {
 
 using jet::RowLocation;
 
-// A deterministic stream of random numbers (SplitMix64).
-class Rng {
+// The generator's deterministic stream (SplitMix64), choosing from lists too.
+class Rng : public jet::generator::Random {
  public:
-  explicit Rng(std::uint64_t seed) : state_(seed) {}
-  std::uint64_t next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  // Uniform in [0, n); requires n > 0.
-  std::uint64_t below(std::uint64_t n) { return next() % n; }
+  using Random::Random;
   template <class T>
   const T& pick(const std::vector<T>& v) { return v[below(v.size())]; }
-
- private:
-  std::uint64_t state_;
 };
 
 std::string hexPage(std::uint32_t page) { return "page " + std::to_string(page); }
