@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "app/f_trasvel.h"
 #include "app/trasvel_dialog.h"
+#include "jet/io/process_memory.h"
 #include "platform/drive_map.h"
 #include "platform/jet_engine.h"
 #include "platform/linux_file_system.h"
@@ -16,6 +17,7 @@
 #include "platform/statvfs_disk_space.h"
 
 int main(int argc, char* argv[]) {
+  jet::releaseBigBlocksWhenFreed();
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
   app::configureApplication(application);

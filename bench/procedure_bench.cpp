@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/io/process_memory.h"
 #include "platform/drive_map.h"
 #include "platform/jet_engine.h"
 #include "platform/linux_file_system.h"
@@ -91,6 +92,7 @@ int damage(const std::filesystem::path& sound, const std::filesystem::path& dama
 }  // namespace
 
 int main(int argc, char** argv) {
+  jet::releaseBigBlocksWhenFreed();
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 2 && args[0] == "proceso") return proceso(args[1]);
   if (args.size() == 5 && args[0] == "damage") {

@@ -38,10 +38,12 @@ Status compactDatabase(const std::filesystem::path& source,
     return Error::alreadyExists(destination.string());
   }
   JET_TRY(std::unique_ptr<Database> db, Database::open(source, Database::Access::kRead, password));
+  CompactOptions compactOptions;
   DatabaseSourceOptions options;
   options.scratchFolder = destination.parent_path().empty() ? "." : destination.parent_path();
+  // Its sort of the keys takes the place of the compaction's sort of the rows.
+  options.sortMemory = compactOptions.sortMemory / 2;
   JET_TRY(std::unique_ptr<DatabaseSource> input, DatabaseSource::open(*db, options));
-  CompactOptions compactOptions;
   compactOptions.verify = [password](const std::filesystem::path& written) {
     return requireClean(written, "la base de datos compactada", password);
   };

@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "jet/io/process_memory.h"
 #include "tools/commands.h"
 #include "tools/common.h"
 #include "tools/console.h"
 
 int main(int argc, char** argv) {
+  jet::releaseBigBlocksWhenFreed();
   CLI::App app{"jetdb: lee, comprueba, repara y compacta bases de datos de Access 97"};
   app.require_subcommand(1);
   // Before the command or after it: the subcommands fall through to it.

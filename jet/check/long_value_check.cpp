@@ -18,6 +18,7 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
     c.claimMap(m.usageMap, def.page, table_);
     const std::set<std::uint32_t> pages =
         c.mapPages(m.usageMap, table_, "mapa de valores largos de la " + column);
+    pages_.reserve(pages_.size() + pages.size());
     for (std::uint32_t p : pages) {
       c.claim(p, PageUse::kLongValue, def.page, table_);
       // A page keeps the first column whose map names it.

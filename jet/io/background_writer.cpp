@@ -64,7 +64,7 @@ void BackgroundWriter::run() {
     lock.lock();
     writing_ = false;
     if (!s && !failure_) failure_ = std::move(s).error();
-    if (spare_.size() < kQueueLength) spare_.push_back(std::move(job.bytes));
+    spare_.push_back(std::move(job.bytes));
     changed_.notify_all();
   }
 }

@@ -55,8 +55,10 @@ class BackgroundWriter {
   // Returns once every queued write is done, with the first failure if any.
   Status drain();
 
-  // Buffers waiting at most.
-  static constexpr std::size_t kQueueLength = 4;
+  // Buffers waiting at most. Every buffer written is kept for the caller to
+  // fill again, so that no more than kQueueLength + 2 are ever made: a
+  // buffer made anew costs its first touch of every page.
+  static constexpr std::size_t kQueueLength = 2;
   // Bytes written between two requests to start writing out to the disk.
   static constexpr std::uint64_t kWritebackStep = std::uint64_t{8} << 20;
 

@@ -147,7 +147,7 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   // and its values: the long values too, which are stored when the row is
   // placed, so that their pages follow the primary key as the rows do (what
   // makes compaction a fixed point).
-  ExternalSorter sorter(scratch, options.sortMemory);
+  ExternalSorter sorter(scratch, options.sortMemory / 2);
   std::vector<std::byte> payload;
   for (std::uint64_t sequence = 0;; ++sequence) {
     JET_TRY(bool more, rows->next());
@@ -232,7 +232,7 @@ Status writeAll(CompactionSource& source, OutputFile& file, const CompactOptions
                              options.fileSystem ? options.fileSystem : &localFileSystem()};
   for (std::size_t i = 0; i < tables.size(); ++i) {
     TableWriter writer(out, plans[i].definition, plans[i].pages, maps, plans[i].mapRows, scratch,
-                       options.sortMemory);
+                       options.sortMemory / 2);
     JET_CHECK(writer.begin());
     JET_CHECK(writeRows(source, i, plans[i], ids, writer, scratch, options));
     JET_TRY(TableDefinition written, writer.finish());

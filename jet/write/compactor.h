@@ -22,8 +22,9 @@ namespace jet {
 
 struct CompactOptions {
   // Memory for sorting rows into primary-key order and index entries into
-  // key order; beyond it, sorted runs go to temporary files.
-  std::size_t sortMemory = std::size_t{64} << 20;
+  // key order, half for each, as both sorts may be full at once; beyond it,
+  // sorted runs go to temporary files.
+  std::size_t sortMemory = std::size_t{48} << 20;
   // Creates, writes, flushes and names the destination, and makes the
   // scratch files of sorted runs beyond sortMemory; nullptr: the machine's.
   FileSystem* fileSystem = nullptr;
