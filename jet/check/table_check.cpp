@@ -1,6 +1,7 @@
 // Step 4 of the check (checker.h): one table, its rows and its indexes.
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "jet/check/check_context.h"
@@ -32,8 +33,64 @@ class NotingSink : public DamageSink {
 struct IndexState {
   const RealIndexDef* def = nullptr;
   std::string name;
-  std::optional<IndexExpectation> expected;
+  std::optional<IndexExpectation> expected;  // digest only, entries not kept
+  // The expected entries themselves, read again once some index of the
+  // table does not match its digest (collectExpected()).
+  std::optional<EntryList> kept;
 };
+
+// The rows of `table`, read with their long values followed as far as an
+// index's key needs (the other long values are followed, not kept).
+RowCursor tableRows(const Table& table, DamageSink* damage,
+                    const std::vector<IndexState>& indexes) {
+  RowCursor rows = table.rows(damage);
+  rows.trackLongValues(true);
+  std::vector<bool> followOnly(table.definition().columns.size(), true);
+  for (const IndexState& index : indexes) {
+    if (!index.expected) continue;
+    for (std::size_t pos : index.expected->shape().valuePositions) {
+      if (pos < followOnly.size()) followOnly[pos] = false;
+    }
+  }
+  rows.followOnly(std::move(followOnly));
+  return rows;
+}
+
+// Memory for the expected entries of the indexes after the one that did not
+// match its digest, kept from the same reading in case they do not match
+// either: a damaged table's indexes rarely do, and each reading costs one of
+// the whole table. Beyond it, each is read again when needed.
+constexpr std::uint64_t kKeepAheadMemory = std::uint64_t{16} << 20;
+
+// Reads the rows again to keep the entries that indexes[from] expects, and
+// those of the indexes after it as far as kKeepAheadMemory goes: what an
+// index that does not match its digest is compared with, entry by entry.
+// The first reading reported the damage; this one reads the same rows.
+void collectExpected(const Table& table, std::vector<IndexState>& indexes, std::size_t from) {
+  std::vector<IndexExpectation> wanted;
+  std::vector<IndexState*> owners;
+  std::uint64_t ahead = 0;
+  for (std::size_t i = from; i < indexes.size(); ++i) {
+    if (!indexes[i].expected) continue;
+    const IndexExpectation& e = *indexes[i].expected;
+    if (i != from) {
+      ahead += EntryList::footprint(e.digest().count(), e.keyBytes());
+      if (ahead > kKeepAheadMemory) break;
+    }
+    wanted.emplace_back(e.shape());
+    wanted.back().kept().reserve(e.digest().count(), e.keyBytes());
+    owners.push_back(&indexes[i]);
+  }
+  IgnoreDamage ignore;
+  RowCursor rows = tableRows(table, &ignore, indexes);
+  for (;;) {
+    auto more = rows.next();
+    if (!more || !*more) break;
+    const RowLocation at = rows.location();
+    for (IndexExpectation& e : wanted) (void)e.addRow(rows.values(), at.page, at.row);
+  }
+  for (std::size_t k = 0; k < wanted.size(); ++k) owners[k]->kept = std::move(wanted[k].kept());
+}
 
 // The names of the logical indexes that use real index `position`.
 std::string indexName(const CheckContext& c, const TableDefinition& def, std::uint32_t position) {
@@ -43,24 +100,39 @@ std::string indexName(const CheckContext& c, const TableDefinition& def, std::ui
     if (!name.empty()) name += ", ";
     name += c.text.toUtf8(l.name);
   }
-  return name.empty() ? "#" + std::to_string(position) : name;
+  if (name.empty()) {
+    name = '#';
+    name += std::to_string(position);
+  }
+  return name;
 }
 
-void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::string& table,
-                    IndexState& index) {
+// Index `i` of `indexes`: its tree walked, its pages claimed and compared
+// with its map, its entries with the rows' (by digest; entry by entry when
+// the digests differ).
+void checkIndexTree(CheckContext& c, const Table& opened, const std::string& table,
+                    std::vector<IndexState>& indexes, std::size_t i) {
+  const TableDefinition& def = opened.definition();
+  IndexState& index = indexes[i];
   const RealIndexDef& real = *index.def;
   ++c.record.indexes;
   c.claimMap(real.usageMap, def.page, table);
   IndexWalkTarget target{pageFetch(c.db.pages()), c.db.pages().pageCount(), real.firstPage,
                          def.page, table, index.name};
-  std::vector<IndexEntry> actual;
-  auto walk = walkIndex(target, c.record.findings(),
-                        [&](IndexEntry& e, std::uint32_t) { actual.push_back(std::move(e)); });
+  std::optional<TreeDigest> tree;
+  if (index.expected) tree.emplace(index.expected->shape());
+  std::uint64_t entries = 0;
+  std::uint64_t keyBytes = 0;
+  auto walk = walkIndex(target, c.record.findings(), [&](IndexEntry& e, std::uint32_t) {
+    ++entries;
+    keyBytes += e.key.size();
+    if (tree) tree->add(e);
+  });
   if (!walk) {
     c.find(table, index.name, real.firstPage, -1, walk.error().reasonAt(real.firstPage));
     return;
   }
-  c.record.indexEntries += actual.size();
+  c.record.indexEntries += entries;
   for (std::uint32_t p : walk->pages) c.claim(p, PageUse::kIndex, def.page, table);
 
   // Each real index has its own usage map, holding exactly its tree's pages.
@@ -78,20 +150,33 @@ void checkIndexTree(CheckContext& c, const TableDefinition& def, const std::stri
   }
   // A statistic (docs/format.md): Access does not keep it exact between
   // compactions.
-  if (real.statEntries != 0 && real.statEntries != actual.size()) {
+  if (real.statEntries != 0 && real.statEntries != entries) {
     c.note(FindingKind::kStaleStatistic, table, index.name, def.page,
            "la definición anota " + std::to_string(real.statEntries) +
-               " entradas de índice y el árbol tiene " + std::to_string(actual.size()));
+               " entradas de índice y el árbol tiene " + std::to_string(entries));
   }
   if (index.expected && index.expected->shape().carried) {
     c.note(FindingKind::kUncheckedKeys, table, index.name, real.firstPage,
            "índice de texto en un orden de clasificación que este programa no reproduce: se "
            "comprueban su orden y las filas a las que apunta, no sus claves");
   }
-  if (index.expected) {
-    compareIndexEntries(std::move(index.expected->entries()), std::move(actual),
-                        index.expected->shape(), table, index.name, c.record.findings());
+  if (!index.expected) return;
+  if (tree->matches(index.expected->digest())) {
+    index.kept.reset();
+    return;
   }
+  // They differ: the entries themselves, the tree's walked again (its damage
+  // reported the first time), to say where.
+  if (!index.kept) collectExpected(opened, indexes, i);
+  EntryList actual;
+  actual.reserve(entries, keyBytes);
+  IgnoreDamage ignore;
+  (void)walkIndex(target, ignore, [&](IndexEntry& e, std::uint32_t) {
+    actual.add(e.key, e.dataPage, e.dataRow);
+  });
+  compareIndexEntries(*index.kept, actual, index.expected->shape(), table, index.name,
+                      c.record.findings());
+  index.kept.reset();
 }
 
 // The earlier page of the table whose row the row at `body` repeats in the
@@ -139,9 +224,9 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
 
   std::vector<IndexState> indexes;
   for (const RealIndexDef& real : def.realIndexes) {
-    IndexState state{&real, indexName(c, def, real.position), std::nullopt};
+    IndexState state{&real, indexName(c, def, real.position), std::nullopt, std::nullopt};
     auto shape = indexShape(def, real);
-    if (shape) state.expected.emplace(std::move(*shape));
+    if (shape) state.expected.emplace(std::move(*shape), false);
     else c.find(table, state.name, def.page, -1, shape.error().reasonAt(def.page));
     indexes.push_back(std::move(state));
   }
@@ -149,23 +234,14 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   // Rows and long values: the cursor reports what does not decode and goes on.
   LongValueCheck longValues(c, def, table);
   NotingSink rowDamage(c.record.findings());
-  RowCursor rows = opened->rows(&rowDamage);
-  rows.trackLongValues(true);
-  // The bytes of a long value matter only to an index's key: the others are
-  // followed (their rows checked and tracked), not kept.
-  std::vector<bool> followOnly(def.columns.size(), true);
-  for (const IndexState& index : indexes) {
-    if (!index.expected) continue;
-    for (std::size_t pos : index.expected->shape().valuePositions) {
-      if (pos < followOnly.size()) followOnly[pos] = false;
-    }
-  }
-  rows.followOnly(std::move(followOnly));
+  RowCursor rows = tableRows(*opened, &rowDamage, indexes);
   std::uint64_t count = 0;
   bool everyRowRead = true;
   // Rows a torn page repeats from another page of the table (torn_page.h).
   TornPageGuard torn(c.db.pages());
   std::uint32_t tornPage = 0;
+  // The bodies of moved rows: each is one row's, named by one pointer.
+  std::unordered_set<std::uint32_t> bodies;
   for (;;) {
     auto more = rows.next();
     if (!more) {
@@ -176,6 +252,11 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
     if (!*more) break;
     ++count;
     const RowLocation at = rows.location();
+    if (const RowLocation body = rows.bodyLocation(); body != at && !bodies.insert(body.pointer()).second) {
+      c.find(table, "", at.page, at.row,
+             "fila desplazada a la página " + std::to_string(body.page) + ", fila " +
+                 std::to_string(body.row) + ", de donde ya se leyó otra fila");
+    }
     longValues.addRow(at, rows.longValueRows());
     if (auto copied = tornCopy(c, torn, tornPage, rows.bodyLocation())) {
       c.find(table, "", rows.bodyLocation().page, rows.bodyLocation().row,
@@ -199,7 +280,7 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
                std::to_string(count));
   }
 
-  for (IndexState& index : indexes) checkIndexTree(c, def, table, index);
+  for (std::size_t i = 0; i < indexes.size(); ++i) checkIndexTree(c, *opened, table, indexes, i);
 }
 
 }  // namespace jet

@@ -1,6 +1,6 @@
 // Matching an index's entries with the entries its rows call for: what is
-// reported when they differ (index_corpus_test.cpp holds every index of the
-// corpus, in any order, to its rows).
+// reported when they differ (every corpus file checking clean holds every
+// index of the corpus, in any order, to its rows).
 #include <gtest/gtest.h>
 
 #include "jet/check/index_compare.h"
@@ -19,9 +19,10 @@ struct Fixture {
     std::vector<Value> values{std::move(text), std::move(number)};
     ASSERT_TRUE(expect.addRow(values, page, slot).ok());
   }
-  IndexComparison compare(std::vector<IndexEntry> actual) {
-    return compareIndexEntries(expect.entries(), std::move(actual), expect.shape(), "T", "I",
-                               findings);
+  IndexComparison compare(const std::vector<IndexEntry>& actual) {
+    EntryList tree;
+    for (const IndexEntry& e : actual) tree.add(e.key, e.dataPage, e.dataRow);
+    return compareIndexEntries(expect.kept(), tree, expect.shape(), "T", "I", findings);
   }
   IndexExpectation expect;
   FindingList findings;
@@ -35,7 +36,7 @@ TEST(IndexCompareTest, MissingExtraRepeatedAndWrongKeysAreEachReportedAtTheirRow
   std::vector<IndexEntry> actual = f.expect.entries();
   actual.erase(actual.begin());                 // row 10/0 lost its entry
   actual[0].key.back() = std::byte{0x42};       // row 10/1 has a wrong key
-  actual.push_back(actual[1]);                  // row 10/2 twice
+  actual.push_back(actual[0]);                  // row 10/1 twice, first in place order
   actual.push_back(IndexEntry{actual[1].key, 12, 7, 0});  // points at no row
   IndexComparison c = f.compare(actual);
   EXPECT_EQ(c.missing, 1u);
@@ -59,7 +60,7 @@ TEST(IndexCompareTest, MissingExtraRepeatedAndWrongKeysAreEachReportedAtTheirRow
 
 // Past the cap, one line sums up the rest and counts for all of them.
 TEST(IndexCompareTest, DifferencesPastTheCapAreSummedUpAndCounted) {
-  for (std::uint8_t rows : {20, 25}) {
+  for (std::uint8_t rows : {20, 21}) {
     Fixture f(shape());
     for (std::uint8_t r = 0; r < rows; ++r) f.row(10, r, Text{"a"}, std::int32_t{r});
     IndexComparison c = f.compare({});  // an empty tree: every entry is missing
@@ -70,7 +71,7 @@ TEST(IndexCompareTest, DifferencesPastTheCapAreSummedUpAndCounted) {
       EXPECT_EQ(kept.size(), 20u);
     } else {
       ASSERT_EQ(kept.size(), 21u);
-      EXPECT_EQ(kept.back().message, "y 5 diferencias más entre el índice y las filas");
+      EXPECT_EQ(kept.back().message, "y 1 diferencias más entre el índice y las filas");
     }
   }
 }

@@ -73,6 +73,14 @@ std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::
   return {bitmap + bit / 8, static_cast<std::uint8_t>(1u << (bit % 8))};
 }
 
+void markInMap(std::string& image, std::uint32_t pointer, std::uint32_t page, bool set) {
+  const auto [byte, bit] = usageMapBit(image, pointer, page);
+  setByte(image, byte, set ? getByte(image, byte) | bit : getByte(image, byte) & ~bit);
+}
+
+namespace {
+// Writes `bytes` at `offset` of the header's masked block as it reads once
+// unmasked (unmasked, written, masked again).
 void setMaskedBytes(std::string& image, std::size_t offset, const std::string& bytes) {
   need(image, 0, jet::kPageSize);
   std::span<std::byte> page(reinterpret_cast<std::byte*>(image.data()), jet::kPageSize);
@@ -82,6 +90,8 @@ void setMaskedBytes(std::string& image, std::size_t offset, const std::string& b
   }
   jet::toggleHeaderMask(page);
 }
+
+}  // namespace
 
 std::string withPasswordBytes(std::string image, const std::string& bytes) {
   setMaskedBytes(image, jet::header_page::kPassword, bytes);

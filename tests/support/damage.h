@@ -32,9 +32,9 @@ void truncateTo(std::string& image, std::size_t size);
 std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
                                                  std::uint32_t page);
 
-// Writes `bytes` at `offset` of the header's masked block as it reads once
-// unmasked (unmasked, written, masked again).
-void setMaskedBytes(std::string& image, std::size_t offset, const std::string& bytes);
+// Sets (or clears) `page`'s bit in the usage map `pointer` names.
+void markInMap(std::string& image, std::uint32_t pointer, std::uint32_t page, bool set);
+
 // `image` with `bytes` written at the start of the header's password field.
 std::string withPasswordBytes(std::string image, const std::string& bytes);
 

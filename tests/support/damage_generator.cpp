@@ -123,9 +123,34 @@ std::vector<std::uint32_t> userDataPages(const std::string& image, const Databas
   return pages;
 }
 
+// A moved row's pointer aimed at the body of another moved row of its table.
+Damage sharedBody(std::string& image, const DatabaseLayout& layout, Rng& rng) {
+  using namespace jet::data_page;
+  std::vector<std::vector<std::size_t>> tables;  // where each moved row's pointer lies
+  for (const auto& pages : pagesWithRows(image, layout)) {
+    std::vector<std::size_t>& pointers = tables.emplace_back();
+    for (std::uint32_t p : pages) {
+      for (std::uint16_t i = 0; i < rowCount(image, p); ++i) {
+        const std::uint16_t raw = getU16(image, at(p, kRowOffsets + 2 * std::size_t{i}));
+        if ((raw & kDeleted) == kMoved) pointers.push_back(at(p, raw & kOffsetMask));
+      }
+    }
+  }
+  std::erase_if(tables, [](const auto& pointers) { return pointers.size() < 2; });
+  if (tables.empty()) return {false, "no table with two moved rows"};
+  const std::vector<std::size_t>& pointers = rng.pick(tables);
+  const std::size_t from = rng.below(pointers.size());
+  const std::size_t to = (from + 1 + rng.below(pointers.size() - 1)) % pointers.size();
+  setU32(image, pointers[from], getU32(image, pointers[to]));
+  return {true, "moved row at byte " + std::to_string(pointers[from]) + " aimed at another's body"};
+}
+
 Damage dataPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const std::vector<std::uint32_t> pages = userDataPages(image, layout);
   if (pages.empty()) return {false, "no data pages with rows"};
+  if (rng.below(5) == 0) {
+    if (Damage shared = sharedBody(image, layout, rng); shared.applied) return shared;
+  }
   const std::uint32_t p = rng.pick(pages);
   const std::size_t slots = jet::data_page::kRowOffsets + 2 * std::size_t{rowCount(image, p)};
   switch (rng.below(4)) {
@@ -309,23 +334,19 @@ Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
   using namespace jet::header_page;
   // The block is masked with a key stream: XOR on the stored bytes is the
   // same XOR on the decoded ones.
-  switch (rng.below(5)) {
-    case 0:
-      scramble(image, rng, kSortOrder, kSortOrder + 2, 1 + rng.below(2));
-      return {true, "header sort order changed"};
-    case 1:
-      scramble(image, rng, kCodePage, kCodePage + 2, 1 + rng.below(2));
-      return {true, "header code page changed"};
-    case 2:
-      scramble(image, rng, kPassword, kPassword + kPasswordLength, 1 + rng.below(4));
-      return {true, "header password bytes changed"};
-    case 3:
-      scramble(image, rng, kDatabaseKey, kDatabaseKey + 4, 1 + rng.below(4));
-      return {true, "header database key changed"};
-    default:
-      scramble(image, rng, kMaskedStart, kMaskedStart + kMaskedLength, 16 + rng.below(112));
-      return {true, "header masked block garbled"};
-  }
+  struct Field {
+    std::size_t offset, length;
+    std::uint64_t fewest, range;  // bytes changed: fewest + below(range)
+    const char* what;
+  };
+  const Field fields[] = {{kSortOrder, 2, 1, 2, "sort order changed"},
+                          {kCodePage, 2, 1, 2, "code page changed"},
+                          {kPassword, kPasswordLength, 1, 4, "password bytes changed"},
+                          {kDatabaseKey, 4, 1, 4, "database key changed"},
+                          {kMaskedStart, kMaskedLength, 16, 112, "masked block garbled"}};
+  const Field& f = fields[rng.below(std::size(fields))];
+  scramble(image, rng, f.offset, f.offset + f.length, f.fewest + rng.below(f.range));
+  return {true, std::string("header ") + f.what};
 }
 
 }  // namespace

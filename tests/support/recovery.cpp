@@ -123,16 +123,6 @@ bool mostlyEqual(const std::vector<jet::Value>& got, const std::vector<jet::Valu
   return 2 * same >= got.size();
 }
 
-std::string describeRow(const std::string& table, const std::vector<jet::Value>& values) {
-  std::string s = table + " (" + std::to_string(values.size()) + " valores):";
-  for (const jet::Value& v : values) {
-    if (const auto* t = std::get_if<jet::Text>(&v)) s += " \"" + t->bytes.substr(0, 20) + "\"";
-    else if (const auto* i = std::get_if<std::int32_t>(&v)) s += " " + std::to_string(*i);
-    else s += jet::isNull(v) ? " NULL" : " ?";
-  }
-  return s;
-}
-
 }  // namespace
 
 bool sameValue(const jet::Value& a, const jet::Value& b) {
@@ -182,9 +172,6 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
                             const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed) {
   RecoveryScore score;
-  auto note = [&score](std::string text) {
-    if (score.notes.size() < 20) score.notes.push_back(std::move(text));
-  };
   std::unordered_set<std::string> matchedTables;
   for (const OriginalTable& t : original) {
     const std::vector<std::vector<jet::Value>>* got = nullptr;
@@ -200,10 +187,7 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
     }
     score.rows += t.rows.size();
     for (const OriginalRow& r : t.rows) score.recoverable += r.recoverable;
-    if (!got) {
-      note("tabla perdida: " + t.name);
-      continue;
-    }
+    if (!got) continue;
     std::unordered_multimap<std::string, std::size_t> pending;
     for (std::size_t i = 0; i < got->size(); ++i) pending.emplace(rowKey((*got)[i]), i);
     std::vector<const OriginalRow*> unmatched;
@@ -214,7 +198,6 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
         auto found = pending.find(rowKey(r.values));
         if (found == pending.end()) {
           unmatched.push_back(&r);
-          if (r.recoverable) note("fila recuperable perdida: " + describeRow(t.name, r.values));
           continue;
         }
         pending.erase(found);
@@ -227,17 +210,14 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
     for (const auto& [key, i] : pending) {
       const auto& row = (*got)[i];
       // A row of the original read more often than the original holds it (a
-      // torn page read as a second copy of another) is spurious.
-      const bool changed = !originals.count(key) &&
-                           std::any_of(unmatched.begin(), unmatched.end(), [&](const OriginalRow* r) {
-                             return couldBe(row, r->values) || (!r->recoverable && mostlyEqual(row, r->values));
-                           });
-      if (changed) {
-        score.cameBack += 1;
-      } else {
-        score.spurious += 1;
-        note("fila espuria o repetida: " + describeRow(t.name, row));
-      }
+      // torn page read as a second copy of another) is spurious, unless a
+      // damaged row's values could have changed into it.
+      const bool duplicate = originals.count(key) > 0;
+      const bool changed = std::any_of(unmatched.begin(), unmatched.end(), [&](const OriginalRow* r) {
+        return (!duplicate && couldBe(row, r->values)) || (!r->recoverable && mostlyEqual(row, r->values));
+      });
+      score.cameBack += changed;
+      score.spurious += !changed;
     }
   }
   for (const auto& [name, rows] : recovered) {
@@ -252,7 +232,6 @@ RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
       continue;
     }
     score.spurious += rows.size();
-    if (!rows.empty()) note("tabla espuria: " + name);
   }
   return score;
 }

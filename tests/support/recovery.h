@@ -43,7 +43,6 @@ struct RecoveryScore {
   std::uint64_t recovered = 0;    // of those, rows that came back value for value
   std::uint64_t cameBack = 0;     // rows of the original back whole or with values changed
   std::uint64_t spurious = 0;     // rows that match no row of the original at all
-  std::vector<std::string> notes; // the first missing and spurious rows, described
 };
 
 // Matches the rows read back with the original's, table by table: a table is
