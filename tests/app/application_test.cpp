@@ -17,8 +17,7 @@ namespace {
 // Version 1.00, Spanish of Spain, and the program's icon on every window:
 // 32 by 32 in 16 colours at most.
 TEST(ApplicationTest, VersionLanguageAndIcon) {
-  QApplication& application = testing_support::qtApp();
-  configureApplication(application);
+  configureApplication(*testing_support::QtEnvironment::app());
   EXPECT_EQ(QApplication::applicationVersion(), QString("1.00"));
   EXPECT_EQ(QLocale().language(), QLocale::Spanish);
   EXPECT_EQ(QLocale().territory(), QLocale::Spain);

@@ -3,20 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/memory_file_system.h"
 #include "tests/support/fake_disk.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_profile.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/temp_drives.h"
 
 namespace app {
 namespace {
 
 using testing_support::ShownMessage;
+using testing_support::notice;
 
-ShownMessage notice(const std::string& text) {
-  return {text, "Información", platform::MessageIcon::Information, platform::MessageButtons::Ok};
-}
 
 class fTrasvelTest : public ::testing::Test {
  protected:
@@ -25,26 +23,13 @@ class fTrasvelTest : public ::testing::Test {
     fs.addFile("C:\\KEL\\DATOS\\KEL01.MDB", "MDB uno");
   }
 
-  platform::MemoryFileSystem fs{"C:\\KEL"};
+  testing_support::TempDrives fs{"C:\\KEL"};
   testing_support::FakeUi ui;
   testing_support::FakeEngine engine{fs};
   testing_support::FakeProfile profile;
   testing_support::FakeDisk disk{fs};
   fTrasvel window{ui, fs, engine, profile, disk};
 };
-
-TEST_F(fTrasvelTest, Load_ProposesTheDefaultNameWithTheSecondXSelected) {
-  profile.value = "c:\\datos   ";
-  window.Form_Load();
-  EXPECT_EQ(profile.askedFile, ".\\TORV.INI");
-  EXPECT_EQ(profile.askedSection, "General");
-  EXPECT_EQ(profile.askedKey, "PathDatosKEL");
-  EXPECT_EQ(profile.askedSize, 250u);
-  EXPECT_EQ(ui.cmp, "C:\\DATOS\\KELxx.MDB");  // the value's trailing blanks gone
-  EXPECT_EQ(ui.selectionStart, 13);
-  EXPECT_EQ(ui.selectionLength, 1);
-  EXPECT_EQ(window.Respuesta(), 0);
-}
 
 TEST_F(fTrasvelTest, Load_WithoutSettingsOrWithBlanksLeavesCmpEmptyAndUnselected) {
   for (const char* value : {"", "    "}) {
@@ -75,16 +60,14 @@ TEST_F(fTrasvelTest, Reparar_BlanksOnlyIsAMissingName) {
 }
 
 // Names that do not reach the repair: shown normalised, then the notice.
+// (Each kind of name that matches no ordinary file: file_system_test.)
 TEST_F(fTrasvelTest, Reparar_NameMatchingNoOrdinaryFileIsRefused) {
-  fs.addFile("C:\\KEL\\DATOS\\.OCULTA.MDB", "MDB");
   struct Case {
     const char* typed;
     const char* shown;
   };
   for (const Case& c : {Case{"  c:\\datos\\base.mdb  ", "C:\\DATOS\\BASE.MDB"},
                         Case{"c:\\kel\\datos", "C:\\KEL\\DATOS"},  // a folder
-                        Case{"c:\\kel\\datos\\.oculta.mdb", "C:\\KEL\\DATOS\\.OCULTA.MDB"},
-                        Case{"q:\\kel01.mdb", "Q:\\KEL01.MDB"},  // no such drive
                         Case{"c:\\kel\\datos\\", "C:\\KEL\\DATOS\\"}}) {
     SCOPED_TRACE(c.typed);
     ui.cmp = c.typed;
@@ -96,16 +79,6 @@ TEST_F(fTrasvelTest, Reparar_NameMatchingNoOrdinaryFileIsRefused) {
   }
   EXPECT_EQ(engine.repairs, 0);
   EXPECT_TRUE(ui.cmProcesoEnabled);
-}
-
-TEST_F(fTrasvelTest, Reparar_UpperCasesAsASpanishWindows) {
-  fs.addFolder("C:\\AÑOS");
-  fs.addFile("C:\\AÑOS\\STRAßE.MDB", "MDB");
-  ui.cmp = " c:\\años\\straße.mdb";
-  ui.answers = {platform::kAnswerNo};
-  window.CmProceso_Click();
-  EXPECT_EQ(ui.cmp, "C:\\AÑOS\\STRAßE.MDB");  // ß has no one-letter upper case
-  EXPECT_EQ(ui.messages.size(), 1u);         // the confirmation: the file was found
 }
 
 TEST_F(fTrasvelTest, Reparar_WildcardMatchingAFilePassesTheCheck) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QTimer>
+#include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
@@ -43,8 +44,6 @@ class QtEnvironment : public ::testing::Environment {
 inline ::testing::Environment* const kQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-inline QApplication& qtApp() { return *QtEnvironment::app(); }
-
 struct SeenBox {
   QString title;
   QString text;
@@ -55,7 +54,7 @@ struct SeenBox {
 
 // While it lives, every modal message box is written down and answered by
 // pressing the button labelled with the next of `answers` (the first button
-// once they run out). `onBox` runs before each answer.
+// once they run out), or Esc for "Esc". `onBox` runs before each answer.
 class BoxAnswerer {
  public:
   explicit BoxAnswerer(QStringList answers = {}) : answers_(std::move(answers)) {
@@ -79,7 +78,8 @@ class BoxAnswerer {
     if (box->defaultButton()) s.defaultButton = box->defaultButton()->text();
     seen.push_back(s);
     if (onBox) onBox();
-    if (press) press->click();
+    if (want == "Esc") QTest::keyClick(box, Qt::Key_Escape);
+    else if (press) press->click();
   }
 
   QStringList answers_;

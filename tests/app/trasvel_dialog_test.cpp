@@ -11,12 +11,12 @@
 #include <QtWidgets/QLineEdit>
 
 #include "app/f_trasvel.h"
-#include "tests/support/memory_file_system.h"
 #include "platform/qt_ui.h"
 #include "tests/app/qt_test_support.h"
 #include "tests/support/fake_disk.h"
 #include "tests/support/fake_engine.h"
 #include "tests/support/fake_profile.h"
+#include "tests/support/temp_drives.h"
 
 namespace app {
 namespace {
@@ -26,60 +26,53 @@ using testing_support::SeenBox;
 class TrasvelDialogTest : public ::testing::Test {
  protected:
   TrasvelDialogTest() {
-    testing_support::qtApp();
     fs.addFolder("C:\\KEL\\DATOS");
     fs.addFile("C:\\KEL\\DATOS\\KEL01.MDB", "MDB uno");
-    window = std::make_unique<TrasvelDialog>();
-    ui = std::make_unique<platform::QtUi>(*window, window->cmp(), window->cmProceso(),
-                                          window->lbEsperar());
-    logic = std::make_unique<fTrasvel>(*ui, fs, engine, profile, disk);
-    window->setLogic(logic.get());
+    window.setLogic(&logic);
   }
 
   // Loads and shows the window as the program does, and waits until it is
   // active so that it has the keyboard.
   void start() {
-    logic->Form_Load();
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    logic.Form_Load();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   }
 
   QWidget* focused() { return QApplication::focusWidget(); }
 
-  platform::MemoryFileSystem fs{"C:\\KEL"};
+  testing_support::TempDrives fs{"C:\\KEL"};
   testing_support::FakeEngine engine{fs};
   testing_support::FakeProfile profile;
   testing_support::FakeDisk disk{fs};
-  std::unique_ptr<TrasvelDialog> window;
-  std::unique_ptr<platform::QtUi> ui;
-  std::unique_ptr<fTrasvel> logic;
+  TrasvelDialog window;
+  platform::QtUi ui{window, window.cmp(), window.cmProceso(), window.lbEsperar()};
+  fTrasvel logic{ui, fs, engine, profile, disk};
 };
 
-TEST_F(TrasvelDialogTest, GeometryInPixelsAt96Dpi) {
-  ASSERT_EQ(window->screen()->logicalDotsPerInchX(), 96.0) << "the offscreen screen is 96 dpi";
-  EXPECT_EQ(window->size(), QSize(468, 144));
-  EXPECT_EQ(window->minimumSize(), window->maximumSize()) << "fixed size";
-  EXPECT_EQ(window->cmp().geometry(), QRect(36, 54, 395, 15));
-  EXPECT_EQ(window->cmProceso().geometry(), QRect(312, 108, 60, 23));
-  EXPECT_EQ(window->cmSalir().geometry(), QRect(382, 108, 60, 23));
-  EXPECT_EQ(window->sh().geometry(), QRect(21, 17, 429, 73));
+TEST_F(TrasvelDialogTest, GeometryInPixelsAt96DpiFixedDialogFrameCentredWithTitle) {
+  ASSERT_EQ(window.screen()->logicalDotsPerInchX(), 96.0) << "the offscreen screen is 96 dpi";
+  EXPECT_EQ(window.size(), QSize(468, 144));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed size";
+  EXPECT_EQ(window.cmp().geometry(), QRect(36, 54, 395, 15));
+  EXPECT_EQ(window.cmProceso().geometry(), QRect(312, 108, 60, 23));
+  EXPECT_EQ(window.cmSalir().geometry(), QRect(382, 108, 60, 23));
+  EXPECT_EQ(window.sh().geometry(), QRect(21, 17, 429, 73));
   // Labels sit at their place, sized to their text.
-  EXPECT_EQ(window->lbFichero().pos(), QPoint(36, 35));
-  EXPECT_EQ(window->lbEsperar().pos(), QPoint(20, 116));
-  EXPECT_EQ(window->lbFichero().size(), window->lbFichero().sizeHint());
+  EXPECT_EQ(window.lbFichero().pos(), QPoint(36, 35));
+  EXPECT_EQ(window.lbEsperar().pos(), QPoint(20, 116));
+  EXPECT_EQ(window.lbFichero().size(), window.lbFichero().sizeHint());
   EXPECT_EQ(twipsToPixels(1100, 96), 73);
   EXPECT_EQ(twipsToPixels(7020, 144), 702) << "at 144 dpi, 10 twips to the pixel";
-}
 
-TEST_F(TrasvelDialogTest, FixedDialogFrameCentredWithTitleAndIcon) {
   start();
-  const Qt::WindowFlags f = window->windowFlags();
+  const Qt::WindowFlags f = window.windowFlags();
   EXPECT_FALSE(f & Qt::WindowMinimizeButtonHint);
   EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
   EXPECT_TRUE(f & Qt::MSWindowsFixedSizeDialogHint);
-  EXPECT_EQ(window->windowTitle(), QString("Reparación de Bases de Datos"));
-  const QPoint off = window->frameGeometry().center() - window->screen()->availableGeometry().center();
+  EXPECT_EQ(window.windowTitle(), QString("Reparación de Bases de Datos"));
+  const QPoint off = window.frameGeometry().center() - window.screen()->availableGeometry().center();
   EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
 }
 
@@ -89,23 +82,23 @@ TEST_F(TrasvelDialogTest, FontsAndColours) {
     EXPECT_DOUBLE_EQ(f.pointSizeF(), points);
     EXPECT_EQ(f.weight(), weight);
   };
-  expectFont(window->font(), "MS Sans Serif", 8.25, QFont::Bold);
-  for (QWidget* w : std::initializer_list<QWidget*>{&window->cmp(), &window->cmProceso(),
-                                                   &window->cmSalir(), &window->lbEsperar()}) {
+  expectFont(window.font(), "MS Sans Serif", 8.25, QFont::Bold);
+  for (QWidget* w : std::initializer_list<QWidget*>{&window.cmp(), &window.cmProceso(),
+                                                   &window.cmSalir(), &window.lbEsperar()}) {
     SCOPED_TRACE(w->objectName().toStdString());
     expectFont(w->font(), "MS Sans Serif", 8.25, QFont::Normal);
   }
-  expectFont(window->lbFichero().font(), "Arial", 9, QFont::Normal);
-  EXPECT_EQ(window->lbFichero().palette().color(QPalette::WindowText), QColor(0, 128, 128));
-  EXPECT_EQ(window->lbEsperar().palette().color(QPalette::WindowText), QColor(128, 0, 0));
+  expectFont(window.lbFichero().font(), "Arial", 9, QFont::Normal);
+  EXPECT_EQ(window.lbFichero().palette().color(QPalette::WindowText), QColor(0, 128, 128));
+  EXPECT_EQ(window.lbEsperar().palette().color(QPalette::WindowText), QColor(128, 0, 0));
 
   // What is drawn: white background, the text box's light cyan, teal text.
   start();
-  const QImage image = window->grab().toImage();
+  const QImage image = window.grab().toImage();
   EXPECT_EQ(image.pixelColor(5, 5), QColor(255, 255, 255));
   EXPECT_EQ(image.pixelColor(200, 61), QColor(192, 255, 255));
   bool teal = false;
-  const QRect label = window->lbFichero().geometry();
+  const QRect label = window.lbFichero().geometry();
   for (int y = label.top(); y <= label.bottom() && !teal; ++y) {
     for (int x = label.left(); x <= label.right() && !teal; ++x) {
       teal = image.pixelColor(x, y) == QColor(0, 128, 128);
@@ -114,18 +107,21 @@ TEST_F(TrasvelDialogTest, FontsAndColours) {
   EXPECT_TRUE(teal) << "the label's text is drawn in RGB 0, 128, 128";
 }
 
+// The folder comes from the settings (the key and file that hold it: the
+// end-to-end test), asked with room for 250 characters, its blanks trimmed.
 TEST_F(TrasvelDialogTest, LoadSelectsTheSecondXFocusInCmpAndLabelHidden) {
-  profile.value = "c:\\datos";
+  profile.value = "c:\\datos   ";
   start();
-  EXPECT_EQ(window->cmp().text(), QString("C:\\DATOS\\KELxx.MDB"));
-  EXPECT_EQ(window->cmp().selectionStart(), 13);
-  EXPECT_EQ(window->cmp().selectedText(), QString("x"));
-  EXPECT_EQ(focused(), &window->cmp());
-  EXPECT_FALSE(window->lbEsperar().isVisible());
-  EXPECT_EQ(window->lbEsperar().text(), QString(" "));
+  EXPECT_EQ(profile.askedSize, 250u);
+  EXPECT_EQ(window.cmp().text(), QString("C:\\DATOS\\KELxx.MDB"));
+  EXPECT_EQ(window.cmp().selectionStart(), 13);
+  EXPECT_EQ(window.cmp().selectedText(), QString("x"));
+  EXPECT_EQ(focused(), &window.cmp());
+  EXPECT_FALSE(window.lbEsperar().isVisible());
+  EXPECT_EQ(window.lbEsperar().text(), QString(" "));
   // Tab goes round Cmp, "Reparar", "Salir".
-  for (QWidget* next : std::initializer_list<QWidget*>{&window->cmProceso(), &window->cmSalir(),
-                                                       &window->cmp()}) {
+  for (QWidget* next : std::initializer_list<QWidget*>{&window.cmProceso(), &window.cmSalir(),
+                                                       &window.cmp()}) {
     QTest::keyClick(focused(), Qt::Key_Tab);
     EXPECT_EQ(focused(), next);
   }
@@ -144,13 +140,13 @@ TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusAndEscOnAButtonDoesNothing) {
   testing_support::BoxAnswerer boxes;
   for (auto [name, modifiers] : kModifiers) {
     SCOPED_TRACE(name);
-    window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
-    window->cmp().setFocus();
+    window.cmp().setText("c:\\kel\\datos\\kel01.mdb");
+    window.cmp().setFocus();
     const Qt::Key key = modifiers == Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return;
-    QTest::keyClick(&window->cmp(), key, modifiers);
-    EXPECT_EQ(focused(), &window->cmProceso());
+    QTest::keyClick(&window.cmp(), key, modifiers);
+    EXPECT_EQ(focused(), &window.cmProceso());
   }
-  for (QPushButton* b : {&window->cmProceso(), &window->cmSalir()}) {
+  for (QPushButton* b : {&window.cmProceso(), &window.cmSalir()}) {
     b->setFocus();
     QTest::keyClick(b, Qt::Key_Escape);
     EXPECT_EQ(focused(), b) << b->objectName().toStdString();
@@ -158,7 +154,7 @@ TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusAndEscOnAButtonDoesNothing) {
   QTest::qWait(20);
   EXPECT_TRUE(boxes.seen.empty());
   EXPECT_EQ(engine.repairs, 0);
-  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window.isVisible());
 }
 
 // Every way of closing the window ends the program's event loop: "Salir"
@@ -166,18 +162,18 @@ TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusAndEscOnAButtonDoesNothing) {
 // and the text, the close box.
 TEST_F(TrasvelDialogTest, EachWayOfClosingEndsTheEventLoop) {
   std::vector<std::pair<std::string, std::function<void()>>> ways = {
-      {"Salir", [&] { QTest::mouseClick(&window->cmSalir(), Qt::LeftButton); }},
+      {"Salir", [&] { QTest::mouseClick(&window.cmSalir(), Qt::LeftButton); }},
       {"Enter on Salir",
        [&] {
-         window->cmSalir().setFocus();
-         QTest::keyClick(&window->cmSalir(), Qt::Key_Return);
+         window.cmSalir().setFocus();
+         QTest::keyClick(&window.cmSalir(), Qt::Key_Return);
        }},
-      {"Alt+S", [&] { QTest::keyClick(&window->cmp(), Qt::Key_S, Qt::AltModifier); }},
-      {"close box", [&] { window->close(); }}};
+      {"Alt+S", [&] { QTest::keyClick(&window.cmp(), Qt::Key_S, Qt::AltModifier); }},
+      {"close box", [&] { window.close(); }}};
   for (auto [name, modifiers] : kModifiers) {
     ways.emplace_back(std::string("Esc with ") + name, [&, modifiers] {
-      window->cmp().setText(modifiers == Qt::NoModifier ? "" : "C:\\ALGO");
-      QTest::keyClick(&window->cmp(), Qt::Key_Escape, modifiers);
+      window.cmp().setText(modifiers == Qt::NoModifier ? "" : "C:\\ALGO");
+      QTest::keyClick(&window.cmp(), Qt::Key_Escape, modifiers);
     });
   }
   for (const auto& [name, way] : ways) {
@@ -187,20 +183,22 @@ TEST_F(TrasvelDialogTest, EachWayOfClosingEndsTheEventLoop) {
     QTimer::singleShot(0, &iteration, way);
     QTimer::singleShot(5000, &iteration, [] { QApplication::exit(99); });  // a loop never ending
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window.isVisible());
   }
 }
 
-// "Reparar" pressed by its access key from the text box: it clicks a moment
-// later, as it is drawn pressed first.
-TEST_F(TrasvelDialogTest, AccessKeyPressesRepararFromTheTextBox) {
+// "Reparar" pressed by its access key from the text box (it clicks a moment
+// later, as it is drawn pressed first); Esc on the confirmation answers No.
+TEST_F(TrasvelDialogTest, AccessKeyPressesRepararAndEscOnTheConfirmationAnswersNo) {
   start();
-  testing_support::BoxAnswerer boxes({"No"});
-  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
-  QTest::keyClick(&window->cmp(), Qt::Key_R, Qt::AltModifier);
+  testing_support::BoxAnswerer boxes({"Esc"});
+  window.cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::keyClick(&window.cmp(), Qt::Key_R, Qt::AltModifier);
   for (int i = 0; i < 200 && boxes.seen.empty(); ++i) QTest::qWait(10);
   ASSERT_EQ(boxes.seen.size(), 1u) << "the confirmation";
   EXPECT_EQ(boxes.seen[0].buttons, (QStringList{"Sí", "No"}));
+  EXPECT_EQ(engine.repairs, 0);
+  EXPECT_EQ(logic.Respuesta(), -1);
 }
 
 // "Reparar" answered Yes, the engine failing. While the procedure runs the
@@ -221,32 +219,30 @@ TEST_F(TrasvelDialogTest, RepararIsDisabledWhileTheProcedureRunsAndTheBoxesAsSee
       return false;
     }
   } counter(&labelPaints);
-  window->lbEsperar().installEventFilter(&counter);
+  window.lbEsperar().installEventFilter(&counter);
 
   bool duringRepair = false;
   engine.onRepair = [&] {
     duringRepair = true;
-    EXPECT_FALSE(window->cmProceso().isEnabled());
-    EXPECT_TRUE(window->lbEsperar().isVisible());
-    EXPECT_EQ(window->lbEsperar().text(), QString("REPARANDO la base de datos ..."));
+    EXPECT_FALSE(window.cmProceso().isEnabled());
+    EXPECT_TRUE(window.lbEsperar().isVisible());
+    EXPECT_EQ(window.lbEsperar().text(), QString("REPARANDO la base de datos ..."));
     EXPECT_GT(labelPaints, 0) << "the label was painted without the event loop";
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
   };
   testing_support::BoxAnswerer boxes({"Sí"});
   std::vector<bool> enabledAtBoxes;
-  boxes.onBox = [&] { enabledAtBoxes.push_back(window->cmProceso().isEnabled()); };
-  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
-  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  boxes.onBox = [&] { enabledAtBoxes.push_back(window.cmProceso().isEnabled()); };
+  window.cmp().setText("c:\\kel\\datos\\kel01.mdb");
+  QTest::mouseClick(&window.cmProceso(), Qt::LeftButton);
 
   EXPECT_TRUE(duringRepair);
   EXPECT_EQ(enabledAtBoxes, std::vector<bool>(2, false)) << "the confirmation and the report";
-  EXPECT_TRUE(window->cmProceso().isEnabled());
-  EXPECT_FALSE(window->lbEsperar().isVisible());
+  EXPECT_TRUE(window.cmProceso().isEnabled());
+  EXPECT_FALSE(window.lbEsperar().isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  EXPECT_EQ(window->cmp().text(), QString("C:\\KEL\\DATOS\\KEL01.MDB"));
-  EXPECT_EQ(window->focusWidget(), &window->cmp()) << "the focus the window gives back";
-  EXPECT_EQ(logic->Respuesta(), 0) << "the procedure failed";
+  EXPECT_EQ(window.focusWidget(), &window.cmp()) << "the focus the window gives back";
   ASSERT_EQ(boxes.seen.size(), 2u);
   const SeenBox& confirm = boxes.seen[0];
   EXPECT_EQ(confirm.title, QString("Información"));
@@ -260,26 +256,10 @@ TEST_F(TrasvelDialogTest, RepararIsDisabledWhileTheProcedureRunsAndTheBoxesAsSee
   EXPECT_EQ(report.buttons, QStringList{"Aceptar"});
   EXPECT_EQ(report.text, QString("Formato de base de datos no reconocido."));
 
-  window->cmp().setText("   ");
-  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
+  window.cmp().setText("   ");
+  QTest::mouseClick(&window.cmProceso(), Qt::LeftButton);
   ASSERT_EQ(boxes.seen.size(), 3u);
   EXPECT_EQ(boxes.seen[2].icon, QMessageBox::Information);
-  EXPECT_EQ(boxes.seen[2].title, QString("Información"));
-  EXPECT_EQ(boxes.seen[2].text, QString("Falta informar el nombre de la base de datos a reparar."));
-}
-
-TEST_F(TrasvelDialogTest, ConfirmationClosedWithEscAnswersNo) {
-  start();
-  QMessageBox* box = nullptr;
-  QTimer::singleShot(20, [&] {
-    box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box) QTest::keyClick(box, Qt::Key_Escape);
-  });
-  window->cmp().setText("c:\\kel\\datos\\kel01.mdb");
-  QTest::mouseClick(&window->cmProceso(), Qt::LeftButton);
-  EXPECT_NE(box, nullptr);
-  EXPECT_EQ(engine.repairs, 0);
-  EXPECT_EQ(logic->Respuesta(), -1);
 }
 
 }  // namespace

@@ -224,6 +224,14 @@ TEST(CarriedKeys, CarryKeyRemakesChangedSegmentsOnly) {
   EXPECT_EQ(carryKey(columns, stored, other, other).error().number(), errc::kCorrupt);
   const Key cut(stored.begin(), stored.begin() + 6);
   EXPECT_EQ(carryKey(columns, cut, before, after).error().number(), errc::kCorrupt);
+  // The carried text itself may not change; a key longer than its row's is not its key.
+  auto renamed = carryKey(columns, stored, before, std::vector<Value>{std::int32_t{7}, Text{"y"}});
+  EXPECT_EQ(renamed ? 0 : renamed.error().number(), errc::kInvalidArgument);
+  Key longer(stored.begin(), stored.begin() + 5);
+  longer.insert(longer.end(), {std::byte{0x00}, std::byte{0x99}});
+  const std::vector<Value> noText{std::int32_t{7}, Value{}};
+  auto trailing = carryKey(columns, longer, noText, noText);
+  EXPECT_EQ(trailing ? 0 : trailing.error().number(), errc::kCorrupt);
   // The engine makes no key for the carried text, only its NULL.
   Key out;
   EXPECT_FALSE(appendKeyColumn(text, Text{"x"}, out));

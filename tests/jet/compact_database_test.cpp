@@ -1,5 +1,8 @@
 // compactDatabase at the edges: refused destinations, sources in use or not
-// databases, damage, encryption; a failure never leaves a file of ours.
+// databases, damage, encryption; a failure never leaves a file of ours. And
+// tables and rows added to a compaction's source (a healthy database read as
+// a source, in key order, is the corpus compaction's business:
+// compactor_test.cpp).
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,10 +10,12 @@
 #include "jet/engine.h"
 #include "jet/format/header_page.h"
 #include "jet/format/row.h"
-#include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "jet/model/row_cursor.h"
 #include "jet/model/table.h"
+#include "jet/rebuild/compact_error_table.h"
+#include "jet/write/database_source.h"
+#include "jet/write/extra_tables_source.h"
 #include "jet/write/generator.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
@@ -24,17 +29,12 @@ namespace {
 using namespace testing_support;
 namespace fs = std::filesystem;
 
-std::vector<std::string> filesIn(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // Every file of `folder` by name, with its bytes.
 std::map<std::string, std::string> folderContents(const fs::path& folder) {
   std::map<std::string, std::string> out;
-  for (const std::string& name : filesIn(folder)) out[name] = readFile(folder / name);
+  for (const auto& e : fs::directory_iterator(folder)) {
+    out[e.path().filename().string()] = readFile(e.path());
+  }
   return out;
 }
 
@@ -56,17 +56,7 @@ TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   setU16(damaged, at(31, 10), 0x0004);
   writeFile(dir / "danada.mdb", damaged);
   std::string twoNames = corpusImage("indexTestV1997.mdb");
-  {
-    auto db = Database::openBytes(twoNames);
-    ASSERT_TRUE(db.ok());
-    auto catalog = Catalog::read(**db);
-    ASSERT_TRUE(catalog.ok() && catalog->findTable("Table2"));
-    const RowLocation second = catalog->findTable("Table2")->location;
-    const ByteRange row = rowRange(twoNames, second.page, second.row);
-    const std::size_t name = twoNames.find("Table2", row.start);
-    ASSERT_LT(name, row.end);
-    twoNames[name + 5] = '1';
-  }
+  renameTable(twoNames, "Table2", "Table1");
   writeFile(dir / "repetida.mdb", twoNames);
   fs::copy_file(corpusFile("testV1997.mdb"), dir / "abierta.mdb");
   auto writer = Database::open(dir / "abierta.mdb", Database::Access::kWrite);
@@ -80,7 +70,7 @@ TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   };
   for (const Case& c : {Case{corpusFile("testV1997.mdb"), "destino.mdb", errc::kAlreadyExists},
                         Case{dir / "abierta.mdb", "nueva.mdb", errc::kInUse},
-                        Case{dir / "no.mdb", "nueva.mdb", errc::kNotFound},
+                        Case{dir / "no.mdb", "nueva.mdb", errc::kNotFound, "no.mdb"},
                         Case{dir / "texto.mdb", "nueva.mdb", errc::kNotDatabase},
                         Case{corpusFile("testV1997.mdb"), "no/nueva.mdb", errc::kNotFound},
                         Case{dir / "danada.mdb", "nueva.mdb", errc::kCorrupt},
@@ -131,7 +121,7 @@ TEST(CompactDatabase, PrimaryKeyIndexThatDisagreesWithItsRowsIs3343) {
   Status s = compactDatabase(dir / "origen.mdb", dir / "destino.mdb");
   ASSERT_FALSE(s);
   EXPECT_EQ(s.error().number(), errc::kCorrupt) << s.error().toString();
-  EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"origen.mdb"});
+  EXPECT_EQ(folderContents(dir.path()), (std::map<std::string, std::string>{{"origen.mdb", image}}));
 }
 
 // An encrypted database compacts to the encrypted form of what its clear
@@ -148,13 +138,73 @@ TEST(CompactDatabase, EncryptedSourceGivesTheEncryptedCompaction) {
     writeFile(dir / "cifrada.mdb", encryptImage(clear, key));
     ASSERT_TRUE(compactDatabase(dir / "clara.mdb", dir / "clara-c.mdb"));
     ASSERT_TRUE(compactDatabase(dir / "cifrada.mdb", dir / "cifrada-c.mdb"));
-    const std::string compacted = readFile(dir / "cifrada-c.mdb");
-    EXPECT_EQ(compacted, encryptImage(readFile(dir / "clara-c.mdb"), key));
-    auto db = Database::open(dir / "cifrada-c.mdb");
-    ASSERT_TRUE(db);
-    EXPECT_EQ((*db)->header().databaseKey, key);
-    EXPECT_NE(getByte(compacted, at(2, 0)), 0x02);  // the catalog's definition, encrypted
+    EXPECT_EQ(readFile(dir / "cifrada-c.mdb"), encryptImage(readFile(dir / "clara-c.mdb"), key));
   }
+}
+
+std::vector<std::vector<Value>> readAll(CompactionSource& source, std::size_t table) {
+  std::vector<std::vector<Value>> rows;
+  auto stream = source.rows(table);
+  EXPECT_TRUE(stream) << stream.error().toString();
+  if (!stream) return rows;
+  while (true) {
+    auto more = (*stream)->next();
+    EXPECT_TRUE(more) << more.error().toString();
+    if (!more || !*more) break;
+    rows.push_back((*stream)->values());
+  }
+  return rows;
+}
+
+// An added table comes after the base's tables with its rows, and its
+// catalog row comes after MSysObjects' own rows, naming it by its id; rows
+// appended to a base table follow its own. A name taken in any letter case,
+// a taken id, a row of the wrong width and a table that does not exist are
+// refused.
+TEST(ExtraTablesSource, AddedTablesAndRowsFollowTheBasesOwn) {
+  REQUIRE_CORPUS();
+  auto db = Database::open(corpusFile("testV1997.mdb"));
+  ASSERT_TRUE(db);
+  auto base = DatabaseSource::open(**db);
+  ASSERT_TRUE(base);
+  ExtraTablesSource source(**base);
+  const std::size_t baseTables = (*base)->tables().size();
+  const std::int32_t id = source.unusedId();
+  // The table a repair adds.
+  const TableDefinition errors = compactErrorTable(id, (*db)->header()).definition;
+  for (const SourceTable& taken :
+       {SourceTable{"msysacES", id, errors}, SourceTable{"Nueva", 2, errors}}) {
+    EXPECT_EQ(source.addTable(taken, {}, DateTime{}).error().number(), errc::kInvalidArgument);
+  }
+  EXPECT_EQ(source.addTable({"Nueva", id, errors}, {{Text{"a"}}}, DateTime{}).error().number(),
+            errc::kInvalidArgument);
+  EXPECT_EQ(source.appendRows("NoExiste", {}).error().number(), errc::kNoSuchTable);
+
+  std::vector<std::vector<Value>> rows{{std::int32_t{3343}, Text{"uno"}, Value{}, Value{}},
+                                       {Value{}, Value{}, Value{}, Text{"T"}}};
+  ASSERT_TRUE(source.addTable({"MSysCompactError", id, errors}, rows, DateTime{40000.5}));
+  ASSERT_EQ(source.tables().size(), baseTables + 1);
+  EXPECT_EQ(readAll(source, baseTables), rows);
+
+  const auto objects = readAll(source, 0);
+  ASSERT_EQ(objects.size(), (*base)->tables()[0].definition.rowCount + 1);
+  const TableDefinition& def = source.tables()[0].definition;
+  const std::vector<Value>& added = objects.back();
+  EXPECT_EQ(added[columnIndex(def, "Id")], Value{id});
+  EXPECT_EQ(added[columnIndex(def, "ParentId")], Value{catalog_id::kTablesContainer});
+  EXPECT_EQ(added[columnIndex(def, "Name")], Value{Text{"MSysCompactError"}});
+  EXPECT_EQ(added[columnIndex(def, "Type")], Value{std::int16_t{1}});
+  EXPECT_EQ(added[columnIndex(def, "DateCreate")], Value{DateTime{40000.5}});
+  EXPECT_TRUE(isNull(added[columnIndex(def, "LvProp")]));
+
+  const std::size_t aces = 1;
+  ASSERT_EQ(source.tables()[aces].name, "MSysACEs");
+  const auto before = readAll(source, aces);
+  ASSERT_EQ(before.size(), (*base)->tables()[aces].definition.rowCount);
+  ASSERT_TRUE(source.appendRows("MSysACEs", {before.front()}));
+  const auto after = readAll(source, aces);
+  ASSERT_EQ(after.size(), before.size() + 1);
+  EXPECT_EQ(after.back(), before.front());
 }
 
 }  // namespace

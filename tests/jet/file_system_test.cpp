@@ -1,5 +1,6 @@
 // The file operations that put a new database in place, on the real file
-// system, in a temporary folder.
+// system, in a temporary folder. (Replacing a database by its repaired copy
+// is what every repair does: repair_test.cpp.)
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
@@ -49,20 +50,6 @@ TEST(FileSystemTest, LinkGivesASecondNameUnlessTheNameIsTaken) {
   ASSERT_FALSE(taken.ok());
   EXPECT_EQ(taken.error().number(), errc::kAlreadyExists);
   EXPECT_EQ(readFile(dir / "ocupado.mdb"), "otro");
-}
-
-TEST(FileSystemTest, ReplaceRenamesOverTheOldFile) {
-  TempDir dir;
-  FileSystem& fs = localFileSystem();
-  writeFile(dir / "base.mdb", "vieja");
-  writeFile(dir / "nueva.tmp", "nueva");
-  ASSERT_TRUE(fs.replace(dir / "nueva.tmp", dir / "base.mdb").ok());
-  EXPECT_EQ(readFile(dir / "base.mdb"), "nueva");
-  EXPECT_FALSE(*fs.exists(dir / "nueva.tmp"));
-  EXPECT_TRUE(fs.syncFolder(dir.path()).ok());
-  auto missing = fs.replace(dir / "no-existe", dir / "base.mdb");
-  ASSERT_FALSE(missing.ok());
-  EXPECT_EQ(missing.error().number(), errc::kNotFound);
 }
 
 TEST(FileSystemTest, RemoveExistsAndPermissions) {

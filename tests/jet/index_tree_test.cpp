@@ -108,15 +108,14 @@ BuiltIndexTree roundTrip(const std::vector<IndexEntry>& entries, MemoryPages& pa
 // Every index page of the corpus decodes clean and is rebuilt byte for byte:
 // Access shares a prefix on some pages only, and then the longest one common
 // to all entries, so the same choice gives the same header, mask and
-// entries. The trees, rooted at the index pages no intermediate page points
-// at, walk clean and cover every index page once.
-TEST(IndexWalkerTest, CorpusPagesRebuildByteForByteAndTreesWalkWhole) {
+// entries. (That the corpus's trees walk clean and whole is the check's
+// promise on every corpus file: repair_test.cpp.)
+TEST(IndexPageBuilderTest, CorpusPagesRebuildByteForByte) {
   REQUIRE_CORPUS();
   int decoded = 0, compressed = 0;
   for (const auto& path : testing_support::corpusFiles()) {
     SCOPED_TRACE(path.filename().string());
     MemoryPages image{testing_support::readFile(path)};
-    std::set<std::uint32_t> indexPages, children;
     for (std::uint32_t n = 0; n < image.count(); ++n) {
       const auto type = static_cast<std::uint8_t>(image.bytes[std::size_t{n} * kPageSize]);
       if (type != ip::kTypeLeaf && type != ip::kTypeIntermediate) continue;
@@ -126,11 +125,6 @@ TEST(IndexWalkerTest, CorpusPagesRebuildByteForByteAndTreesWalkWhole) {
       EXPECT_TRUE(findings.empty()) << "page " << n;
       ++decoded;
       compressed += page->prefixLength > 0;
-      indexPages.insert(n);
-      if (!page->leaf) {
-        for (const auto& e : page->entries) children.insert(e.child);
-        children.insert(page->tailPage);
-      }
       IndexPageBuilder builder(page->leaf, page->prefixLength > 0);
       for (const IndexEntry& e : page->entries) {
         ASSERT_TRUE(builder.fits(e)) << "page " << n;
@@ -142,19 +136,6 @@ TEST(IndexWalkerTest, CorpusPagesRebuildByteForByteAndTreesWalkWhole) {
       const std::size_t used = kPageSize - page->freeSpace;
       EXPECT_EQ(std::memcmp(rebuilt.data(), image.fetch()(n)->data(), used), 0) << "page " << n;
     }
-    std::set<std::uint32_t> walked;
-    for (std::uint32_t root : indexPages) {
-      if (children.count(root)) continue;
-      FindingList findings;
-      IndexWalkTarget t{image.fetch(), image.count(), root, image.decode(root).owner, "", ""};
-      std::uint64_t seen = 0;
-      auto r = walkIndex(t, findings, [&](const IndexEntry&, std::uint32_t) { ++seen; });
-      ASSERT_TRUE(r.ok());
-      for (const auto& f : findings.findings()) ADD_FAILURE() << f.toString();
-      EXPECT_EQ(r->entries, seen);
-      for (auto p : r->pages) EXPECT_TRUE(walked.insert(p).second) << "page " << p << " walked twice";
-    }
-    EXPECT_EQ(walked, indexPages);
   }
   EXPECT_GT(decoded, 50);
   EXPECT_GE(compressed, 3);  // the corpus has pages with a shared prefix
@@ -181,7 +162,6 @@ TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInTheShapeAccessGives) {
     SCOPED_TRACE(std::to_string(n) + " keys of " + std::to_string(keyLength));
     MemoryPages pages;
     const BuiltIndexTree tree = roundTrip(textEntries(n, keyLength, 2), pages);
-    EXPECT_EQ(tree.entries, std::uint64_t(n));
     EXPECT_EQ(tree.distinctKeys, std::uint64_t(n + 1) / 2);  // for the definition's statistics
     EXPECT_GE(tree.depth, minDepth);
     EXPECT_LE(tree.depth, maxDepth);
@@ -200,8 +180,10 @@ TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInTheShapeAccessGives) {
     }
     // Siblings link both ways: the page before names this one as its next.
     for (const auto& [p, page] : decoded) {
-      if (page.prevPage != 0) EXPECT_EQ(parent[page.prevPage], parent[p]);
-      if (page.prevPage != 0) EXPECT_EQ(decoded.at(page.prevPage).nextPage, p);
+      if (page.prevPage != 0) {
+        EXPECT_EQ(parent[page.prevPage], parent[p]);
+        EXPECT_EQ(decoded.at(page.prevPage).nextPage, p);
+      }
       if (page.nextPage == 0) continue;
       EXPECT_EQ(parent[page.nextPage], parent[p]);
       auto next = decoded.find(page.nextPage);
@@ -272,7 +254,6 @@ void setFirstParentEntry(Tree& t, const IndexEntry& e) {
 }
 
 const TreeDamage kTreeDamage[] = {
-    {"NoneInASoundTree", [](Tree&) {}, nullptr},
     {"NoneInAParentEntryAboveItsChildAndBelowTheNext",
      [](Tree& t) {
        IndexEntry e = t.pages.decode(t.leaves[0]).entries.back();
@@ -335,7 +316,9 @@ TEST_P(IndexWalkerDamage, IsReportedAndTheRestIsStillRead) {
   } else {
     EXPECT_TRUE(w.findings.empty());
   }
-  if (c.lost == TreeDamage::kNothing) EXPECT_EQ(w.findings.total(), c.finding ? 1u : 0u);
+  if (c.lost == TreeDamage::kNothing) {
+    EXPECT_EQ(w.findings.total(), c.finding ? 1u : 0u);
+  }
   EXPECT_EQ(w.entries.size(), expected);
 }
 

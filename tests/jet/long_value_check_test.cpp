@@ -1,13 +1,14 @@
-// The check of long values (jet/check/long_value_check.cpp): in a generated
-// file, a chained Memo or OLE value whose row loses it, whose chain breaks or
-// loops, or whose page leaves its map is reported at its place.
+// Long values in a generated file: a chained Memo or OLE value whose row
+// loses it, whose chain breaks or loops, or whose page leaves its map (or
+// sits in two columns' maps) is reported by the check at its place; the
+// salvage takes a chain that does not end with its value as damaged.
 #include <gtest/gtest.h>
 
 #include "jet/check/checker.h"
 #include "jet/format/data_page.h"
-#include "jet/format/usage_map.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
+#include "jet/salvage/salvage_reader.h"
 #include "jet/write/generator.h"
 #include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
@@ -22,17 +23,14 @@ using namespace testing_support;
 // A value chained over at least three long-value rows, the middle one alone
 // on its page, and where the row that holds its reference lies.
 struct Chain {
-  std::uint16_t column = 0;          // the column's number
-  std::uint32_t longValueMap = 0;    // its usage map
-  std::size_t nullBit = 0;           // offset of the column's null-mask byte
-  std::uint8_t nullMask = 0;         // the column's bit in it
-  std::vector<RowLocation> rows;     // the value's long-value rows, in order
-  std::uint32_t tablePage = 0;       // the data page of the row
+  std::uint16_t column = 0;        // the column's number
+  std::uint32_t longValueMap = 0;  // its usage map
+  std::uint32_t otherMap = 0;      // the usage map of another long-value column
+  std::size_t nullBit = 0;         // offset of the column's null-mask byte
+  std::uint8_t nullMask = 0;       // the column's bit in it
+  std::vector<RowLocation> rows;   // the value's long-value rows, in order
+  std::uint32_t tablePage = 0;     // the data page of the row
 };
-
-std::uint16_t rowsOnPage(const std::string& image, std::uint32_t page) {
-  return getU16(image, testing_support::at(page, data_page::kRowCount));
-}
 
 Chain findChain(const std::string& image) {
   auto db = Database::openBytes(image);
@@ -52,16 +50,17 @@ Chain findChain(const std::string& image) {
       for (const RowCursor::LongValueRow& u : rows.longValueRows()) {
         if (u.column == k) chain.rows.push_back(u.at);
       }
-      if (chain.rows.size() < 3 || rowsOnPage(image, chain.rows[1].page) != 1) continue;
+      if (chain.rows.size() < 3 || getU16(image, at(chain.rows[1].page, data_page::kRowCount)) != 1) {
+        continue;
+      }
       chain.column = def.columns[k].number;
       for (const LongValueMaps& m : def.longValueMaps) {
-        if (m.column == chain.column) chain.longValueMap = m.usageMap;
+        (m.column == chain.column ? chain.longValueMap : chain.otherMap) = m.usageMap;
       }
       // The null mask closes the row: bit k of it is column number k.
       chain.tablePage = rows.bodyLocation().page;
       const auto [start, end] = rowRange(image, rows.bodyLocation().page, rows.bodyLocation().row);
-      const std::size_t maskSize = (getByte(image, start) + 7) / 8;
-      chain.nullBit = end - maskSize + chain.column / 8;
+      chain.nullBit = end - (getByte(image, start) + 7) / 8 + chain.column / 8;
       chain.nullMask = static_cast<std::uint8_t>(1u << (chain.column % 8));
       return chain;
     }
@@ -70,7 +69,11 @@ Chain findChain(const std::string& image) {
   return {};
 }
 
-class LongValueCheckTest : public ::testing::Test {
+std::string where(RowLocation at) {
+  return "página " + std::to_string(at.page) + ", fila " + std::to_string(at.row);
+}
+
+class LongValueTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     TempDir dir;
@@ -83,71 +86,102 @@ class LongValueCheckTest : public ::testing::Test {
     ASSERT_TRUE(checkImage(source_).clean()) << findingsText(checkImage(source_));
     chain_ = findChain(source_);
     ASSERT_GE(chain_.rows.size(), 3u);
-    image = source_;
-  }
-
-  std::size_t nextPointerOf(RowLocation at) const { return rowRange(source_, at.page, at.row).start; }
-  std::string where(RowLocation at) const {
-    return "página " + std::to_string(at.page) + ", fila " + std::to_string(at.row);
+    ASSERT_NE(chain_.otherMap, 0u);
   }
 
   inline static std::string source_;  // the generated file, checked clean
   Chain chain_;
-  std::string image;  // the copy each case damages
 };
 
-// The row's field turns NULL: its value's rows stay, used by nobody; once the
-// middle page also leaves the column's map, nothing claims that page at all.
-TEST_F(LongValueCheckTest, RowsAndPagesNoValueReachesAreReported) {
-  setByte(image, chain_.nullBit, getByte(image, chain_.nullBit) & ~chain_.nullMask);
-  CheckReport r = checkImage(image);
-  for (RowLocation at : chain_.rows) {
-    EXPECT_TRUE(hasFinding(r, where(at) + ": valor largo de la columna " +
-                           std::to_string(chain_.column) + " que ninguna fila usa"))
-        << where(at) << "\n" << findingsText(r);
-  }
-  const std::uint32_t middle = chain_.rows[1].page;
-  const auto [byte, bit] = usageMapBit(image, chain_.longValueMap, middle);
-  ASSERT_TRUE(getByte(image, byte) & bit);
-  setByte(image, byte, getByte(image, byte) & ~bit);
-  r = checkImage(image);
-  EXPECT_TRUE(hasNote(r, "página " + std::to_string(middle) +
-                      ": espacio recuperable: página que nadie usa y que no está marcada como libre"))
-      << findingsText(r);
-  EXPECT_FALSE(hasFinding(r, where(chain_.rows[1]) + ": valor largo")) << findingsText(r);
+// Each case damages a copy along the chain and says what the check must say
+// (as expectSays reads it).
+using Want = std::vector<std::string>;
+using ChainDamage = Want (*)(const Chain&, std::string&);
+
+void linkFirstRowTo(const Chain& c, std::string& image, std::uint32_t pointer) {
+  setU32(image, rowRange(image, c.rows[0].page, c.rows[0].row).start, pointer);
 }
 
-// The middle page leaves the map while the value still uses it.
-TEST_F(LongValueCheckTest, ValueOnAPageOutsideItsMapIsReported) {
-  const std::uint32_t middle = chain_.rows[1].page;
-  const auto [byte, bit] = usageMapBit(image, chain_.longValueMap, middle);
-  setByte(image, byte, getByte(image, byte) & ~bit);
-  CheckReport r = checkImage(image);
-  EXPECT_TRUE(hasFinding(r, "está en la página " + std::to_string(middle) +
-                         ", que su mapa de valores largos no incluye"))
-      << findingsText(r);
+const std::pair<const char*, ChainDamage> kChainDamage[] = {
+    {"the field turned NULL: its value's rows are used by nobody",
+     [](const Chain& c, std::string& image) -> Want {
+       setByte(image, c.nullBit, getByte(image, c.nullBit) & ~c.nullMask);
+       Want want;
+       for (RowLocation at : c.rows) {
+         want.push_back(where(at) + ": valor largo de la columna " + std::to_string(c.column) +
+                        " que ninguna fila usa");
+       }
+       return want;
+     }},
+    {"the field turned NULL and the middle page out of the map: nobody claims that page",
+     [](const Chain& c, std::string& image) -> Want {
+       setByte(image, c.nullBit, getByte(image, c.nullBit) & ~c.nullMask);
+       markInMap(image, c.longValueMap, c.rows[1].page, false);
+       return {std::string("nota: página ") + std::to_string(c.rows[1].page) +
+                   ": espacio recuperable: página que nadie usa y que no está marcada como libre",
+               std::string("-") + where(c.rows[1]) + ": valor largo"};
+     }},
+    {"the middle page out of the map while the value uses it",
+     [](const Chain& c, std::string& image) -> Want {
+       markInMap(image, c.longValueMap, c.rows[1].page, false);
+       return {"está en la página " + std::to_string(c.rows[1].page) +
+               ", que su mapa de valores largos no incluye"};
+     }},
+    {"the middle page in another column's map too",
+     [](const Chain& c, std::string& image) -> Want {
+       markInMap(image, c.otherMap, c.rows[1].page, true);
+       return {"página " + std::to_string(c.rows[1].page) +
+               ": página en los mapas de valores largos de las columnas"};
+     }},
+    {"the first link back at its own row",
+     [](const Chain& c, std::string& image) -> Want {
+       linkFirstRowTo(c, image, c.rows[0].pointer());
+       return {"la cadena de un valor largo forma un bucle"};
+     }},
+    {"the first link past the file",
+     [](const Chain& c, std::string& image) -> Want {
+       const auto past = static_cast<std::uint32_t>(image.size() / kTestPageSize) + 3;
+       linkFirstRowTo(c, image, past << 8);
+       return {"página " + std::to_string(past) + ", la página está fuera"};
+     }},
+    {"the first link at a row its page does not have",
+     [](const Chain& c, std::string& image) -> Want {
+       linkFirstRowTo(c, image, c.rows[1].pointer() | 0x7F);
+       return {"fila inexistente"};
+     }},
+    {"the first link at a page of table rows",
+     [](const Chain& c, std::string& image) -> Want {
+       linkFirstRowTo(c, image, c.tablePage << 8);
+       return {"no es de valores largos"};
+     }},
+};
+
+TEST_F(LongValueTest, DamageAlongAChainIsReportedAtItsPlace) {
+  for (const auto& [what, damage] : kChainDamage) {
+    SCOPED_TRACE(what);
+    std::string image = source_;
+    const Want want = damage(chain_, image);
+    expectSays(checkImage(image), want);
+  }
 }
 
-// The chain's first link points back at its own row, past the file, at a
-// row its page does not have, or at a page of table rows.
-TEST_F(LongValueCheckTest, ChainThatLoopsOrBreaksIsReported) {
-  const std::size_t link = nextPointerOf(chain_.rows[0]);
-  const std::uint32_t pages = static_cast<std::uint32_t>(image.size() / kTestPageSize);
-  const struct {
-    std::uint32_t pointer;
-    std::string finding;
-  } cases[] = {
-      {chain_.rows[0].pointer(), "la cadena de un valor largo forma un bucle"},
-      {(pages + 3) << 8, "página " + std::to_string(pages + 3) + ", la página está fuera"},
-      {chain_.rows[1].pointer() | 0x7F, "fila inexistente"},
-      {chain_.tablePage << 8, "no es de valores largos"},
-  };
-  for (const auto& c : cases) {
-    image = source_;
-    setU32(image, link, c.pointer);
-    CheckReport r = checkImage(image);
-    EXPECT_TRUE(hasFinding(r, c.finding)) << c.pointer << "\n" << findingsText(r);
+// The last row of the chain points onward although the value ends there:
+// the chain is no sound one, and the salvage says it lost the value's end.
+TEST_F(LongValueTest, SalvageTakesAChainWhoseLastRowPointsOnwardAsDamaged) {
+  std::string image = source_;
+  const RowLocation last = chain_.rows.back();
+  setU32(image, rowRange(image, last.page, last.row).start, chain_.rows[0].pointer());
+  MemoryBytes bytes(image);
+  auto reader = SalvageReader::open(bytes);
+  ASSERT_TRUE(reader) << reader.error().toString();
+  for (std::size_t t = 0; t < (*reader)->tables().size(); ++t) {
+    SalvageRowCursor rows = (*reader)->rows(t);
+    for (auto more = rows.next(); more && *more; more = rows.next()) {
+    }
   }
+  std::string problems;
+  for (const Problem& p : (*reader)->problems().problems()) problems += p.where.toString() + "\n";
+  EXPECT_NE(problems.find("la última fila de la cadena no acaba el valor"), std::string::npos) << problems;
 }
 
 }  // namespace

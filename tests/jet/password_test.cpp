@@ -1,5 +1,5 @@
-// A database password: the database opens only with it (3031 otherwise, as Jet
-// answers), and compaction and repair write files that keep it.
+// A database password: compaction and repair write files that keep it (that
+// the database opens only with it: database_open_test.cpp).
 #include <gtest/gtest.h>
 
 #include "jet/check/checker.h"
@@ -17,34 +17,6 @@ namespace {
 
 using namespace testing_support;
 namespace fs = std::filesystem;
-
-int openError(const std::string& image, const std::string& password = {}) {
-  auto db = Database::openBytes(image, "memoria", password);
-  return db ? 0 : db.error().number();
-}
-
-TEST(Password, OpensOnlyWithTheOneStoredLetterCaseIncluded) {
-  REQUIRE_CORPUS();
-  const std::string good = corpusImage("testV1997.mdb");
-  const std::string locked = withPasswordBytes(good, fromUtf8("Año2", 1252));
-  for (const char* wrong : {"", "año2", "AÑO2", "Año", "Año22", "Ano2"}) {
-    EXPECT_EQ(openError(locked, wrong), errc::kBadPassword) << wrong;
-  }
-  EXPECT_EQ(openError(locked, "Año2"), 0);
-  EXPECT_EQ(openError(good, "cualquiera"), 0);  // none set: any password opens it
-
-  // Every byte of the 20 counts, the last one included; the byte after the
-  // field is not part of it.
-  const std::string full(header_page::kPasswordLength, 'z');
-  EXPECT_EQ(openError(withPasswordBytes(good, full), full.substr(0, 19)), errc::kBadPassword);
-  EXPECT_EQ(openError(withPasswordBytes(good, full), full), 0);
-  std::string after = withPasswordBytes(good, std::string(header_page::kPasswordLength, '\0') + "z");
-  EXPECT_EQ(openError(after), 0);
-  // A field that holds no password's text (damage) opens for a repair only
-  // (header_salvage.h).
-  const std::string garbled = withPasswordBytes(good, std::string("\x01\x02", 2));
-  EXPECT_EQ(openError(garbled), errc::kBadPassword);
-}
 
 TEST(Password, CompactionNeedsItRepairRefusesAWrongOneAndBothKeepIt) {
   REQUIRE_CORPUS();

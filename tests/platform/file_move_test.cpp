@@ -13,17 +13,10 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::folderEntries;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
-
-// Entries of a folder, hidden ones included.
-std::vector<std::string> entries(const fs::path& folder) {
-  std::vector<std::string> out;
-  for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename());
-  std::sort(out.begin(), out.end());
-  return out;
-}
 
 TEST(MoveAcrossFileSystemsTest, CopiesBytesAndModeThenRemovesTheOriginal) {
   TempDir from, to;
@@ -33,32 +26,27 @@ TEST(MoveAcrossFileSystemsTest, CopiesBytesAndModeThenRemovesTheOriginal) {
   fs::permissions(from / "KEL01.MDB", fs::perms::owner_read | fs::perms::owner_write |
                                           fs::perms::group_read);
   ASSERT_TRUE(moveAcrossFileSystems(from / "KEL01.MDB", to / "BORRAR2.BAK"));
-  EXPECT_EQ(entries(from.path()), std::vector<std::string>{});
-  EXPECT_EQ(entries(to.path()), std::vector<std::string>{"BORRAR2.BAK"});  // no copy left over
+  EXPECT_EQ(folderEntries(from.path()), std::vector<std::string>{});
+  EXPECT_EQ(folderEntries(to.path()), std::vector<std::string>{"BORRAR2.BAK"});  // no copy left over
   EXPECT_EQ(readFile(to / "BORRAR2.BAK"), bytes);
   EXPECT_EQ(fs::status(to / "BORRAR2.BAK").permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
-TEST(MoveAcrossFileSystemsTest, ExistingTargetIsNeverReplaced) {
-  TempDir from, to;
-  writeFile(from / "A", "nuevo");
-  writeFile(to / "B", "viejo");
-  EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "B").error().number, 58);
-  EXPECT_EQ(readFile(from / "A"), "nuevo");
-  EXPECT_EQ(readFile(to / "B"), "viejo");
-  EXPECT_EQ(entries(to.path()), std::vector<std::string>{"B"});
-}
-
+// An existing target is never replaced; a missing folder or source, or a
+// folder for a file, is refused: the original stays, and no copy is left.
 TEST(MoveAcrossFileSystemsTest, FailuresLeaveTheOriginalAndNoCopy) {
   TempDir from, to;
   writeFile(from / "A", "datos");
-  EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "NADA" / "B").error().number, 76);
-  EXPECT_EQ(moveAcrossFileSystems(from / "X", to / "B").error().number, 53);
+  writeFile(to / "B", "viejo");
+  EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "B").error().number, 58);
+  EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "NADA" / "C").error().number, 76);
+  EXPECT_EQ(moveAcrossFileSystems(from / "X", to / "C").error().number, 53);
   fs::create_directory(from / "CARPETA");
-  EXPECT_EQ(moveAcrossFileSystems(from / "CARPETA", to / "B").error().number, 74);
+  EXPECT_EQ(moveAcrossFileSystems(from / "CARPETA", to / "C").error().number, 74);
   EXPECT_EQ(readFile(from / "A"), "datos");
-  EXPECT_EQ(entries(to.path()), std::vector<std::string>{});
+  EXPECT_EQ(readFile(to / "B"), "viejo");
+  EXPECT_EQ(folderEntries(to.path()), std::vector<std::string>{"B"});
 }
 
 // (An original that cannot be removed once copied keeps its place: in
@@ -86,7 +74,7 @@ TEST(MoveAcrossFileSystemsTest, RenameBetweenRealFileSystemsMovesTheFile) {
   EXPECT_FALSE(fs::exists(other / "kel01.mdb"));
   ASSERT_TRUE(files.rename("\\BORRAR2.BAK", "Z:\\kel01.mdb"));
   EXPECT_EQ(readFile(other / "kel01.mdb"), "MDB en otro disco");
-  EXPECT_EQ(entries(home.path()), std::vector<std::string>{});
+  EXPECT_EQ(folderEntries(home.path()), std::vector<std::string>{});
 }
 
 }  // namespace

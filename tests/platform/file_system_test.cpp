@@ -1,19 +1,15 @@
-// The file system of the window's logic, on disk (over temporary drives) and
-// in memory: both must give the same answers and the same error numbers, so
-// that the tests of the logic over the memory one say something about Linux.
+// The file system of the window's logic on Linux, over temporary drives:
+// Windows names, wildcards and letter case, and errno as Windows numbers.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/drive_map.h"
 #include "platform/file_move.h"
 #include "platform/linux_file_system.h"
-#include "tests/support/memory_file_system.h"
 #include "tests/support/corpus.h"
+#include "tests/support/temp_drives.h"
 #include "tests/support/unprivileged.h"
 
 namespace platform {
@@ -21,136 +17,72 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A file system with files put in place by name.
-class World {
- public:
-  virtual ~World() = default;
-  virtual Files& files() = 0;
-  virtual void folder(const std::string& windowsName) = 0;
-  virtual void file(const std::string& windowsName, const std::string& bytes) = 0;
-  virtual std::optional<std::string> read(const std::string& windowsName) = 0;
-};
-
-// Drive C: is <temp>/c, Z: is <temp>/z; the current folder is C:\KEL.
-class DiskWorld : public World {
- public:
-  DiskWorld() {
-    fs::create_directories(dir / "c" / "KEL");
-    fs::create_directories(dir / "z");
-  }
-  Files& files() override { return files_; }
-  void folder(const std::string& name) override { fs::create_directories(path(name)); }
-  void file(const std::string& name, const std::string& bytes) override {
-    testing_support::writeFile(path(name), bytes);
-  }
-  std::optional<std::string> read(const std::string& name) override {
-    if (!fs::is_regular_file(path(name))) return std::nullopt;
-    return testing_support::readFile(path(name));
-  }
-
- private:
-  // Names given here are exact, "C:\..." only.
-  fs::path path(const std::string& name) {
-    fs::path p = dir / "c";
-    std::string rest = name.substr(3);
-    for (std::size_t at; (at = rest.find('\\')) != std::string::npos; rest.erase(0, at + 1)) {
-      p /= rest.substr(0, at);
-    }
-    return p / rest;
-  }
-  testing_support::TempDir dir;
-  DriveMap drives_{{{'C', dir / "c"}, {'Z', dir / "z"}}, dir / "c" / "KEL"};
-  LinuxFileSystem files_{drives_};
-};
-
-class MemoryWorld : public World {
- public:
-  Files& files() override { return files_; }
-  void folder(const std::string& name) override { files_.addFolder(name); }
-  void file(const std::string& name, const std::string& bytes) override {
-    files_.addFile(name, bytes);
-  }
-  std::optional<std::string> read(const std::string& name) override {
-    return files_.contents(name);
-  }
-
- private:
-  MemoryFileSystem files_{"C:\\KEL", "CZ"};
-};
-
-class FileSystemTest : public ::testing::TestWithParam<bool> {
+class FileSystemTest : public ::testing::Test {
  protected:
   FileSystemTest() {
-    if (GetParam()) world = std::make_unique<DiskWorld>();
-    else world = std::make_unique<MemoryWorld>();
-    world->folder("C:\\KEL\\DATOS\\SUB.MDB");  // a folder named like a database
-    world->file("C:\\KEL\\DATOS\\kel01.mdb", "abc");
-    world->file("C:\\KEL\\DATOS\\.oculta.mdb", "abc");
-    world->file("C:\\KEL\\DATOS\\vacio.dat", "");
+    files.addFolder("C:\\KEL\\DATOS\\SUB.MDB");  // a folder named like a database
+    files.addFile("C:\\KEL\\DATOS\\kel01.mdb", "abc");
+    files.addFile("C:\\KEL\\DATOS\\.oculta.mdb", "abc");
+    files.addFile("C:\\KEL\\DATOS\\vacio.dat", "");
+    files.addFolder("C:\\KEL\\NOMBRES");
+    for (const char* name : {"Kel2024.mdb", "LEEME", "xxAyyBzz", "año.mdb"}) {
+      files.addFile(std::string("C:\\KEL\\NOMBRES\\") + name, "x");
+    }
   }
-  Files& files() { return world->files(); }
-  std::unique_ptr<World> world;
+  testing_support::TempDrives files{"C:\\KEL"};
 };
 
-TEST_P(FileSystemTest, ExistenceTestMatchesOrdinaryFilesOnly) {
+// Wildcards as Windows takes them: "*" and "?", letter case ignored, and
+// ".*" also matching a name without an extension.
+TEST_F(FileSystemTest, ExistenceTestMatchesOrdinaryFilesOnly) {
   for (const char* yes : {"C:\\KEL\\DATOS\\KEL01.MDB", "datos\\kel0?.mdb", "DATOS\\*.MDB",
-                          "\\kel\\datos\\*", "DATOS\\VACIO.*"}) {
-    EXPECT_TRUE(files().ordinaryFileExists(yes)) << yes;
+                          "\\kel\\datos\\*", "DATOS\\VACIO.*", "NOMBRES\\KEL????.MDB",
+                          "NOMBRES\\LEEME.*", "NOMBRES\\*A*B*", "NOMBRES\\AÑO*"}) {
+    EXPECT_TRUE(files.ordinaryFileExists(yes)) << yes;
   }
   for (const char* no : {"DATOS\\SUB.MDB", "DATOS\\SUB*", "DATOS\\.OCULTA.MDB", "DATOS\\.*",
                          "DATOS\\", "DATOS", "Q:\\KEL01.MDB", "C:\\NADA\\KEL01.MDB",
-                         "DATOS\\KEL0.MDB"}) {
-    EXPECT_FALSE(files().ordinaryFileExists(no)) << no;
+                         "DATOS\\KEL0.MDB", "NOMBRES\\KEL???.MDB", "NOMBRES\\XX*B",
+                         "NOMBRES\\LEEM.*"}) {
+    EXPECT_FALSE(files.ordinaryFileExists(no)) << no;
   }
 }
 
-TEST_P(FileSystemTest, RemoveDeletesFilesOnly) {
-  EXPECT_EQ(files().remove("DATOS\\NADA.MDB").error().number, 53);
-  EXPECT_EQ(files().remove("C:\\NADA\\X.MDB").error().number, 76);
-  EXPECT_EQ(files().remove("DATOS\\SUB.MDB").error().number, 53);
-  EXPECT_EQ(files().remove("Q:\\X.MDB").error().number, 68);
-  ASSERT_TRUE(files().remove("datos\\KEL01.MDB"));
-  EXPECT_FALSE(world->read("C:\\KEL\\DATOS\\kel01.mdb"));
+TEST_F(FileSystemTest, RemoveDeletesFilesOnly) {
+  EXPECT_EQ(files.remove("DATOS\\NADA.MDB").error().number, 53);
+  EXPECT_EQ(files.remove("C:\\NADA\\X.MDB").error().number, 76);
+  EXPECT_EQ(files.remove("DATOS\\SUB.MDB").error().number, 53);
+  EXPECT_EQ(files.remove("Q:\\X.MDB").error().number, 68);
+  ASSERT_TRUE(files.remove("datos\\KEL01.MDB"));
+  EXPECT_FALSE(files.contents("C:\\KEL\\DATOS\\kel01.mdb"));
 }
 
-TEST_P(FileSystemTest, RenameNeverReplaces) {
-  world->file("C:\\KEL\\OTRA.MDB", "xyz");
-  EXPECT_EQ(files().rename("OTRA.MDB", "DATOS\\KEL01.MDB").error().number, 58);
-  EXPECT_EQ(world->read("C:\\KEL\\DATOS\\kel01.mdb"), "abc");
-  EXPECT_EQ(world->read("C:\\KEL\\OTRA.MDB"), "xyz");
-  EXPECT_EQ(files().rename("NADA.MDB", "X.MDB").error().number, 53);
-  EXPECT_EQ(files().rename("OTRA.MDB", "C:\\NADA\\X.MDB").error().number, 76);
-  ASSERT_TRUE(files().rename("otra.mdb", "\\BORRAR2.BAK"));
-  EXPECT_FALSE(world->read("C:\\KEL\\OTRA.MDB"));
-  EXPECT_EQ(world->read("C:\\BORRAR2.BAK"), "xyz");
+TEST_F(FileSystemTest, RenameNeverReplaces) {
+  files.addFile("C:\\KEL\\OTRA.MDB", "xyz");
+  EXPECT_EQ(files.rename("OTRA.MDB", "DATOS\\KEL01.MDB").error().number, 58);
+  EXPECT_EQ(files.contents("C:\\KEL\\DATOS\\kel01.mdb"), "abc");
+  EXPECT_EQ(files.contents("C:\\KEL\\OTRA.MDB"), "xyz");
+  EXPECT_EQ(files.rename("NADA.MDB", "X.MDB").error().number, 53);
+  EXPECT_EQ(files.rename("OTRA.MDB", "C:\\NADA\\X.MDB").error().number, 76);
+  ASSERT_TRUE(files.rename("otra.mdb", "\\BORRAR2.BAK"));
+  EXPECT_FALSE(files.contents("C:\\KEL\\OTRA.MDB"));
+  EXPECT_EQ(files.contents("C:\\BORRAR2.BAK"), "xyz");
 }
 
-TEST_P(FileSystemTest, LengthOfFilesAndErrors) {
-  EXPECT_EQ(*files().fileLength("DATOS\\KEL01.MDB"), 3);
-  EXPECT_EQ(*files().fileLength("DATOS\\VACIO.DAT"), 0);
-  EXPECT_EQ(files().fileLength("DATOS\\SUB.MDB").error().number, 75);
-  EXPECT_EQ(files().fileLength("DATOS\\NADA.DAT").error().number, 53);
-  EXPECT_EQ(files().fileLength("C:\\NADA\\NADA.DAT").error().number, 76);
+TEST_F(FileSystemTest, LengthOfFilesAndErrors) {
+  EXPECT_EQ(*files.fileLength("DATOS\\KEL01.MDB"), 3);
+  EXPECT_EQ(*files.fileLength("DATOS\\VACIO.DAT"), 0);
+  EXPECT_EQ(files.fileLength("DATOS\\SUB.MDB").error().number, 75);
+  EXPECT_EQ(files.fileLength("DATOS\\NADA.DAT").error().number, 53);
+  EXPECT_EQ(files.fileLength("C:\\NADA\\NADA.DAT").error().number, 76);
 }
 
-TEST_P(FileSystemTest, NameOnDiskAndFlush) {
-  EXPECT_EQ(*files().nameOnDisk("C:\\KEL\\DATOS\\KEL01.MDB"), "C:\\KEL\\DATOS\\kel01.mdb");
-  EXPECT_EQ(files().nameOnDisk("DATOS\\NADA.MDB").error().number, 53);
-  EXPECT_TRUE(files().flush("DATOS\\KEL01.MDB"));
-  EXPECT_EQ(files().flush("DATOS\\NADA.MDB").error().number, 53);
+TEST_F(FileSystemTest, NameOnDiskAndFlush) {
+  EXPECT_EQ(*files.nameOnDisk("C:\\KEL\\DATOS\\KEL01.MDB"), "C:\\KEL\\DATOS\\kel01.mdb");
+  EXPECT_EQ(files.nameOnDisk("DATOS\\NADA.MDB").error().number, 53);
+  EXPECT_TRUE(files.flush("DATOS\\KEL01.MDB"));
+  EXPECT_EQ(files.flush("DATOS\\NADA.MDB").error().number, 53);
 }
-
-TEST_P(FileSystemTest, EachDriveKeepsItsOwnCurrentFolder) {
-  ASSERT_TRUE(files().setCurrentDrive("Z:"));
-  EXPECT_EQ(files().currentFolder(), "Z:\\");
-  EXPECT_EQ(files().setCurrentDrive("Q:").error().number, 68);
-  EXPECT_EQ(files().currentFolder(), "Z:\\") << "unchanged by a drive that is missing";
-  ASSERT_TRUE(files().setCurrentDrive("c"));
-  EXPECT_EQ(files().currentFolder(), "C:\\KEL");
-}
-
-INSTANTIATE_TEST_SUITE_P(DiskAndMemory, FileSystemTest, ::testing::Values(true, false),
-                         [](const auto& row) { return row.param ? "Disk" : "Memory"; });
 
 // A file in a folder that may not be written can be neither removed nor
 // renamed, nor moved onto another file system (once copied, the copy is
@@ -218,41 +150,30 @@ TEST(LinuxFileSystemTest, ExactRenameKeepsAnotherCaseApartAndLinksAreNotFollowed
   EXPECT_EQ(testing_support::readFile(dir / "kel01.mdb"), "otra");
 }
 
-// The lock that keeps two windows apart, between two processes: a child
-// holds it, the parent is refused; the child is killed, as a crash would end
-// it, and the lock is free. Within one process, a second lock is refused too.
-TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessKilled) {
+// The lock that keeps two windows apart, between processes: one that ends
+// holding it (without giving it back, as a crash would end it) leaves it
+// free; while this process holds it, a second holder here or in another
+// process is refused.
+TEST(LinuxFileSystemTest, LockIsExclusiveBetweenProcessesAndGoesWithAProcessEnded) {
   testing_support::TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);  // "nobody" may make the file
   DriveMap drives({{'C', dir.path()}}, dir.path());
   LinuxFileSystem files(drives);
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    RunResult<std::unique_ptr<FileLock>> held = files.lockExclusive("\\REPARAR.LCK");
-    const char answer = held && *held ? 'y' : 'n';
-    if (::write(ready[1], &answer, 1) != 1) ::_exit(1);
-    for (;;) ::pause();
-  }
-  ::close(ready[1]);
-  char answer = 0;
-  const bool heard = ::read(ready[0], &answer, 1) == 1;
-  ::close(ready[0]);
-  RunResult<std::unique_ptr<FileLock>> refused = files.lockExclusive("\\REPARAR.LCK");
-  ::kill(child, SIGKILL);
-  ::waitpid(child, nullptr, 0);
-  ASSERT_TRUE(heard);
-  EXPECT_EQ(answer, 'y');
-  ASSERT_TRUE(refused);
-  EXPECT_FALSE(*refused) << "the child holds it";
-
+  // 1 when another process took the lock, 0 when it was refused.
+  auto otherProcess = [&] {
+    const testing_support::ChildOutcome child = testing_support::runUnprivileged([&] {
+      RunResult<std::unique_ptr<FileLock>> held = files.lockExclusive("\\REPARAR.LCK");
+      return held && *held ? 1 : 0;
+    });
+    EXPECT_TRUE(child.ran) << child.failure;
+    return child.value;
+  };
+  EXPECT_EQ(otherProcess(), 1);
   RunResult<std::unique_ptr<FileLock>> mine = files.lockExclusive("\\REPARAR.LCK");
   ASSERT_TRUE(mine);
-  EXPECT_TRUE(*mine) << "the killed child's lock is gone";
-  RunResult<std::unique_ptr<FileLock>> again = files.lockExclusive("\\REPARAR.LCK");
-  ASSERT_TRUE(again);
-  EXPECT_FALSE(*again) << "a second holder in this process";
+  EXPECT_TRUE(*mine) << "the ended process's lock is gone";
+  EXPECT_FALSE(files.lockExclusive("\\REPARAR.LCK").value()) << "a second holder here";
+  EXPECT_EQ(otherProcess(), 0) << "another process while this one holds it";
   EXPECT_TRUE(fs::is_regular_file(dir / "REPARAR.LCK"));
 }
 

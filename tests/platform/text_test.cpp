@@ -12,9 +12,7 @@ TEST(UpperCaseTest, OneCharacterForOneAsWindowsWritesIt) {
   EXPECT_EQ(upperCase("ÿ"), "Ÿ");
   EXPECT_EQ(upperCase("straße"), "STRAßE");  // no "SS": the length never changes
   EXPECT_EQ(upperCase("µ ı ſ"), "µ ı ſ") << "Windows keeps µ, ı and ſ";
-}
-
-TEST(UpperCaseTest, BytesThatAreNotUtf8PassUnchanged) {
+  // Bytes that are not UTF-8 pass unchanged.
   EXPECT_EQ(upperCase("a\xF1o"), "A\xF1O");
   EXPECT_EQ(upperCase("\xC3"), "\xC3");
 }

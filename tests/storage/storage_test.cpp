@@ -4,11 +4,11 @@
 
 #include <limits>
 
-#include "tests/support/memory_file_system.h"
 #include "storage/espacio_libre.h"
 #include "storage/longitud_fichero.h"
 #include "tests/support/fake_disk.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/temp_drives.h"
 
 namespace storage {
 namespace {
@@ -19,33 +19,28 @@ class EspacioLibreTest : public ::testing::Test {
  protected:
   double query(std::string drive) { return EspacioLibreEnDisco(ui, fs, disk, std::move(drive)); }
 
-  platform::MemoryFileSystem fs{"C:\\KEL", "CZ"};
+  testing_support::TempDrives fs{"C:\\KEL"};
   testing_support::FakeDisk disk{fs};
   testing_support::FakeUi ui;
 };
 
-TEST_F(EspacioLibreTest, LetterDriveAndFolderAllQueryTheDrive) {
-  for (const char* drive : {"Z", "Z:", "z:", "Z:\\datos", "Zeta"}) {
+// Every way of naming a drive queries that drive, and the drive current
+// before is current again; one that does not exist ("" becomes ":", which
+// names none) is reported, and the answer is -1.
+TEST_F(EspacioLibreTest, EachWayOfNamingADriveQueriesItAndTheCurrentDriveStays) {
+  for (const char* drive : {"Z", "Z:", "z:", "Z:\\datos", "Zeta", "", "Q", "Q:\\datos", ":"}) {
     SCOPED_TRACE(drive);
-    EXPECT_EQ(query(drive), 8.0 * 512 * 1000);
-    EXPECT_EQ(disk.askedOn, "Z:\\");
-    EXPECT_EQ(fs.currentFolder(), "C:\\KEL") << "the previous drive is current again";
-  }
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(EspacioLibreTest, MissingDriveIsReportedAndLeavesTheCurrentDrive) {
-  // "" becomes ":", which names no drive, as does Q.
-  for (const char* drive : {"", "Q", "Q:\\datos", ":"}) {
-    SCOPED_TRACE(drive);
+    const bool exists = *drive == 'Z' || *drive == 'z';
     ui.messages.clear();
-    EXPECT_EQ(query(drive), -1);
-    EXPECT_EQ(ui.messages, (std::vector<ShownMessage>{
-                               {"Dispositivo no disponible", "Error =  68",
-                                platform::MessageIcon::None, platform::MessageButtons::Ok}}));
+    disk.askedOn.clear();
+    EXPECT_EQ(query(drive), exists ? 8.0 * 512 * 1000 : -1);
+    EXPECT_EQ(disk.askedOn, exists ? "Z:\\" : "");
+    EXPECT_EQ(ui.messages.size(), exists ? 0u : 1u);
     EXPECT_EQ(fs.currentFolder(), "C:\\KEL");
-    EXPECT_TRUE(disk.askedOn.empty());
   }
+  EXPECT_EQ(ui.messages.back(), (ShownMessage{"Dispositivo no disponible", "Error =  68",
+                                              platform::MessageIcon::None,
+                                              platform::MessageButtons::Ok}));
 }
 
 TEST_F(EspacioLibreTest, FailedFiguresCountAsZero) {
@@ -71,10 +66,10 @@ TEST(BytesLibresTest, OnlyTheBytesPerClusterMustFitIn32Bits) {
 // The length the file system gives, or its error; a length beyond 32 bits
 // is overflow, not a wrong number.
 TEST(LongitudFicheroTest, LengthOrErrorAndOverflowBeyond32Bits) {
-  class Huge : public platform::MemoryFileSystem {
+  class Huge : public testing_support::TempDrives {
    public:
     platform::RunResult<std::int64_t> fileLength(std::string_view name) override {
-      if (length < 0) return MemoryFileSystem::fileLength(name);
+      if (length < 0) return TempDrives::fileLength(name);
       return length;
     }
     std::int64_t length = -1;

@@ -22,6 +22,7 @@ std::string findingsText(const jet::CheckReport& r) {
 }
 
 namespace {
+// True iff some finding of `list` (place and kind included) contains `text`.
 bool has(const jet::FindingList& list, const std::string& text) {
   for (const jet::Finding& f : list.findings()) {
     if (f.toString().find(text) != std::string::npos) return true;
@@ -30,7 +31,14 @@ bool has(const jet::FindingList& list, const std::string& text) {
 }
 }  // namespace
 
-bool hasFinding(const jet::CheckReport& r, const std::string& text) { return has(r.findings, text); }
-bool hasNote(const jet::CheckReport& r, const std::string& text) { return has(r.notes, text); }
+void expectSays(const jet::CheckReport& r, const std::vector<std::string>& texts) {
+  for (const std::string& text : texts) {
+    const bool absent = text.rfind('-', 0) == 0;
+    const std::string wanted = text.substr(absent ? 1 : 0);
+    const bool note = wanted.rfind("nota: ", 0) == 0;
+    const bool said = note ? has(r.notes, wanted.substr(6)) : has(r.findings, wanted);
+    EXPECT_NE(said, absent) << text << "\n" << findingsText(r);
+  }
+}
 
 }  // namespace testing_support

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "jet/check/checker.h"
 
@@ -16,10 +17,8 @@ jet::CheckReport checkImage(const std::string& image, const std::string& passwor
 // Every finding and note kept, place included, one a line.
 std::string findingsText(const jet::CheckReport& r);
 
-// True iff some finding of damage (place included) contains `text`.
-bool hasFinding(const jet::CheckReport& r, const std::string& text);
-// True iff some note of what Access leaves (place and kind included)
-// contains `text`.
-bool hasNote(const jet::CheckReport& r, const std::string& text);
+// Expects `r` to say each of `texts`: a finding that contains it, or a note
+// for "nota: <text>"; a leading "-" expects the finding or note not said.
+void expectSays(const jet::CheckReport& r, const std::vector<std::string>& texts);
 
 }  // namespace testing_support

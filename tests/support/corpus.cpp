@@ -63,10 +63,6 @@ FileSettings fileSettings(const fs::path& file) {
   return s;
 }
 
-std::string passwordArgument(const fs::path& file) {
-  const std::string password = fileSettings(file).password;
-  return password.empty() ? "" : " --password " + shellQuote(password);
-}
 fs::path jet3Dir() { return fs::path(REPARADOR_JET3_DIR); }
 fs::path jetdbPath() { return fs::path(REPARADOR_JETDB); }
 
@@ -99,6 +95,17 @@ std::string readFile(const fs::path& path) {
 void writeFile(const fs::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> folderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+CommandOutput runJetdb(const std::string& arguments) {
+  return runCommand(shellQuote(jetdbPath().string()) + " " + arguments + " 2>&1");
 }
 
 }  // namespace testing_support

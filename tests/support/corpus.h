@@ -31,9 +31,6 @@ struct FileSettings {
   std::string password;
 };
 FileSettings fileSettings(const std::filesystem::path& file);
-// The arguments jetdb needs before its command to open `file`: its password
-// (" --password 'PW'"), or nothing.
-std::string passwordArgument(const std::filesystem::path& file);
 // The folder of the published sort-code tables.
 std::filesystem::path jet3Dir();
 // The jetdb executable built with the tests.
@@ -59,6 +56,8 @@ class TempDir {
 // Reads or writes a whole file.
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+// The names in `folder`, hidden ones included, in byte order.
+std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 
 // Runs a shell command, returning its exit status and standard output.
 struct CommandOutput {
@@ -68,6 +67,9 @@ struct CommandOutput {
 CommandOutput runCommand(const std::string& command);
 // Quotes one argument for /bin/sh.
 std::string shellQuote(const std::string& arg);
+// jetdb run with `arguments` (quoted as the shell needs them); its output
+// holds its standard output and error together.
+CommandOutput runJetdb(const std::string& arguments);
 
 }  // namespace testing_support
 

@@ -30,6 +30,13 @@ std::vector<const TableLayout*> DatabaseLayout::userTables() const {
   return out;
 }
 
+const TableLayout* DatabaseLayout::table(const std::string& name) const {
+  for (const TableLayout& t : tables) {
+    if (t.name == name) return &t;
+  }
+  return nullptr;
+}
+
 DatabaseLayout describeDatabase(const std::string& image) {
   auto db = jet::Database::openBytes(image, "original");
   if (!db) throw std::runtime_error(db.error().toString());
@@ -58,8 +65,6 @@ DatabaseLayout describeDatabase(const std::string& image) {
       auto walk = jet::walkIndex(target, ignore, [](const jet::IndexEntry&, std::uint32_t) {});
       if (walk) t.indexPages.insert(t.indexPages.end(), walk->pages.begin(), walk->pages.end());
     }
-    jet::RowCursor rows = table->rows();
-    for (auto more = rows.next(); more && *more; more = rows.next()) ++t.rows;
     layout.tables.push_back(std::move(t));
   }
   for (std::uint32_t p = 0; p < pages.pageCount(); ++p) {
@@ -78,6 +83,16 @@ ByteRange rowRange(const std::string& image, std::uint32_t page, std::uint16_t r
   auto slot = data->slot(row);
   if (!slot) return {};
   return {at(page, slot->start), at(page, slot->end)};
+}
+
+void renameTable(std::string& image, const std::string& from, const std::string& to) {
+  const DatabaseLayout layout = describeDatabase(image);
+  const TableLayout* table = layout.table(from);
+  if (!table || to.size() != from.size()) throw std::runtime_error("no se renombra " + from);
+  const ByteRange row = rowRange(image, table->catalogRow.page, table->catalogRow.row);
+  const std::size_t name = image.find(from, row.start);
+  if (name >= row.end) throw std::runtime_error(from + " no está en su fila del catálogo");
+  image.replace(name, from.size(), to);
 }
 
 }  // namespace testing_support

@@ -21,7 +21,6 @@ struct TableLayout {
   std::vector<std::uint32_t> dataPages;    // from the usage map
   std::vector<std::uint32_t> indexPages;   // pages of every real index's tree
   jet::RowLocation catalogRow;             // its row in MSysObjects
-  std::uint64_t rows = 0;
 };
 
 struct DatabaseLayout {
@@ -31,6 +30,8 @@ struct DatabaseLayout {
 
   // Tables not flagged as system tables.
   std::vector<const TableLayout*> userTables() const;
+  // The table named `name`, or null.
+  const TableLayout* table(const std::string& name) const;
 };
 
 // Describes `image`, a sound database. Throws std::runtime_error when the
@@ -44,5 +45,9 @@ struct ByteRange {
   std::size_t end = 0;
 };
 ByteRange rowRange(const std::string& image, std::uint32_t page, std::uint16_t row);
+
+// Writes `to`, as long as `from`, over the name in table `from`'s catalog
+// row: two tables may then share a name, as damage can leave them.
+void renameTable(std::string& image, const std::string& from, const std::string& to);
 
 }  // namespace testing_support

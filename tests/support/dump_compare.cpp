@@ -11,7 +11,9 @@
 namespace testing_support {
 
 std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::string& table) {
-  CommandOutput out = runCommand(shellQuote(jetdbPath().string()) + passwordArgument(file) +
+  const std::string password = fileSettings(file).password;
+  CommandOutput out = runCommand(shellQuote(jetdbPath().string()) +
+                                 (password.empty() ? "" : " --password " + shellQuote(password)) +
                                  " dump " + shellQuote(file.string()) + " " + shellQuote(table));
   EXPECT_EQ(out.status, 0) << "jetdb dump " << file << " " << table;
   return parseCsv(out.out);

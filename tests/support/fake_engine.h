@@ -1,7 +1,6 @@
-// A database engine over a MemoryFileSystem, for tests of the repair
-// procedure. A "database" is a file whose bytes start with "MDB"; repairing
-// appends " reparada" to it, compacting writes "compactada:" and the source's
-// bytes to the destination. Failures can be forced.
+// A database engine over TempDrives, for tests of the repair procedure:
+// repairing a file appends " reparada" to it, compacting writes "compactada:"
+// and the source's bytes to the destination. Failures can be forced.
 #pragma once
 
 #include <functional>
@@ -10,20 +9,18 @@
 #include <vector>
 
 #include "platform/db_engine.h"
-#include "tests/support/memory_file_system.h"
+#include "tests/support/temp_drives.h"
 
 namespace testing_support {
 
 class FakeEngine : public platform::DbEngine {
  public:
-  FakeEngine(platform::MemoryFileSystem& fs, std::vector<std::string>* journal = nullptr)
+  FakeEngine(TempDrives& fs, std::vector<std::string>* journal = nullptr)
       : fs_(fs), journal_(journal) {}
 
-  std::optional<platform::RunError> repairError;   // returned by the next repairs
-  std::optional<platform::RunError> compactError;  // returned by the next compactions
-  bool databaseInUse = false;                   // repair answers 3000
-  bool leaveLockFile = false;                   // compaction leaves "\BORRAR1.LDB"
-  std::function<void()> onRepair;               // called inside each repair
+  std::optional<platform::RunError> repairError;  // returned by the next repairs
+  bool leaveLockFile = false;                     // compaction leaves "\BORRAR1.LDB"
+  std::function<void()> onRepair;                 // called inside each repair
   int repairs = 0;
 
   platform::RunStatus repairDatabase(std::string_view name) override {
@@ -33,19 +30,14 @@ class FakeEngine : public platform::DbEngine {
     if (repairError) return *repairError;
     std::optional<std::string> bytes = fs_.contents(name);
     if (!bytes) return platform::RunError{3044, "'" + std::string(name) + "' no es una ruta válida."};
-    if (databaseInUse) return platform::RunError{3000, "en uso"};
-    if (!bytes->starts_with("MDB")) return platform::RunError{3049, "no es una base de datos"};
     fs_.addFile(name, *bytes + " reparada");
     return {};
   }
 
   platform::RunStatus compactDatabase(std::string_view source, std::string_view destination) override {
     note("compact " + std::string(source) + " > " + std::string(destination));
-    if (compactError) return *compactError;
     if (fs_.isFile(destination)) return platform::RunError{3204, "La base de datos ya existe."};
-    std::optional<std::string> bytes = fs_.contents(source);
-    if (!bytes) return platform::RunError{3044, "no existe"};
-    fs_.addFile(destination, "compactada:" + *bytes);
+    fs_.addFile(destination, "compactada:" + fs_.contents(source).value_or(""));
     if (leaveLockFile) fs_.addFile("\\BORRAR1.LDB", "");
     return {};
   }
@@ -54,7 +46,7 @@ class FakeEngine : public platform::DbEngine {
   void note(const std::string& line) {
     if (journal_) journal_->push_back(line);
   }
-  platform::MemoryFileSystem& fs_;
+  TempDrives& fs_;
   std::vector<std::string>* journal_;
 };
 

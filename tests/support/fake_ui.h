@@ -21,6 +21,11 @@ struct ShownMessage {
   bool operator==(const ShownMessage&) const = default;
 };
 
+// An information notice with `text`, as the window shows one.
+inline ShownMessage notice(const std::string& text) {
+  return {text, "Información", platform::MessageIcon::Information, platform::MessageButtons::Ok};
+}
+
 class FakeUi : public platform::Ui {
  public:
   explicit FakeUi(std::vector<std::string>* journal = nullptr) : journal_(journal) {}
@@ -35,7 +40,6 @@ class FakeUi : public platform::Ui {
   std::string lbEsperarCaption = " ";
   bool hourglass = false;
   bool closed = false;
-  int repaints = 0;
   std::vector<ShownMessage> messages;
   // Answers to Yes/No boxes, in turn; Yes when none is left.
   std::deque<std::int16_t> answers;
@@ -68,7 +72,7 @@ class FakeUi : public platform::Ui {
     lbEsperarCaption = caption;
     note("caption " + lbEsperarCaption);
   }
-  void repaintWindow() override { ++repaints; note("repaint"); }
+  void repaintWindow() override { note("repaint"); }
   void setHourglass(bool on) override { hourglass = on; note(on ? "hourglass" : "pointer"); }
   std::int16_t messageBox(std::string_view text, std::string_view title, platform::MessageIcon icon,
                           platform::MessageButtons buttons) override {

@@ -2,19 +2,6 @@
 
 namespace testing_support {
 
-OpenedTable openTable(const std::string& image, const std::string& name) {
-  OpenedTable o;
-  auto db = jet::Database::openBytes(image);
-  if (!db) return o.error = db.error().toString(), std::move(o);
-  o.db = std::move(*db);
-  auto catalog = jet::Catalog::read(*o.db);
-  if (!catalog) return o.error = catalog.error().toString(), std::move(o);
-  auto table = jet::Table::open(*o.db, catalog->findTable(name));
-  if (!table) return o.error = table.error().toString(), std::move(o);
-  o.table.emplace(std::move(*table));
-  return o;
-}
-
 OpenedTable openTableAt(const std::string& image, std::uint32_t page, const std::string& name) {
   OpenedTable o;
   auto db = jet::Database::openBytes(image);
@@ -24,6 +11,16 @@ OpenedTable openTableAt(const std::string& image, std::uint32_t page, const std:
   if (!table) return o.error = table.error().toString(), std::move(o);
   o.table.emplace(std::move(*table));
   return o;
+}
+
+OpenedTable openTable(const std::string& image, const std::string& name) {
+  auto db = jet::Database::openBytes(image);
+  if (!db) return OpenedTable{{}, {}, db.error().toString()};
+  auto catalog = jet::Catalog::read(**db);
+  if (!catalog) return OpenedTable{{}, {}, catalog.error().toString()};
+  const jet::CatalogEntry* entry = catalog->findTable(name);
+  if (!entry) return OpenedTable{{}, {}, "no table " + name};
+  return openTableAt(image, entry->tablePage(), name);
 }
 
 }  // namespace testing_support

@@ -1,7 +1,8 @@
 // jetdb's commands as scripts see them, one row each: a file made for the
 // run, the command line, the exit status (0 done and no damage, 1 damage
 // found or data lost, 2 an error, given as number and Spanish text), what
-// the output says, and what is left on disk afterwards.
+// the output says, and what is left on disk afterwards. And every command on
+// a database with a password.
 #include <gtest/gtest.h>
 
 #include "jet/format/data_page.h"
@@ -28,8 +29,8 @@ void damagedIndex(std::string& image) {
   ASSERT_TRUE(applyDamage(image, DamageKind::kIndexPage, 3).applied);
 }
 
-// A data page of the first user table whose row count no longer decodes:
-// its rows are lost.
+// A data page of the first user table (Table1) whose row count no longer
+// decodes: its rows are lost.
 void unreadableDataPage(std::string& image) {
   const std::uint32_t page = describeDatabase(image).userTables().front()->dataPages.front();
   setU16(image, at(page, jet::data_page::kRowCount), 0xFFFF);
@@ -83,17 +84,14 @@ TEST_P(CommandLineTest, ExitStatusOutputAndFilesLeft) {
   if (!image.empty()) writeFile(file, image);
   std::string command = r.command;
   command.replace(command.find("FILE"), 4, shellQuote(file.string()));
-  const CommandOutput run = runCommand(shellQuote(jetdbPath().string()) + " " + command + " 2>&1");
+  const CommandOutput run = runJetdb(command);
   EXPECT_EQ(run.status, r.status) << run.out;
   for (const std::string& text : r.says) EXPECT_NE(run.out.find(text), std::string::npos) << text;
   for (const std::string& text : r.neverSays) {
     EXPECT_EQ(run.out.find(text), std::string::npos) << text;
   }
   if (r.checkAfter >= 0) {
-    EXPECT_EQ(runCommand(shellQuote(jetdbPath().string()) + " check " +
-                         shellQuote(file.string()) + " >/dev/null 2>&1")
-                  .status,
-              r.checkAfter);
+    EXPECT_EQ(runJetdb("check " + shellQuote(file.string())).status, r.checkAfter);
   }
   const fs::path copy = dir / "base.dañado.mdb";
   EXPECT_EQ(fs::exists(copy), r.damagedCopyKept);
@@ -120,6 +118,16 @@ INSTANTIATE_TEST_SUITE_P(
             {"Table1\nTable2\nTable3\nTable4\n"}, {"MSys"}},
         Call{"TablesSystemAddsTheSystemTables", kTest, asIs, "tables --system FILE", 0,
             {"MSysObjects\n", "Table4\n"}},
+        Call{"DumpGivesEachTableAskedForUnderItsName", kTest, asIs, "dump FILE Table1 Table3", 0,
+            {"[Table1]\nA,B,C,D,E,F,G,H,I\na,b,0,0,0,0,1981-12-12 00:00:00,0.0000,0\n",
+             "\n\n[Table3]\n"},
+            {"[Table2]"}},
+        Call{"DumpAsJsonGivesEveryTableWithTypedValues", kTest, asIs, "dump --format json FILE", 0,
+            {"{\n  \"Table1\": [\n    {\"A\": \"a\", \"B\": \"b\", \"C\": 0, ",
+             "\"I\": false},\n    {\"A\": \"abcdefg\", ",
+             "\"H\": 3.5000, \"I\": true}\n  ],\n  \"Table2\": [],\n  \"Table3\": [],\n  \"Table4\": []\n}"}},
+        Call{"DumpOfADamagedTableIs1WritesWhatItReadsAndSaysWhere", kTest, unreadableDataPage,
+            "dump FILE Table1", 1, {"A,B,C,D,E,F,G,H,I\n", "tabla Table1, página "}},
         Call{"InfoGivesTheCodePageAndTheDatabaseProperties", "indexTestV1997.mdb", asIs,
             "info --objects FILE", 0, {"Página de códigos:  1252", "    Author = James Ahlborn"}},
         Call{"InfoGivesTheCreationDateOfMSysDb", kTest, asIs, "info FILE", 0,
@@ -137,7 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"CheckNotesSpaceToReclaimAsNoDamage", kTest, stalePageInUse, "check FILE", 0,
             {"que no es daño (una compactación lo quita):\n  página 36: espacio recuperable: ",
              ": sin daños; 1 nota de lo que deja Access (1 de espacio recuperable)\n"}},
-        Call{"CheckOfAMissingFileIs3044", kNone, asIs, "check FILE", 2, {"3044"}},
         Call{"RepairLeavesAHealthyFileAlone", kTest, asIs, "repair FILE", 0, {"sin daños"}, {},
             0},
         Call{"RepairDryRunSaysWhatItWouldDoAndDoesNothing", kTest, damagedDefinition,
@@ -149,11 +156,44 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"RepairThatLosesRowsIs1", kTest, unreadableDataPage, "repair FILE", 1,
             {"Reparada con pérdidas (se pierde 1 fila o página de filas"}, {}, 0, true},
         Call{"RepairOfAMissingFileIs3044", kNone, asIs, "repair FILE", 2, {"3044"}},
+        Call{"CreateMakesADatabaseThatChecksClean", kNone, asIs, "create FILE", 0, {}, {}, 0},
         Call{"CreateNeverReplacesAFile", kTest, asIs, "create FILE", 2, {"3204: "}, {}, 0},
         Call{"GenerateNeverReplacesAFile", kTest, asIs, "generate FILE --megabytes 2", 2, {},
             {}, 0},
         Call{"GenerateOfNoMegabytesIsRefused", kNone, asIs, "generate FILE --megabytes 0", 2,
             {}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+std::string q(const std::filesystem::path& p) { return shellQuote(p.string()); }
+
+// A database with a password: every command needs `--password` (before or
+// after the command) and ends with 3031 without it or with a wrong one, but
+// check and repair, which show nothing of the contents, go on without one;
+// repair and compact write files that keep it.
+TEST(Jetdb, PasswordForEveryCommand) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  writeFile(dir / "base.mdb", withPasswordBytes(corpusImage("testV1997.mdb"), "Clave"));
+  const std::string db = q(dir / "base.mdb");
+  for (const std::string& command : {"info " + db, "tables " + db, "dump " + db + " Table1",
+                                    "check " + db, "repair " + db,
+                                    "compact " + db + " " + q(dir / "c.mdb")}) {
+    SCOPED_TRACE(command);
+    for (const char* wrong : {"", "--password clave "}) {
+      if (*wrong == '\0' && (command.rfind("repair", 0) == 0 || command.rfind("check", 0) == 0)) {
+        EXPECT_EQ(runJetdb(command).status, 0);
+        continue;
+      }
+      CommandOutput refused = runJetdb(wrong + command);
+      EXPECT_EQ(refused.status, 2);
+      EXPECT_EQ(refused.out.rfind("3031: ", 0), 0u) << refused.out;
+    }
+    EXPECT_EQ(runJetdb("--password Clave " + command).status, 0);
+  }
+  EXPECT_EQ(runJetdb("dump " + db + " Table1 --password Clave").status, 0);
+  // The compacted copy keeps the password.
+  EXPECT_EQ(runJetdb("tables " + q(dir / "c.mdb")).status, 2);
+  EXPECT_EQ(runJetdb("--password Clave check " + q(dir / "c.mdb")).status, 0);
+}
 
 }  // namespace

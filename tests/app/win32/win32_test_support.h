@@ -1,16 +1,12 @@
 // Driving a Win32 window from its own thread in tests: keys posted as the
 // keyboard would deliver them, the program's message loop run until the
-// queue is empty, and message boxes answered from a thread of their own.
+// queue is empty, and message boxes answered from inside their own loops.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
-#include <chrono>
-#include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/spanish_message_box.h"
@@ -58,66 +54,59 @@ struct SeenBox {
 
 // Answers the message boxes shown by this thread, in order, by pressing the
 // button whose identifier is next in `answers` (IDOK, IDYES, IDNO), and
-// writes down what each showed. Gives up a few seconds after the last box.
+// writes down what each showed. A timer of the thread looks for them from
+// inside the boxes' own message loops; one answerer lives at a time.
 class BoxAnswerer {
  public:
-  explicit BoxAnswerer(std::vector<int> answers)
-      : answers_(std::move(answers)), owner_(::GetCurrentThreadId()),
-        thread_([this] { run(); }) {}
+  explicit BoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {
+    active() = this;
+    timer_ = ::SetTimer(nullptr, 0, 20, &BoxAnswerer::tick);
+  }
   ~BoxAnswerer() {
-    stop_ = true;
-    thread_.join();
+    ::KillTimer(nullptr, timer_);
+    active() = nullptr;
   }
   BoxAnswerer(const BoxAnswerer&) = delete;
   BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-  std::vector<SeenBox> seen() {
-    std::lock_guard lock(mutex_);
-    return seen_;
-  }
+  std::vector<SeenBox> seen() const { return seen_; }
 
  private:
-  void run() {
-    std::size_t next = 0;
-    auto idle = std::chrono::steady_clock::now();
-    while (!stop_ && next < answers_.size() &&
-           std::chrono::steady_clock::now() - idle < std::chrono::seconds(20)) {
-      HWND box = nullptr;
-      ::EnumThreadWindows(
-          owner_,
-          [](HWND h, LPARAM found) -> BOOL {
-            if (!::IsWindowVisible(h) || !::GetDlgItem(h, platform::kMessageTextId)) return TRUE;
-            *reinterpret_cast<HWND*>(found) = h;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&box));
-      if (!box || answered_.contains(box)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        continue;
-      }
-      SeenBox s{windowText(box), windowText(::GetDlgItem(box, platform::kMessageTextId)), {}};
-      for (int id : {IDOK, IDYES, IDNO}) {
-        if (HWND b = ::GetDlgItem(box, id)) s.buttons.push_back(windowText(b));
-      }
-      {
-        std::lock_guard lock(mutex_);
-        seen_.push_back(s);
-      }
-      answered_.insert(box);
-      const int id = answers_[next++];
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
-      idle = std::chrono::steady_clock::now();
+  static BoxAnswerer*& active() {
+    static BoxAnswerer* answerer = nullptr;
+    return answerer;
+  }
+
+  static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+    BoxAnswerer* self = active();
+    HWND box = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND h, LPARAM found) -> BOOL {
+          if (!::IsWindowVisible(h) || !::GetDlgItem(h, platform::kMessageTextId)) return TRUE;
+          *reinterpret_cast<HWND*>(found) = h;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (!self || !box || self->answered_.contains(box) ||
+        self->seen_.size() == self->answers_.size()) {
+      return;
     }
+    SeenBox s{windowText(box), windowText(::GetDlgItem(box, platform::kMessageTextId)), {}};
+    for (int id : {IDOK, IDYES, IDNO}) {
+      if (HWND b = ::GetDlgItem(box, id)) s.buttons.push_back(windowText(b));
+    }
+    self->seen_.push_back(s);
+    self->answered_.insert(box);
+    const int id = self->answers_[self->seen_.size() - 1];
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
   }
 
   std::vector<int> answers_;
-  DWORD owner_;
-  std::atomic<bool> stop_{false};
-  std::set<HWND> answered_;
-  std::mutex mutex_;
   std::vector<SeenBox> seen_;
-  std::thread thread_;  // last: starts once the members above exist
+  std::set<HWND> answered_;
+  UINT_PTR timer_ = 0;
 };
 
 }  // namespace testing_support
