@@ -446,18 +446,31 @@ TEST(RepairTest, RowsThatCannotStayAreSetAsideAndRepeatedNamesTakeTheFirstFreeOn
 
 // A catalog that sorts names in a national order still takes the rows a
 // repair adds (MSysCompactError's): their names are ASCII, which such an
-// order keys as General does where the catalog's own keys show it.
-TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRows) {
+// order keys as General does where the catalog's own keys show it. Where they
+// show an ASCII name keyed otherwise (a table renamed in its row, its stored
+// key left as it was), the repair refuses (3056) and leaves the file as it was.
+TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRowsWhereItsKeysShowHow) {
   REQUIRE_CORPUS();
-  int national = 0, repaired = 0;
+  int national = 0, repaired = 0, refused = 0;
   for (const fs::path& path : allCorpusFiles()) {
     const std::string original = readFile(path);
     if (!Database::openBytes(original) || generalSortOrder(original)) continue;
     ++national;
+    const DatabaseLayout layout = describeDatabase(original);
+    const auto ascii = std::find_if(layout.tables.begin(), layout.tables.end(), [](const TableLayout& t) {
+      return !t.system && !t.name.empty() &&
+             std::all_of(t.name.begin(), t.name.end(), [](char c) { return c > ' ' && c < 0x7F; });
+    });
+    std::string renamed = original;
+    if (ascii != layout.tables.end()) {
+      std::string name = ascii->name;
+      name[0] = (name[0] | 0x20) == 'q' ? 'X' : 'Q';
+      renameTable(renamed, ascii->name, name);
+    }
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
       // Damage away from the catalog's index, whose keys a repair carries.
       const DamageKind kind = std::array{DamageKind::kUsageMap, DamageKind::kTableDefinition,
-                                         DamageKind::kDataPage}[seed % 3];
+                                         DamageKind::kDataPage, DamageKind::kHeaderMask}[seed % 4];
       std::string image = original;
       if (!applyDamage(image, kind, seed).applied) continue;
       SCOPED_TRACE(path.filename().string() + " seed " + std::to_string(seed));
@@ -466,10 +479,20 @@ TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRows) {
       if (!report || !report->written) continue;
       ++repaired;
       expectRepairedBeside(dir.path(), image, false);
+      if (kind != DamageKind::kHeaderMask || renamed == original) continue;
+      image = renamed;
+      ASSERT_TRUE(applyDamage(image, kind, seed).applied);
+      TempDir other;
+      report = repairCopy(other.path(), image);
+      ASSERT_FALSE(report.ok()) << "a repair that had to key a name it cannot key";
+      EXPECT_EQ(report.error().number(), errc::kCannotRepair) << report.error().toString();
+      EXPECT_EQ(readFile(other / "base.mdb"), image);
+      ++refused;
     }
   }
   if (national == 0) GTEST_SKIP() << "no corpus file has its catalog in a national order";
   EXPECT_GT(repaired, 0);
+  EXPECT_GT(refused, 0);
 }
 
 // A container whose catalog row is lost comes back under its own name where
