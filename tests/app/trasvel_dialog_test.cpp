@@ -133,8 +133,8 @@ const std::pair<const char*, Qt::KeyboardModifiers> kModifiers[] = {
     {"Alt", Qt::AltModifier},   {"keypad", Qt::KeypadModifier}};
 
 // Keys that never end the program: Enter in Cmp, whatever the modifiers,
-// moves the focus to "Reparar" and starts nothing; Esc on a button does
-// nothing.
+// moves the focus to "Reparar" (when pressed, not when let go) and starts
+// nothing; Esc on a button does nothing.
 TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusAndEscOnAButtonDoesNothing) {
   start();
   testing_support::BoxAnswerer boxes;
@@ -143,6 +143,8 @@ TEST_F(TrasvelDialogTest, EnterInCmpMovesTheFocusAndEscOnAButtonDoesNothing) {
     window.cmp().setText("c:\\kel\\datos\\kel01.mdb");
     window.cmp().setFocus();
     const Qt::Key key = modifiers == Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return;
+    QTest::keyRelease(&window.cmp(), key, modifiers);
+    EXPECT_EQ(focused(), &window.cmp()) << "a key acts when pressed, not when let go";
     QTest::keyClick(&window.cmp(), key, modifiers);
     EXPECT_EQ(focused(), &window.cmProceso());
   }

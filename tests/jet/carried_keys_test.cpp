@@ -21,6 +21,7 @@
 #include "jet/write/new_database.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/open_table.h"
 
 namespace jet {
 namespace {
@@ -97,17 +98,15 @@ struct IndexRead {
 // The entries of real index `r` of Nombres, with the rows they point at.
 IndexRead readIndex(const fs::path& path, std::size_t r) {
   IndexRead out;
-  auto db = Database::open(path);
-  EXPECT_TRUE(db) << db.error().toString();
-  if (!db) return out;
-  auto catalog = Catalog::read(**db);
-  auto table = Table::open(**db, catalog->findTable("Nombres"));
-  EXPECT_TRUE(table);
-  if (!table) return out;
+  const OpenedTable opened = openTable(readFile(path), "Nombres");
+  EXPECT_TRUE(opened) << opened.error;
+  if (!opened) return out;
+  const Database* db = opened.db.get();
+  const Table* table = &*opened.table;
   const RealIndexDef& real = table->definition().realIndexes[r];
   out.root = real.firstPage;
   FindingList findings;
-  const IndexWalkTarget target{pageFetch((*db)->pages()), (*db)->pages().pageCount(),
+  const IndexWalkTarget target{pageFetch(db->pages()), db->pages().pageCount(),
                                real.firstPage, table->definition().page, "", ""};
   std::vector<IndexEntry> entries;
   EXPECT_TRUE(walkIndex(target, findings, [&](const IndexEntry& e, std::uint32_t) {
@@ -139,15 +138,14 @@ TEST(CarriedKeys, CompactionCarriesTheStoredKeysInTheirOrderAndCompactsToAFixedP
   expectCarried(dir / "a.mdb");
   // Rows lie in the primary key's order: Access's, backwards here.
   {
-    auto db = Database::open(dir / "a.mdb");
-    auto catalog = Catalog::read(**db);
-    auto table = Table::open(**db, catalog->findTable("Nombres"));
-    RowCursor rows = table->rows();
+    const OpenedTable opened = openTable(readFile(dir / "a.mdb"), "Nombres");
+    ASSERT_TRUE(opened) << opened.error;
+    RowCursor rows = opened.table->rows();
     for (int expected = kRows - 1; *rows.next(); --expected) {
       EXPECT_EQ(std::get<std::int32_t>(rows.values()[0]), expected);
     }
     // Clean, and the checker says what it did not judge.
-    auto report = checkDatabase(**db);
+    auto report = checkDatabase(*opened.db);
     ASSERT_TRUE(report);
     for (const Finding& f : report->findings.findings()) ADD_FAILURE() << f.toString();
     ASSERT_EQ(report->notes.total(FindingKind::kUncheckedKeys), 1u);

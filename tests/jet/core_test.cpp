@@ -35,10 +35,10 @@ TEST(ErrorTest, CorruptNamesItsPlaceOnce) {
                         Case{-1, -1, "página 31, fila 2: la fila sale de su página"}}) {
     EXPECT_EQ(row.reasonAt(c.page, c.row), c.said) << c.page << "/" << c.row;
   }
-  const Error page = Error::corrupt(17, "demasiadas filas");
-  EXPECT_EQ(page.description(), "Formato de base de datos no reconocido: página 17, demasiadas filas.");
-  EXPECT_EQ(page.reasonAt(17, 4), "demasiadas filas");
-  EXPECT_EQ(page.reasonAt(18), "página 17, demasiadas filas");
+  const Error page = Error::corrupt(0, "cabecera ilegible");  // the header page is page 0
+  EXPECT_EQ(page.description(), "Formato de base de datos no reconocido: página 0, cabecera ilegible.");
+  EXPECT_EQ(page.reasonAt(0, 4), "cabecera ilegible");
+  EXPECT_EQ(page.reasonAt(18), "página 0, cabecera ilegible");
   EXPECT_EQ(Error::corrupt(-1, "x").reasonAt(5), "x");
   EXPECT_EQ(Error::corrupt(-1, "x").description().find("página"), std::string::npos);
   // An error that is not damage is said whole.

@@ -14,6 +14,7 @@
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/database_layout.h"
+#include "tests/support/open_table.h"
 
 namespace jet {
 namespace {
@@ -33,14 +34,12 @@ struct Chain {
 };
 
 Chain findChain(const std::string& image) {
-  auto db = Database::openBytes(image);
-  auto catalog = db ? Catalog::read(**db) : Result<Catalog>(db.error());
-  const CatalogEntry* entry = catalog ? catalog->findTable("Documentos") : nullptr;
-  auto table = entry ? Table::open(**db, entry) : Result<Table>(Error::corrupt(-1, "Documentos"));
-  if (!table) {
-    ADD_FAILURE() << table.error().toString();
+  const OpenedTable opened = openTable(image, "Documentos");
+  if (!opened) {
+    ADD_FAILURE() << opened.error;
     return {};
   }
+  const Table* table = &*opened.table;
   const TableDefinition& def = table->definition();
   RowCursor rows = table->rows();
   rows.trackLongValues(true);

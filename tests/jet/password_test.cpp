@@ -1,5 +1,6 @@
-// A database password: compaction and repair write files that keep it (that
-// the database opens only with it: database_open_test.cpp).
+// A database password (here with a space, which Access allows): compaction
+// and repair write files that keep it (that the database opens only with it:
+// database_open_test.cpp).
 #include <gtest/gtest.h>
 
 #include "jet/check/checker.h"
@@ -22,34 +23,34 @@ TEST(Password, CompactionNeedsItRepairRefusesAWrongOneAndBothKeepIt) {
   REQUIRE_CORPUS();
   TempDir dir;
   const std::string original = corpusImage("testV1997.mdb");
-  writeFile(dir / "base.mdb", withPasswordBytes(original, "Clave"));
+  writeFile(dir / "base.mdb", withPasswordBytes(original, "Mi Clave"));
   auto opens = [](const fs::path& file, const std::string& password) {
     auto db = Database::open(file, Database::Access::kRead, password);
     return db ? 0 : db.error().number();
   };
 
-  Status refused = compactDatabase(dir / "base.mdb", dir / "sin.mdb", "clave");
+  Status refused = compactDatabase(dir / "base.mdb", dir / "sin.mdb", "mi clave");
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().number(), errc::kBadPassword);
   EXPECT_FALSE(fs::exists(dir / "sin.mdb"));
-  ASSERT_TRUE(compactDatabase(dir / "base.mdb", dir / "compactada.mdb", "Clave").ok());
+  ASSERT_TRUE(compactDatabase(dir / "base.mdb", dir / "compactada.mdb", "Mi Clave").ok());
   EXPECT_EQ(opens(dir / "compactada.mdb", ""), errc::kBadPassword);
-  EXPECT_EQ(opens(dir / "compactada.mdb", "Clave"), 0);
+  EXPECT_EQ(opens(dir / "compactada.mdb", "Mi Clave"), 0);
 
   // Repair: a wrong password is refused, the file as it was; without one, or
   // with the right one, a damaged copy is rebuilt into a file that keeps it
   // and checks clean.
   std::string damaged = original;
   ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
-  damaged = withPasswordBytes(damaged, "Clave");
+  damaged = withPasswordBytes(damaged, "Mi Clave");
   RepairOptions wrong;
-  wrong.password = "clave";
+  wrong.password = "mi clave";
   writeFile(dir / "dañada.mdb", damaged);
   auto refusedRepair = repair(dir / "dañada.mdb", wrong);
   ASSERT_FALSE(refusedRepair);
   EXPECT_EQ(refusedRepair.error().number(), errc::kBadPassword);
   EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
-  for (const char* given : {"", "Clave"}) {
+  for (const char* given : {"", "Mi Clave"}) {
     SCOPED_TRACE(given);
     TempDir here;
     writeFile(here / "dañada.mdb", damaged);
@@ -59,7 +60,7 @@ TEST(Password, CompactionNeedsItRepairRefusesAWrongOneAndBothKeepIt) {
     ASSERT_TRUE(repaired) << repaired.error().toString();
     EXPECT_TRUE(repaired->written);
     EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
-    auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, "Clave");
+    auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, "Mi Clave");
     ASSERT_TRUE(db);
     auto check = checkDatabase(**db);
     ASSERT_TRUE(check);

@@ -31,6 +31,7 @@
 #include "tests/support/faulty_file_system.h"
 #include "tests/support/mdb_reader_compare.h"
 #include "tests/support/mdbtools_compare.h"
+#include "tests/support/open_table.h"
 #include "tests/support/recovery.h"
 
 namespace jet {
@@ -401,7 +402,8 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
 // "<table>_apartadas", same columns, no index, and the repair says so.
 // Objects whose names repeat in their container are renamed "<name>_2",
 // "<name>_3", ...: to the first name that is free, not to one another object
-// already has.
+// already has. A table whose catalog row no longer says it is one takes the
+// row's name back, unless another object has it.
 TEST(RepairTest, RowsThatCannotStayAreSetAsideAndRepeatedNamesTakeTheFirstFreeOne) {
   TempDir dir;
   const DateTime created{40000.5};
@@ -418,13 +420,22 @@ TEST(RepairTest, RowsThatCannotStayAreSetAsideAndRepeatedNamesTakeTheFirstFreeOn
     rows.push_back({std::int32_t{id}, Text{title}, Value{}, Value{}, std::int16_t(id)});
   }
   ASSERT_TRUE(source.addTable(SourceTable{"Documentos", source.unusedId(), documents}, rows, created));
-  for (const char* name : {"Tabla1", "Tabla1_2", "Tabla9", "Otra01", "Otra09"}) {
+  for (const char* name : {"Tabla1", "Tabla1_2", "Tabla9", "Otra01", "Otra09", "Otra05"}) {
     ASSERT_TRUE(source.addTable(SourceTable{name, source.unusedId(), documents}, {}, created));
   }
   ASSERT_TRUE(compact(source, dir / "compactada.mdb"));
   std::string image = readFile(dir / "compactada.mdb");
   fs::remove(dir / "compactada.mdb");
-  // "Tabla9" becomes a second "Tabla1", "Otra09" a second "Otra01".
+  // "Otra05" becomes an "Otra01" whose row is a query's; "Tabla9" a second
+  // "Tabla1", "Otra09" a second "Otra01".
+  const TableLayout otra05 = *describeDatabase(image).table("Otra05");
+  const OpenedTable catalog = openTable(image, "MSysObjects");
+  ASSERT_TRUE(catalog) << catalog.error;
+  renameTable(image, "Otra05", "Otra01");
+  const std::size_t row = rowRange(image, otra05.catalogRow.page, otra05.catalogRow.row).start;
+  for (const ColumnDef& c : catalog.table->definition().columns) {
+    if (c.name == "Type") setU16(image, row + 1 + c.fixedOffset, 5);
+  }
   renameTable(image, "Tabla9", "Tabla1");
   renameTable(image, "Otra09", "Otra01");
   auto report = repairCopy(dir.path(), image);
@@ -439,7 +450,8 @@ TEST(RepairTest, RowsThatCannotStayAreSetAsideAndRepeatedNamesTakeTheFirstFreeOn
   ASSERT_EQ(back.rows.count("Documentos_apartadas"), 1u);
   ASSERT_EQ(back.rows.at("Documentos_apartadas").size(), 1u);
   EXPECT_EQ(std::get<Text>(back.rows.at("Documentos_apartadas")[0][1]).bytes, "otro");
-  for (const char* table : {"Tabla1", "Tabla1_2", "Tabla1_3", "Otra01", "Otra01_2"}) {
+  for (const std::string& table : std::vector<std::string>{"Tabla1", "Tabla1_2", "Tabla1_3", "Otra01", "Otra01_2",
+                                    "Tabla_recuperada_" + std::to_string(otra05.tdef)}) {
     EXPECT_EQ(back.rows.count(table), 1u) << table;
   }
 }

@@ -7,6 +7,7 @@
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
+#include "jet/salvage/definition_salvage.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/open_table.h"
@@ -67,7 +68,8 @@ TEST(TableDefinition, EveryCorpusDefinitionReadsItsIndexesAndStoredBytes) {
 // runs past the file or reaches a page of another kind, names running off
 // the page, a logical index naming a real index that does not exist. The
 // variable-column count keeps deleted columns: up to the columns ever made,
-// and no further.
+// and no further. What does not read, a repair rebuilds where exactly one
+// set of counts gives columns apart in the row and printable names.
 TEST(TableDefinition, DamagedDefinitionsAreRefused) {
   REQUIRE_CORPUS();
   const std::string image = corpusImage("indexTestV1997.mdb");
@@ -84,20 +86,28 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     const char* what;
     std::vector<Field> fields;
     bool reads;
+    bool salvaged = false;  // by the repair, when it does not read
   };
+  // The second column's place in the row made the first's (both fixed).
+  const std::size_t first = tdef::kIndexStats +
+                            getU32(image, at(page, tdef::kRealIndexCount)) * tdef::kIndexStatsSize;
+  const Field overlapping{first + column_block::kSize + column_block::kFixedOffset, 2,
+                          getU16(image, at(page, first + column_block::kFixedOffset))};
   const Case cases[] = {
       {"as Access wrote it", {}, true},
-      {"256 columns", {{tdef::kColumnCount, 2, 256}, {tdef::kColumnsCreated, 2, 256}}, false},
-      {"33 real indexes", {{tdef::kRealIndexCount, 4, 33}}, false},
-      {"a million logical indexes", {{tdef::kLogicalIndexCount, 4, 1000000}}, false},
+      {"256 columns", {{tdef::kColumnCount, 2, 256}, {tdef::kColumnsCreated, 2, 256}}, false, true},
+      {"no columns", {{tdef::kColumnCount, 2, 0}}, false, true},
+      {"no columns, the first two fixed ones in one place", {{tdef::kColumnCount, 2, 0}, overlapping}, false},
+      {"33 real indexes", {{tdef::kRealIndexCount, 4, 33}}, false, true},
+      {"a million logical indexes (several counts fit)", {{tdef::kLogicalIndexCount, 4, 1000000}}, false},
       {"variable columns as many as ever made",
        {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 3u}}, true},
       {"variable columns beyond those ever made",
-       {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 4u}}, false},
+       {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 4u}}, false, true},
       {"a logical index without its real index", {{tdef::kRealIndexCount, 4, 1}}, false},
-      {"next page itself", {{tdef::kNextPage, 4, page}}, false},
-      {"next page past the file", {{tdef::kNextPage, 4, 0x7FFFFFFF}}, false},
-      {"next page a data page", {{tdef::kNextPage, 4, 1}}, false},
+      {"next page itself", {{tdef::kNextPage, 4, page}}, false, true},
+      {"next page past the file", {{tdef::kNextPage, 4, 0x7FFFFFFF}}, false, true},
+      {"next page a data page", {{tdef::kNextPage, 4, 1}}, false, true},
       {"names running off the page",
        {{tdef::kColumnCount, 2, 120}, {tdef::kColumnsCreated, 2, 255}}, false},
   };
@@ -112,6 +122,10 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     ASSERT_TRUE(db);
     auto t = readTableDefinition((*db)->pages(), page);
     EXPECT_EQ(t ? 0 : t.error().number(), c.reads ? 0 : errc::kCorrupt);
+    if (t) continue;
+    auto salvaged = salvageTableDefinition((*db)->pages(), page, false);
+    EXPECT_EQ(salvaged.ok(), c.salvaged) << (salvaged ? salvaged->repaired : salvaged.error().toString());
+    if (salvaged) EXPECT_EQ(salvaged->definition.columns.size(), table1.table->definition().columns.size());
   }
 }
 

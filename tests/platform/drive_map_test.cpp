@@ -29,6 +29,8 @@ TEST_F(DriveMapTest, CurrentDriveIsCInsideTheHomeFolderAndZElsewhere) {
   EXPECT_EQ(drivesFrom(home / "Kel").currentFolder(), "C:\\Kel");
   EXPECT_EQ(drivesFrom(home).currentFolder(), "C:\\");
   EXPECT_EQ(drivesFrom(tree / "srv" / "kel").currentFolder(), "Z:\\srv\\kel");
+  // Two drives on one folder: the first letter.
+  EXPECT_EQ(DriveMap({{'D', home}, {'E', home}}, home / "Kel").currentFolder(), "D:\\Kel");
 }
 
 // Names with their drive, from the root of the current drive or from a
