@@ -61,9 +61,8 @@ Result<TableDefinition> layOutColumns(const TableDefinition& source) {
       ic.column = it->second;
     }
   }
-  for (LongValueMaps& m : t.longValueMaps) {
-    if (auto it = renumber.find(m.column); it != renumber.end()) m.column = it->second;
-  }
+  // The writer makes the long-value maps anew, one per column that needs one.
+  t.longValueMaps.clear();
   return t;
 }
 

@@ -23,8 +23,8 @@
 namespace jet {
 
 // `source` with its columns laid out for a new file; index columns follow
-// their columns' new numbers. Fails (3343) when an index names a column the
-// table does not have.
+// their columns' new numbers; no long-value maps (the writer's). Fails (3343)
+// when an index names a column the table does not have.
 Result<TableDefinition> layOutColumns(const TableDefinition& source);
 
 class RowEncoder {
