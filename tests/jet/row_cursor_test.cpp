@@ -65,51 +65,6 @@ class RowCursorTest : public ::testing::Test {
   Read clean;
 };
 
-// No corpus file holds a moved row, so one is made: a new slot flagged 0x4000
-// is appended to the first data page of Table1, pointing at row 0 of the same
-// page, whose slot becomes a body (0x8000). It is read from its body, in the
-// place of its slot (where the body lies, the cursor's bodyLocation, is what
-// mdbtools is held to on generated files); a pointer to a slot that is not a
-// body, or past the file, is damage.
-TEST_F(RowCursorTest, MovedRowIsReadFromItsBodyAndNamedByItsSlot) {
-  ASSERT_EQ(clean.locations[0].row, 0);
-  const std::uint32_t page = clean.locations[0].page;
-  std::string moved = image;
-  const std::uint16_t count = getU16(image, at(page, data_page::kRowCount));
-  const std::uint16_t lowest = getU16(image, at(page, data_page::kRowOffsets + 2 * (count - 1))) &
-                               data_page::kOffsetMask;
-  const std::uint16_t slot = static_cast<std::uint16_t>(lowest - data_page::kPointerSize);
-  ASSERT_GE(slot, data_page::kRowOffsets + 2 * (count + 1));  // room for it
-  setU16(moved, at(page, data_page::kRowCount), count + 1);
-  // Jet keeps free space = lowest row start - end of the offset table.
-  setU16(moved, at(page, data_page::kFreeSpace),
-         static_cast<std::uint16_t>(slot - (data_page::kRowOffsets + 2 * (count + 1))));
-  setU16(moved, at(page, data_page::kRowOffsets + 2 * count), slot | data_page::kMoved);
-  setU32(moved, at(page, slot), page << 8 | 0);  // row 0 of this page
-  const std::uint16_t first = getU16(image, at(page, data_page::kRowOffsets));
-  setU16(moved, at(page, data_page::kRowOffsets), first | data_page::kNotLive);
-  const RowLocation pointer{page, static_cast<std::uint8_t>(count)};
-
-  FindingList damage;
-  Read r = readCopy(moved, &damage);
-  EXPECT_TRUE(damage.empty());
-  ASSERT_EQ(r.locations.size(), clean.locations.size());
-  const auto i = std::find(r.locations.begin(), r.locations.end(), pointer) - r.locations.begin();
-  ASSERT_LT(std::size_t(i), r.locations.size());
-  EXPECT_EQ(r.values[std::size_t(i)], clean.values[0]);
-
-  for (std::uint32_t target : {page << 8 | 1, 0x00FFFF00u}) {
-    std::string bad = moved;
-    setU32(bad, rowStart(bad, pointer), target);
-    FindingList d;
-    Read lost = readCopy(bad, &d);
-    ASSERT_EQ(d.findings().size(), 1u);
-    EXPECT_EQ(d.findings()[0].page, pointer.page);
-    EXPECT_EQ(d.findings()[0].row, pointer.row);
-    EXPECT_EQ(lost.locations.size(), clean.locations.size() - 1);
-  }
-}
-
 // A row offset below the slot table or past the page: the row is reported
 // with its page, and the row after it, which ends where it starts, is lost
 // too; the other rows are still read. Without a sink the read stops, 3343.
