@@ -32,43 +32,52 @@ std::string text(const FieldBytes& f) { return std::string(f.bytes.chars()); }
 // Rows the encoder writes split back into their values at every length up
 // to past 512 bytes, across the jump table's steps (a variable column
 // starting or ending exactly on one included), in a table whose columns,
-// listed out of order, had gaps in their numbers before they were laid out.
-// (The corpus compaction holds the encoder to every row of every corpus file.)
+// listed out of order, had gaps in their numbers before they were laid out;
+// and with 40 Double columns more, whose 320 bytes put all the variable data
+// past the first jump. (The corpus compaction holds the encoder to every row
+// of every corpus file.)
 TEST(SplitRow, EncodedRowsSplitBackAtEveryLength) {
-  TableDefinition source;
-  source.columns = {column(7, ColumnType::kText, false, 0, 0, 255),
-                    column(1, ColumnType::kLong, true, 0),
-                    column(5, ColumnType::kBool, true, 0),
-                    column(3, ColumnType::kBinary, false, 0, 0, 255)};
-  auto table = layOutColumns(source);
-  ASSERT_TRUE(table);
-  RowEncoder encoder(*table);
-  const auto noLongValues = [](std::size_t, std::span<const std::byte>) {
-    return Result<std::vector<std::byte>>(Error(errc::kInvalidArgument));
-  };
-  for (std::size_t first = 0; first < 256; ++first) {
-    for (std::size_t second : {std::size_t{0}, first, std::size_t{255}}) {
-      SCOPED_TRACE(std::to_string(first) + " and " + std::to_string(second) + " bytes");
-      const std::vector<Value> values = {
-          Text{std::string(first, 't')}, first % 5 == 0 ? Value{} : Value{std::int32_t(-7)},
-          second % 2 == 0, Binary{std::vector<std::byte>(second, std::byte{0xB1})}};
-      std::vector<std::byte> row;
-      ASSERT_TRUE(encoder.encode(values, noLongValues, row).ok());
-      std::vector<FieldBytes> f;
-      ASSERT_TRUE(splitRow(ByteView(row), *table, 9, f).ok());
-      for (std::size_t i = 0; i < values.size(); ++i) {
-        const ColumnDef& c = table->columns[i];
-        if (c.type == ColumnType::kBool) {
-          EXPECT_EQ(f[i].bit, values[i] == Value{true}) << c.number;
-          continue;
+  for (const std::size_t doubles : {std::size_t{0}, std::size_t{40}}) {
+    SCOPED_TRACE(std::to_string(doubles) + " Double columns");
+    TableDefinition source;
+    source.columns = {column(7, ColumnType::kText, false, 0, 0, 255),
+                      column(1, ColumnType::kLong, true, 0),
+                      column(5, ColumnType::kBool, true, 0),
+                      column(3, ColumnType::kBinary, false, 0, 0, 255)};
+    for (std::size_t d = 0; d < doubles; ++d) {
+      source.columns.push_back(column(std::uint16_t(9 + d), ColumnType::kDouble, true, 0));
+    }
+    auto table = layOutColumns(source);
+    ASSERT_TRUE(table);
+    RowEncoder encoder(*table);
+    const auto noLongValues = [](std::size_t, std::span<const std::byte>) {
+      return Result<std::vector<std::byte>>(Error(errc::kInvalidArgument));
+    };
+    for (std::size_t first = 0; first < 256; ++first) {
+      for (std::size_t second : {std::size_t{0}, first, std::size_t{255}}) {
+        SCOPED_TRACE(std::to_string(first) + " and " + std::to_string(second) + " bytes");
+        std::vector<Value> values = {
+            Text{std::string(first, 't')}, first % 5 == 0 ? Value{} : Value{std::int32_t(-7)},
+            second % 2 == 0, Binary{std::vector<std::byte>(second, std::byte{0xB1})}};
+        values.resize(values.size() + doubles, 2.5);
+        std::vector<std::byte> row;
+        ASSERT_TRUE(encoder.encode(values, noLongValues, row).ok());
+        std::vector<FieldBytes> f;
+        ASSERT_TRUE(splitRow(ByteView(row), *table, 9, f).ok());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+          const ColumnDef& c = table->columns[i];
+          if (c.type == ColumnType::kBool) {
+            EXPECT_EQ(f[i].bit, values[i] == Value{true}) << c.number;
+            continue;
+          }
+          ASSERT_EQ(f[i].null, isNull(values[i])) << c.number;
+          std::vector<std::byte> want;
+          if (!isNull(values[i])) {
+            ASSERT_TRUE(appendValueBytes(c, values[i], want).ok());
+          }
+          const std::byte* got = f[i].bytes.data();
+          EXPECT_EQ(want, std::vector<std::byte>(got, got + f[i].bytes.size())) << c.number;
         }
-        ASSERT_EQ(f[i].null, isNull(values[i])) << c.number;
-        std::vector<std::byte> want;
-        if (!isNull(values[i])) {
-          ASSERT_TRUE(appendValueBytes(c, values[i], want).ok());
-        }
-        const std::byte* got = f[i].bytes.data();
-        EXPECT_EQ(want, std::vector<std::byte>(got, got + f[i].bytes.size())) << c.number;
       }
     }
   }
