@@ -53,7 +53,7 @@ const DamageCase kDamage[] = {
          }
        }
      },
-     {"reclamada dos veces", "pertenece a la tabla de la página 2",
+     {"reclamada dos veces: como índice y como índice de MSysObjects", "pertenece a la tabla de la página 2",
       "nota: página 36: espacio recuperable: página que nadie usa"}},
     // A page nothing uses and not marked free is space Access leaves...
     {"UnusedPageNotMarkedFreeIsANote", "testV1997.mdb",

@@ -475,9 +475,7 @@ TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRowsWhereItsKeysShowHow)
     });
     std::string renamed = original;
     if (ascii != layout.tables.end()) {
-      std::string name = ascii->name;
-      name[0] = (name[0] | 0x20) == 'q' ? 'X' : 'Q';
-      renameTable(renamed, ascii->name, name);
+      renameTable(renamed, ascii->name, ((ascii->name[0] | 0x20) == 'q' ? "X" : "Q") + ascii->name.substr(1));
     }
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
       // Damage away from the catalog's index, whose keys a repair carries.

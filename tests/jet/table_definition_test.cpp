@@ -98,6 +98,8 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
       {"256 columns", {{tdef::kColumnCount, 2, 256}, {tdef::kColumnsCreated, 2, 256}}, false, true},
       {"no columns", {{tdef::kColumnCount, 2, 0}}, false, true},
       {"no columns, the first two fixed ones in one place", {{tdef::kColumnCount, 2, 0}, overlapping}, false},
+      {"no columns, the first (number 0) of no known type",
+       {{tdef::kColumnCount, 2, 0}, {first + column_block::kType, 2, 0x0011}}, false},
       {"33 real indexes", {{tdef::kRealIndexCount, 4, 33}}, false, true},
       {"a million logical indexes (several counts fit)", {{tdef::kLogicalIndexCount, 4, 1000000}}, false},
       {"variable columns as many as ever made",
