@@ -42,6 +42,7 @@ TEST(MoveAcrossFileSystemsTest, FailuresLeaveTheOriginalAndNoCopy) {
   EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "B").error().number, 58);
   EXPECT_EQ(moveAcrossFileSystems(from / "A", to / "NADA" / "C").error().number, 76);
   EXPECT_EQ(moveAcrossFileSystems(from / "X", to / "C").error().number, 53);
+  EXPECT_EQ(moveFile(from / "X", to / "NADA" / "C").error().number, 53);  // the source first
   fs::create_directory(from / "CARPETA");
   EXPECT_EQ(moveAcrossFileSystems(from / "CARPETA", to / "C").error().number, 74);
   EXPECT_EQ(readFile(from / "A"), "datos");
