@@ -43,7 +43,7 @@ TEST(Utf16Test, CountsAndCutsInUtf16Units) {
 
 TEST(EncodingTest, Utf8ValidityAndCodePage1252) {
   EXPECT_TRUE(isValidUtf8("año \U0001D11E"));
-  EXPECT_FALSE(isValidUtf8("a\xF1o"));
+  for (const char* bad : {"a\xF1o", "\x80"}) EXPECT_FALSE(isValidUtf8(bad)) << bad;  // 0x80 leads nothing
   EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong "/"
   EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // a surrogate
   EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // above U+10FFFF
