@@ -3,7 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,6 +73,11 @@ class CheckRecord {
   std::vector<std::string> names_;
 };
 
+// Whether the ascending `pages` hold `page`.
+inline bool holdsPage(const std::vector<std::uint32_t>& pages, std::uint32_t page) {
+  return std::binary_search(pages.begin(), pages.end(), page);
+}
+
 struct CheckContext {
   CheckContext(const Database& database, CheckRecord& r)
       : db(database), record(r), text(database.header().codePage) {}
@@ -92,10 +97,11 @@ struct CheckContext {
   // bitmap pages of a page-referenced map.
   void claimMap(std::uint32_t pointer, std::uint32_t owner, const std::string& name);
 
-  // The pages of the map `pointer` names, in order. Damage is reported (the
-  // walk gives up after a few unreadable entries).
-  std::set<std::uint32_t> mapPages(std::uint32_t pointer, const std::string& table,
-                                   const std::string& what);
+  // The pages of the map `pointer` names, in ascending order (a sorted
+  // vector: a map may name most of a 1 GB file's half a million pages).
+  // Damage is reported (the walk gives up after a few unreadable entries).
+  std::vector<std::uint32_t> mapPages(std::uint32_t pointer, const std::string& table,
+                                      const std::string& what);
 
   const Database& db;
   CheckRecord& record;

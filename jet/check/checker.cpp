@@ -148,9 +148,9 @@ void CheckContext::claimMap(std::uint32_t pointer, std::uint32_t owner, const st
   }
 }
 
-std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std::string& table,
-                                               const std::string& what) {
-  std::set<std::uint32_t> pages;
+std::vector<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std::string& table,
+                                                  const std::string& what) {
+  std::vector<std::uint32_t> pages;
   const RowLocation at = RowLocation::fromPointer(pointer);
   auto cursor = UsageMapCursor::open(db.pages(), pointer);
   if (!cursor) {
@@ -167,7 +167,7 @@ std::set<std::uint32_t> CheckContext::mapPages(std::uint32_t pointer, const std:
       continue;
     }
     if (!*next) break;
-    pages.insert(**next);
+    pages.push_back(**next);
   }
   return pages;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <set>
 #include <utility>
 
 #include "jet/format/data_page.h"
@@ -16,7 +15,7 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
   for (const LongValueMaps& m : def.longValueMaps) {
     const std::string column = "columna " + std::to_string(m.column);
     c.claimMap(m.usageMap, def.page, table_);
-    const std::set<std::uint32_t> pages =
+    std::vector<std::uint32_t> pages =
         c.mapPages(m.usageMap, table_, "mapa de valores largos de la " + column);
     pages_.reserve(pages_.size() + pages.size());
     for (std::uint32_t p : pages) {
@@ -42,14 +41,23 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
                    " nombra una página que no es de valores largos");
       }
       if (first) continue;
-      LongValuePage entry{p, m.column, false, {}};
+      LongValuePage entry{p, static_cast<std::uint32_t>(bits_.size()), m.column, 0, false};
       if (data && data->isLongValuePage()) {
         for (std::uint16_t row = 0; row < data->rowCount(); ++row) {
           auto slot = data->slot(row);
           if (!slot || slot->kind != SlotKind::kLive) continue;
-          if (row <= 0xFF) entry.live[row / 64] |= std::uint64_t{1} << (row % 64);
-          else entry.liveBeyondPointers = true;
+          if (row > 0xFF) {
+            entry.liveBeyondPointers = true;
+            continue;
+          }
+          const std::size_t word = row / 64;
+          if (word >= entry.words) {
+            bits_.resize(entry.bits + word + 1, 0);
+            entry.words = static_cast<std::uint8_t>(word + 1);
+          }
+          bits_[entry.bits + word] |= std::uint64_t{1} << (row % 64);
         }
+        bits_.resize(entry.bits + 2 * std::size_t{entry.words}, 0);  // the used rows
       }
       pages_.push_back(entry);
     }
@@ -57,12 +65,12 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
       c.claimMap(m.freeMap, def.page, table_);
       for (std::uint32_t p :
            c.mapPages(m.freeMap, table_, "mapa de espacio libre de la " + column)) {
-        if (!pages.count(p)) {
+        if (!holdsPage(pages, p)) {
           c.find(table_, "", p, -1, "página con espacio libre que la " + column + " no usa");
         }
       }
     }
-    earlier.emplace_back(m.column, std::vector<std::uint32_t>(pages.begin(), pages.end()));
+    earlier.emplace_back(m.column, std::move(pages));
   }
   // In order already when the table has one long-value column.
   auto byNumber = [](const LongValuePage& a, const LongValuePage& b) { return a.number < b.number; };
@@ -77,6 +85,24 @@ const LongValueCheck::LongValuePage* LongValueCheck::findPage(std::uint32_t numb
   return it != pages_.end() && it->number == number ? &*it : nullptr;
 }
 
+bool LongValueCheck::live(const LongValuePage& p, std::uint8_t row) const {
+  return row / 64 < p.words && (bits_[p.bits + row / 64] >> (row % 64) & 1) != 0;
+}
+
+bool LongValueCheck::isUsed(const LongValuePage& p, std::uint8_t row) const {
+  if (!live(p, row)) return usedElsewhere_.count(RowLocation{p.number, row}.pointer()) != 0;
+  return (bits_[p.bits + p.words + row / 64] >> (row % 64) & 1) != 0;
+}
+
+bool LongValueCheck::use(RowLocation at, const LongValuePage* page) {
+  if (!page || !live(*page, at.row)) return usedElsewhere_.insert(at.pointer()).second;
+  std::uint64_t& word = bits_[page->bits + page->words + at.row / 64];
+  const std::uint64_t bit = std::uint64_t{1} << (at.row % 64);
+  if ((word & bit) != 0) return false;
+  word |= bit;
+  return true;
+}
+
 void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongValueRow>& used) {
   for (const RowCursor::LongValueRow& u : used) {
     const std::uint16_t column = def_.columns[u.column].number;
@@ -88,7 +114,7 @@ void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongVa
       // Claimed for the table: a page of another table's values is then claimed twice.
       c_.claim(u.at.page, PageUse::kLongValue, def_.page, table_);
     }
-    if (!used_.insert(u.at.pointer()).second) {
+    if (!use(u.at, mapped)) {
       c_.find(table_, "", u.at.page, u.at.row, "fila de valor largo usada por dos valores");
     }
   }
@@ -103,10 +129,10 @@ void LongValueCheck::finish(bool everyRowRead) {
               "valor largo de la columna " + std::to_string(p.column) + " que ninguna fila usa");
     };
     if (!p.liveBeyondPointers) {
-      for (std::size_t word = 0; word < p.live.size(); ++word) {
-        for (std::uint64_t bits = p.live[word]; bits != 0; bits &= bits - 1) {
+      for (std::size_t word = 0; word < p.words; ++word) {
+        for (std::uint64_t bits = bits_[p.bits + word]; bits != 0; bits &= bits - 1) {
           const auto row = static_cast<std::uint8_t>(word * 64 + std::countr_zero(bits));
-          if (!used_.count(RowLocation{p.number, row}.pointer())) unused(row);
+          if (!isUsed(p, row)) unused(row);
         }
       }
       continue;
@@ -121,7 +147,7 @@ void LongValueCheck::finish(bool everyRowRead) {
       if (!slot || slot->kind != SlotKind::kLive) continue;
       // A pointer names rows 0-255 only: a live row past them is unreachable.
       const auto slotByte = static_cast<std::uint8_t>(row);
-      if (row <= 0xFF && used_.count(RowLocation{p.number, slotByte}.pointer())) continue;
+      if (row <= 0xFF && isUsed(p, slotByte)) continue;
       unused(row);
     }
   }

@@ -14,7 +14,6 @@
 //   lv.finish();                            // reports the rows no value uses
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -44,18 +43,27 @@ class LongValueCheck {
   std::string table_;
   // Each page of a long-value map, with the number of the column it serves
   // and, read once when the map is claimed, its live rows: the slots 0-255
-  // that a pointer can name, and whether any live row lies past them.
+  // that a pointer can name, and whether any live row lies past them. A 1 GB
+  // file holds half a million such pages, most with a row or two: each
+  // keeps as many 64-bit words as its highest live row needs, twice, in
+  // bits_ from `bits`: the live rows, then the rows the values used.
   struct LongValuePage {
     std::uint32_t number = 0;
+    std::uint32_t bits = 0;
     std::uint16_t column = 0;
+    std::uint8_t words = 0;  // 0-4
     bool liveBeyondPointers = false;
-    std::array<std::uint64_t, 4> live{};  // bit r of word r / 64: row r
   };
   // By page number.
   std::vector<LongValuePage> pages_;
+  std::vector<std::uint64_t> bits_;
   const LongValuePage* findPage(std::uint32_t number) const;
-  // Long-value rows used so far, as row pointers.
-  std::unordered_set<std::uint32_t> used_;
+  bool live(const LongValuePage& p, std::uint8_t row) const;
+  // Marks the row used; false when it was already.
+  bool use(RowLocation at, const LongValuePage* page);
+  bool isUsed(const LongValuePage& p, std::uint8_t row) const;
+  // Rows used that no page's words hold (not on the map, or not live).
+  std::unordered_set<std::uint32_t> usedElsewhere_;
 };
 
 }  // namespace jet

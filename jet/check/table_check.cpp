@@ -1,4 +1,5 @@
 // Step 4 of the check (checker.h): one table, its rows and its indexes.
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -136,15 +137,17 @@ void checkIndexTree(CheckContext& c, const Table& opened, const std::string& tab
   for (std::uint32_t p : walk->pages) c.claim(p, PageUse::kIndex, def.page, table);
 
   // Each real index has its own usage map, holding exactly its tree's pages.
-  std::set<std::uint32_t> mapped = c.mapPages(real.usageMap, table, "mapa de uso del índice");
-  std::set<std::uint32_t> walked(walk->pages.begin(), walk->pages.end());
+  const std::vector<std::uint32_t> mapped = c.mapPages(real.usageMap, table, "mapa de uso del índice");
+  std::vector<std::uint32_t> walked = walk->pages;
+  std::sort(walked.begin(), walked.end());
+  walked.erase(std::unique(walked.begin(), walked.end()), walked.end());
   for (std::uint32_t p : mapped) {
-    if (!walked.count(p)) {
+    if (!holdsPage(walked, p)) {
       c.find(table, index.name, p, -1, "el mapa de uso del índice incluye una página que el árbol no usa");
     }
   }
   for (std::uint32_t p : walked) {
-    if (!mapped.count(p)) {
+    if (!holdsPage(mapped, p)) {
       c.find(table, index.name, p, -1, "página del árbol del índice que falta en su mapa de uso");
     }
   }
@@ -216,10 +219,10 @@ void checkTable(CheckContext& c, const CatalogEntry& entry) {
   // The table's usage map holds its data pages; the free-space map a subset.
   c.claimMap(def.usageMap, def.page, table);
   c.claimMap(def.freeMap, def.page, table);
-  const std::set<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
+  const std::vector<std::uint32_t> data = c.mapPages(def.usageMap, table, "mapa de uso");
   for (std::uint32_t p : data) c.claim(p, PageUse::kTableData, def.page, table);
   for (std::uint32_t p : c.mapPages(def.freeMap, table, "mapa de espacio libre")) {
-    if (!data.count(p)) c.find(table, "", p, -1, "página con espacio libre que la tabla no usa");
+    if (!holdsPage(data, p)) c.find(table, "", p, -1, "página con espacio libre que la tabla no usa");
   }
 
   std::vector<IndexState> indexes;
