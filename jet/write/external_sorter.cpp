@@ -10,6 +10,11 @@ constexpr std::size_t kHeader = 8;  // u32 key length, u32 payload length
 constexpr std::size_t kMinimumMemory = std::size_t{64} << 10;
 // Sorted records go to a run's scratch file in pieces of this size.
 constexpr std::size_t kSpillPiece = std::size_t{1} << 20;
+// The merge reads its runs back through buffers of a quarter of the budget
+// in all: reads from a scratch file just written are cheap, and the memory
+// is then free for the sorts that fill while this one empties (the index
+// entries of the rows that come out of the row sort).
+constexpr std::size_t kMergeShare = 4;
 
 std::uint32_t load32(const std::byte* p) {
   std::uint32_t v;
@@ -145,7 +150,8 @@ Result<bool> ExternalSorter::fill(Run& run) {
   // Keep the partial record, read on.
   run.buffer.erase(run.buffer.begin(), run.buffer.begin() + static_cast<std::ptrdiff_t>(run.at));
   run.at = 0;
-  const std::size_t chunk = std::max<std::size_t>(memory_ / (runs_.size() + 1), kMinimumMemory);
+  const std::size_t chunk =
+      std::max<std::size_t>(memory_ / kMergeShare / runs_.size(), kMinimumMemory);
   while (!whole() && run.read < run.length) {
     std::size_t want = std::min<std::uint64_t>(chunk, run.length - run.read);
     if (run.buffer.size() >= kHeader) {

@@ -7,8 +7,8 @@ namespace {
 
 // Jet 3 files stop at 1 GB: 2^19 pages of 2048 bytes.
 constexpr std::uint32_t kMaxPages = std::uint32_t{1} << 19;
-// Pages of the window (4 MB), and late pages gathered before they are written.
-constexpr std::uint32_t kWindowPages = 2048;
+// Pages of the window (2 MB), and late pages gathered before they are written.
+constexpr std::uint32_t kWindowPages = 1024;
 constexpr std::size_t kLatePages = 64;
 
 }  // namespace
