@@ -13,6 +13,7 @@
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/model/text.h"
+#include "jet/write/table_definition_writer.h"
 #include "jet/write/value_codec.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
@@ -155,6 +156,14 @@ TEST_P(CompactCorpus, SameContentCleanNothingToReclaimAndAFixedPoint) {
 INSTANTIATE_TEST_SUITE_P(Corpus, CompactCorpus, ::testing::ValuesIn(allCorpusFiles()),
                          [](const auto& file) { return corpusTestName(file.param); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CompactCorpus);
+
+// A definition one byte longer than its pages hold takes one page more.
+TEST(CompactedDefinition, TakesThePagesItsBytesNeed) {
+  const std::size_t more = kPageSize - tdef::kPageHeaderSize;  // past the first page
+  const std::pair<std::size_t, std::size_t> cases[] = {
+      {kPageSize, 1}, {kPageSize + 1, 2}, {kPageSize + more, 2}, {kPageSize + more + 1, 3}};
+  for (const auto& [bytes, pages] : cases) EXPECT_EQ(tableDefinitionPageCount(bytes), pages) << bytes;
+}
 
 }  // namespace
 }  // namespace jet

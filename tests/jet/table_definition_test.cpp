@@ -39,11 +39,7 @@ TEST(TableDefinition, EveryCorpusDefinitionReadsItsIndexesAndStoredBytes) {
       SCOPED_TRACE(e->name);
       auto t = readTableDefinition((*db)->pages(), e->tablePage());
       ASSERT_TRUE(t) << t.error().toString();
-      for (const ColumnDef& c : t->columns) {
-        if (e->isSystem()) {
-          EXPECT_EQ(c.number2, 0) << c.name;
-        }
-      }
+      for (const ColumnDef& c : t->columns) EXPECT_TRUE(!e->isSystem() || c.number2 == 0) << c.name;
       for (const LogicalIndexDef& l : t->logicalIndexes) {
         SCOPED_TRACE(l.name);
         ASSERT_LT(l.realIndex, t->realIndexes.size());
@@ -66,7 +62,7 @@ TEST(TableDefinition, EveryCorpusDefinitionReadsItsIndexesAndStoredBytes) {
 // Table1's definition of indexTestV1997 with fields changed, and whether it
 // still reads: counts beyond Jet 3's limits, a chain of pages that loops,
 // runs past the file or reaches a page of another kind, names running off
-// the page, a logical index naming a real index that does not exist. The
+// the page, a logical index naming a real index one past the last. The
 // variable-column count keeps deleted columns: up to the columns ever made,
 // and no further. What does not read, a repair rebuilds where exactly one
 // set of counts gives columns apart in the row and printable names.
@@ -93,6 +89,11 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
                             getU32(image, at(page, tdef::kRealIndexCount)) * tdef::kIndexStatsSize;
   const Field overlapping{first + column_block::kSize + column_block::kFixedOffset, 2,
                           getU16(image, at(page, first + column_block::kFixedOffset))};
+  // The first logical index's block: past the column names and the real indexes.
+  const std::uint32_t reals = getU32(image, at(page, tdef::kRealIndexCount));
+  std::size_t logical = first + columns * column_block::kSize;
+  for (int c = 0; c < columns; ++c) logical += 1 + static_cast<unsigned char>(image[at(page, logical)]);
+  logical += reals * real_index_block::kSize;
   const Case cases[] = {
       {"as Access wrote it", {}, true},
       {"256 columns", {{tdef::kColumnCount, 2, 256}, {tdef::kColumnsCreated, 2, 256}}, false, true},
@@ -106,7 +107,8 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
        {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 3u}}, true},
       {"variable columns beyond those ever made",
        {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 4u}}, false, true},
-      {"a logical index without its real index", {{tdef::kRealIndexCount, 4, 1}}, false},
+      {"a logical index naming the real index past the last",
+       {{logical + logical_index_block::kRealIndex, 4, reals}}, false},
       {"next page itself", {{tdef::kNextPage, 4, page}}, false, true},
       {"next page past the file", {{tdef::kNextPage, 4, 0x7FFFFFFF}}, false, true},
       {"next page a data page", {{tdef::kNextPage, 4, 1}}, false, true},
@@ -127,7 +129,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     if (t) continue;
     auto salvaged = salvageTableDefinition((*db)->pages(), page, false);
     EXPECT_EQ(salvaged.ok(), c.salvaged) << (salvaged ? salvaged->repaired : salvaged.error().toString());
-    if (salvaged) EXPECT_EQ(salvaged->definition.columns.size(), table1.table->definition().columns.size());
+    if (salvaged) { EXPECT_EQ(salvaged->definition.columns.size(), table1.table->definition().columns.size()); }
   }
 }
 
