@@ -147,7 +147,7 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   // and its values: the long values too, which are stored when the row is
   // placed, so that their pages follow the primary key as the rows do (what
   // makes compaction a fixed point).
-  ExternalSorter sorter(scratch, options.sortMemory / 2);
+  ExternalSorter sorter(scratch, options.sortMemory / 3);
   std::vector<std::byte> payload;
   for (std::uint64_t sequence = 0;; ++sequence) {
     JET_TRY(bool more, rows->next());

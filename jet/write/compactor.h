@@ -21,9 +21,11 @@
 namespace jet {
 
 struct CompactOptions {
-  // Memory for sorting rows into primary-key order and index entries into
-  // key order, half for each, as both sorts may be full at once; beyond it,
-  // sorted runs go to temporary files.
+  // Memory for sorting rows into primary-key order (a third) and index
+  // entries into key order (half), as both sorts may be full at once (rows
+  // that fit in memory are written from it while their entries gather);
+  // beyond it, sorted runs go to temporary files. Only rows that do not come
+  // in key order, a repaired table's, are sorted.
   std::size_t sortMemory = std::size_t{48} << 20;
   // Creates, writes, flushes and names the destination, and makes the
   // scratch files of sorted runs beyond sortMemory; nullptr: the machine's.

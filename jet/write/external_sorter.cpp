@@ -66,7 +66,12 @@ std::span<const std::byte> ExternalSorter::recordAt(std::span<const std::byte> b
 Status ExternalSorter::add(std::span<const std::byte> key, std::span<const std::byte> payload) {
   if (finished_) return Error(errc::kInvalidArgument);
   const std::size_t size = kHeader + key.size() + payload.size();
-  if (!batch_.empty() && batch_.size() + size + offsets_.size() * sizeof(Slot) > memory_) JET_CHECK(spill());
+  // The slots count as the vector will hold them once this one is in: a
+  // vector that doubles would otherwise go past the budget.
+  const std::size_t slots = offsets_.size() < offsets_.capacity()
+                                ? offsets_.capacity()
+                                : std::max<std::size_t>(2 * offsets_.capacity(), 1);
+  if (!batch_.empty() && batch_.size() + size + slots * sizeof(Slot) > memory_) JET_CHECK(spill());
   if (batch_.capacity() == 0) batch_.reserve(memory_);
   const std::size_t at = batch_.size();
   batch_.resize(at + size);
