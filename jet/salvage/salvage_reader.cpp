@@ -350,7 +350,29 @@ void SalvageReader::findMissingContainers(const std::vector<CatalogEntry>& entri
     if (p == kRoot || ids.count(p)) continue;
     std::string name = "Contenedor_recuperado_" + std::to_string(p);
     if (auto fixed = kFixed.find(p); fixed != kFixed.end()) {
-      name = fixed->second;
+      // A container at the top with the fixed name and an Id nothing lies in
+      // is that container's row, its Id garbled: it goes, and the row is made
+      // again with its own Id. A container by that name that holds objects
+      // is another: the name stays its own.
+      const CatalogEntry* garbled = nullptr;
+      bool holding = false;
+      for (const CatalogEntry& e : entries) {
+        if (e.parentId != kRoot || lower(e.name) != lower(fixed->second) ||
+            droppedCatalogRows_.count(e.location.pointer())) {
+          continue;
+        }
+        if (e.type == catalog_type::kContainer && !parents.count(e.id)) garbled = &e;
+        else holding = true;
+      }
+      if (!holding) {
+        name = fixed->second;
+        if (garbled) {
+          droppedCatalogRows_.insert(garbled->location.pointer());
+          problems_.add(errc::kCorrupt, "MSysObjects", garbled->location.page, garbled->location.row,
+                        "fila del contenedor " + name + " con un Id que ningún objeto usa (" +
+                            std::to_string(garbled->id) + "); se quita");
+        }
+      }
     } else if (auto named = kByObjects.find(type);
                named != kByObjects.end() && !rootNames.count(lower(named->second))) {
       name = named->second;

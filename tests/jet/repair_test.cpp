@@ -506,7 +506,8 @@ TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRowsWhereItsKeysShowHow)
 }
 
 // A container whose catalog row is lost comes back under its own name where
-// its objects tell it: the forms' container is "Forms" again.
+// its objects tell it: the forms' container is "Forms" again. The Databases
+// container's row whose Id is garbled gives way to one with its own Id.
 TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
   REQUIRE_CORPUS();
   int tried = 0;
@@ -529,6 +530,12 @@ TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
     std::string image = original;
     const std::size_t slot = at(forms->location.page, data_page::kRowOffsets + 2 * std::size_t{forms->location.row});
     setU16(image, slot, getU16(image, slot) | 0xC000);  // the row deleted
+    auto databases = std::find_if(entries.begin(), entries.end(), [](const CatalogEntry& e) {
+      return e.id == catalog_id::kDatabasesContainer;
+    });
+    ASSERT_NE(databases, entries.end());
+    const std::size_t row = at(databases->location.page, data_page::kRowOffsets + 2 * std::size_t{databases->location.row});
+    setU32(image, at(databases->location.page, (getU16(image, row) & data_page::kOffsetMask) + 1u), 0x2F000002);
     TempDir dir;
     auto report = repairCopy(dir.path(), image);
     ASSERT_TRUE(report) << report.error().toString();
@@ -542,6 +549,9 @@ TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
     EXPECT_TRUE(std::any_of(after->entries().begin(), after->entries().end(), [&](const CatalogEntry& e) {
       return e.parentId == container->id && e.type == catalog_type::kForm;
     }));
+    const CatalogEntry* databasesAfter = after->findObject("Databases", catalog_type::kContainer);
+    ASSERT_NE(databasesAfter, nullptr);
+    EXPECT_EQ(databasesAfter->id, catalog_id::kDatabasesContainer);
     if (++tried == 3) break;
   }
   if (tried == 0) GTEST_SKIP() << "no corpus file has forms";
