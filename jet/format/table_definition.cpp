@@ -113,8 +113,9 @@ Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page
   t.freeMap = *bytes.u32(kFreeMap);
   // Both counts at 0x15 and 0x17 keep deleted columns (docs/format.md): a
   // table with a deleted variable column has more variable columns than
-  // columns, never more than it ever had.
-  if (columnCount > kColumnLimit || t.varColumns > t.columnsCreated ||
+  // columns, never more than it ever had. No table is without columns:
+  // Jet refuses to make one.
+  if (columnCount == 0 || columnCount > kColumnLimit || t.varColumns > t.columnsCreated ||
       columnCount > t.columnsCreated) {
     return Error::corrupt(page, "número de columnas imposible");
   }

@@ -98,6 +98,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
       {"as Access wrote it", {}, true},
       {"256 columns", {{tdef::kColumnCount, 2, 256}, {tdef::kColumnsCreated, 2, 256}}, false, true},
       {"no columns", {{tdef::kColumnCount, 2, 0}}, false, true},
+      {"no columns nor logical indexes", {{tdef::kColumnCount, 2, 0}, {tdef::kLogicalIndexCount, 4, 0}}, false, true},
       {"no columns, the first two fixed ones in one place", {{tdef::kColumnCount, 2, 0}, overlapping}, false},
       {"no columns, the first (number 0) of no known type",
        {{tdef::kColumnCount, 2, 0}, {first + column_block::kType, 2, 0x0011}}, false},
