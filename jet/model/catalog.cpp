@@ -53,14 +53,28 @@ bool holdsCatalogDefinition(const PageSource& pages) {
 
 Result<CatalogColumns> CatalogColumns::find(const TableDefinition& t) {
   CatalogColumns c;
-  c.id_ = columnIndex(t, "Id");
-  c.parent_ = columnIndex(t, "ParentId");
-  c.name_ = columnIndex(t, "Name");
-  c.type_ = columnIndex(t, "Type");
-  c.flags_ = columnIndex(t, "Flags");
-  c.created_ = columnIndex(t, "DateCreate");
-  c.updated_ = columnIndex(t, "DateUpdate");
-  c.props_ = columnIndex(t, "LvProp");
+  // Each column read, of the type every Jet 3 catalog gives it: one of
+  // another type (a garbled definition) would read as no value, and a
+  // system table's flags as a user table's.
+  const struct {
+    int* index;
+    const char* name;
+    ColumnType type;
+  } columns[] = {{&c.id_, "Id", ColumnType::kLong},
+                 {&c.parent_, "ParentId", ColumnType::kLong},
+                 {&c.name_, "Name", ColumnType::kText},
+                 {&c.type_, "Type", ColumnType::kInt},
+                 {&c.flags_, "Flags", ColumnType::kLong},
+                 {&c.created_, "DateCreate", ColumnType::kDateTime},
+                 {&c.updated_, "DateUpdate", ColumnType::kDateTime},
+                 {&c.props_, "LvProp", ColumnType::kOle}};
+  for (const auto& column : columns) {
+    *column.index = columnIndex(t, column.name);
+    if (*column.index >= 0 &&
+        t.columns[static_cast<std::size_t>(*column.index)].typeCode != static_cast<std::uint8_t>(column.type)) {
+      return Error::corrupt(t.page, std::string("la columna ") + column.name + " de MSysObjects no es de su tipo");
+    }
+  }
   if (c.id_ < 0 || c.name_ < 0 || c.type_ < 0) {
     return Error::corrupt(t.page, "MSysObjects no tiene las columnas Id, Name y Type");
   }

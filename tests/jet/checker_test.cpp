@@ -11,6 +11,8 @@
 #include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/format/usage_map.h"
+#include "jet/model/catalog.h"
+#include "jet/model/database.h"
 #include "tests/support/check_image.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
@@ -114,6 +116,15 @@ const DamageCase kDamage[] = {
        setU32(image, start + 5, 0x0F00FFFF);
      },
      {"apunta a la página 31, que no es una definición de tabla", "contenedor que no existe"}},
+    // A catalog column of another type reads as no value (system tables as user tables).
+    {"CatalogColumnOfAnotherType", kFile,
+     [](std::string& image) {
+       auto t = readTableDefinition((*Database::openBytes(image))->pages(), 2);
+       const auto flags = static_cast<std::size_t>(columnIndex(*t, "Flags"));
+       const std::size_t first = tdef::kIndexStats + t->realIndexes.size() * tdef::kIndexStatsSize;
+       setByte(image, at(2, first + flags * column_block::kSize + column_block::kType), 0);
+     },
+     {"tabla MSysObjects, página 2: la columna Flags de MSysObjects no es de su tipo"}},
 };
 
 class CheckDamage : public ::testing::TestWithParam<DamageCase> {};
