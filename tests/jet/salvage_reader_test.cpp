@@ -12,6 +12,7 @@
 #include "jet/model/table.h"
 #include "jet/salvage/salvage_reader.h"
 #include "jet/salvage/value_check.h"
+#include "jet/salvage/value_text.h"
 #include "tests/support/corpus.h"
 #include "tests/support/recovery.h"
 
@@ -45,7 +46,7 @@ RecoveredRows salvageAll(SalvageReader& reader) {
 // Values Jet 3 would refuse are those past their column's limits, and no
 // other: text beyond its length (twice that in a double-byte code page),
 // binary beyond its length, dates outside the years 100 to 9999, numbers
-// that are not finite.
+// that are not finite. The problem shows a short refused value in full.
 TEST(SalvageReaderTest, ValuesBeyondTheirColumnsLimitsAreRefused) {
   auto column = [](ColumnType type, std::uint16_t length) {
     ColumnDef c;
@@ -80,10 +81,10 @@ TEST(SalvageReaderTest, ValuesBeyondTheirColumnsLimitsAreRefused) {
       {column(ColumnType::kDouble, 8), 1e300, 1252, 0},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const Case& c = cases[i];
-    const std::optional<RefusedValue> r = refusedValue(c.column, c.value, isDoubleByteCodePage(c.codePage));
-    EXPECT_EQ(r ? r->code : 0, c.refused) << "case " << i;
+    const auto r = refusedValue(cases[i].column, cases[i].value, isDoubleByteCodePage(cases[i].codePage));
+    EXPECT_EQ(r ? r->code : 0, cases[i].refused) << "case " << i;
   }
+  EXPECT_EQ(describeValue(Binary{{std::byte{1}, std::byte{0xAB}}}, TextDecoder(1252)), "0x01ab");
 }
 
 // Every corpus file, the real-world ones included: the salvage reads every
@@ -130,8 +131,7 @@ TEST(SalvageReaderTest, SoundCorpusFilesGiveEveryRowAndLoseNothing) {
   }
 }
 
-// A file damaged everywhere keeps a bounded list: problems up to the cap,
-// the rest counted, their losses too.
+// A file damaged everywhere keeps problems up to a cap, the rest counted, their losses too.
 TEST(SalvageReaderTest, ProblemsPastTheCapAreCountedNotKept) {
   ProblemList list(2);
   for (int page = 1; page <= 3; ++page) list.add(errc::kCorrupt, "T", page, -1, "x", Loss::kRow, 2);
