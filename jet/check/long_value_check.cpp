@@ -33,33 +33,7 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
                "página en los mapas de valores largos de las columnas " +
                    std::to_string(*first) + " y " + std::to_string(m.column));
       }
-      auto page = c.db.pages().read(p);
-      auto data = page ? DataPage::decode((*page)->view(), p) : Result<DataPage>(page.error());
-      if (!data || !data->isLongValuePage()) {
-        c.find(table_, "", p, -1,
-               "el mapa de valores largos de la " + column +
-                   " nombra una página que no es de valores largos");
-      }
-      if (first) continue;
-      LongValuePage entry{p, static_cast<std::uint32_t>(bits_.size()), m.column, 0, false};
-      if (data && data->isLongValuePage()) {
-        for (std::uint16_t row = 0; row < data->rowCount(); ++row) {
-          auto slot = data->slot(row);
-          if (!slot || slot->kind != SlotKind::kLive) continue;
-          if (row > 0xFF) {
-            entry.liveBeyondPointers = true;
-            continue;
-          }
-          const std::size_t word = row / 64;
-          if (word >= entry.words) {
-            bits_.resize(entry.bits + word + 1, 0);
-            entry.words = static_cast<std::uint8_t>(word + 1);
-          }
-          bits_[entry.bits + word] |= std::uint64_t{1} << (row % 64);
-        }
-        bits_.resize(entry.bits + 2 * std::size_t{entry.words}, 0);  // the used rows
-      }
-      pages_.push_back(entry);
+      if (!first) pages_.push_back(LongValuePage{p, 0, m.column, 0, false, false});
     }
     if (m.freeMap != 0) {  // some tables keep no free-space map
       c.claimMap(m.freeMap, def.page, table_);
@@ -79,10 +53,41 @@ LongValueCheck::LongValueCheck(CheckContext& c, const TableDefinition& def, std:
   }
 }
 
-const LongValueCheck::LongValuePage* LongValueCheck::findPage(std::uint32_t number) const {
+LongValueCheck::LongValuePage* LongValueCheck::findPage(std::uint32_t number) {
   auto it = std::lower_bound(pages_.begin(), pages_.end(), number,
                              [](const LongValuePage& p, std::uint32_t n) { return p.number < n; });
-  return it != pages_.end() && it->number == number ? &*it : nullptr;
+  if (it == pages_.end() || it->number != number) return nullptr;
+  if (!it->loaded) load(*it);
+  return &*it;
+}
+
+void LongValueCheck::load(LongValuePage& entry) {
+  entry.loaded = true;
+  entry.bits = static_cast<std::uint32_t>(bits_.size());
+  auto page = c_.db.pages().read(entry.number);
+  auto data =
+      page ? DataPage::decode((*page)->view(), entry.number) : Result<DataPage>(page.error());
+  if (!data || !data->isLongValuePage()) {
+    c_.find(table_, "", entry.number, -1,
+            "el mapa de valores largos de la columna " + std::to_string(entry.column) +
+                " nombra una página que no es de valores largos");
+    return;
+  }
+  for (std::uint16_t row = 0; row < data->rowCount(); ++row) {
+    auto slot = data->slot(row);
+    if (!slot || slot->kind != SlotKind::kLive) continue;
+    if (row > 0xFF) {
+      entry.liveBeyondPointers = true;
+      continue;
+    }
+    const std::size_t word = row / 64;
+    if (word >= entry.words) {
+      bits_.resize(entry.bits + word + 1, 0);
+      entry.words = static_cast<std::uint8_t>(word + 1);
+    }
+    bits_[entry.bits + word] |= std::uint64_t{1} << (row % 64);
+  }
+  bits_.resize(entry.bits + 2 * std::size_t{entry.words}, 0);  // the used rows
 }
 
 bool LongValueCheck::live(const LongValuePage& p, std::uint8_t row) const {
@@ -121,6 +126,10 @@ void LongValueCheck::addRow(RowLocation row, const std::vector<RowCursor::LongVa
 }
 
 void LongValueCheck::finish(bool everyRowRead) {
+  // The pages no value reached are read now: each must be a long-value page.
+  for (LongValuePage& p : pages_) {
+    if (!p.loaded) load(p);
+  }
   if (!everyRowRead) return;
   // In page order, so findings come out in a stable order.
   for (const LongValuePage& p : pages_) {

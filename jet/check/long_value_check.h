@@ -42,22 +42,29 @@ class LongValueCheck {
   const TableDefinition& def_;
   std::string table_;
   // Each page of a long-value map, with the number of the column it serves
-  // and, read once when the map is claimed, its live rows: the slots 0-255
-  // that a pointer can name, and whether any live row lies past them. A 1 GB
-  // file holds half a million such pages, most with a row or two: each
-  // keeps as many 64-bit words as its highest live row needs, twice, in
-  // bits_ from `bits`: the live rows, then the rows the values used.
+  // and its live rows: the slots 0-255 that a pointer can name, and whether
+  // any live row lies past them. A page is read for them when a value first
+  // reaches it (the row cursor has just read it: the page cache still holds
+  // it), the pages no value reaches at the end: each page is read once
+  // more, not twice. A 1 GB file holds half a million such pages, most with
+  // a row or two: each keeps as many 64-bit words as its highest live row
+  // needs, twice, in bits_ from `bits`: the live rows, then the rows the
+  // values used.
   struct LongValuePage {
     std::uint32_t number = 0;
     std::uint32_t bits = 0;
     std::uint16_t column = 0;
     std::uint8_t words = 0;  // 0-4
     bool liveBeyondPointers = false;
+    bool loaded = false;
   };
   // By page number.
   std::vector<LongValuePage> pages_;
   std::vector<std::uint64_t> bits_;
-  const LongValuePage* findPage(std::uint32_t number) const;
+  // The page `number` of the maps, read; nullptr when no map names it.
+  LongValuePage* findPage(std::uint32_t number);
+  // Reads the page's live rows (a finding when it is no long-value page).
+  void load(LongValuePage& entry);
   bool live(const LongValuePage& p, std::uint8_t row) const;
   // Marks the row used; false when it was already.
   bool use(RowLocation at, const LongValuePage* page);

@@ -123,14 +123,18 @@ const std::pair<const char*, ChainDamage> kChainDamage[] = {
     {"the middle page out of the map while the value uses it",
      [](const Chain& c, std::string& image) -> Want {
        markInMap(image, c.longValueMap, c.rows[1].page, false);
-       return {"está en la página " + std::to_string(c.rows[1].page) +
-               ", que su mapa de valores largos no incluye"};
+       return {"está en la página " + std::to_string(c.rows[1].page) + ", que su mapa de valores"};
      }},
     {"the middle page in another column's map too",
      [](const Chain& c, std::string& image) -> Want {
        markInMap(image, c.otherMap, c.rows[1].page, true);
        return {"página " + std::to_string(c.rows[1].page) +
                ": página en los mapas de valores largos de las columnas"};
+     }},
+    {"a page of table rows in the map, which no value reaches",
+     [](const Chain& c, std::string& image) -> Want {
+       markInMap(image, c.longValueMap, c.tablePage, true);
+       return {"página " + std::to_string(c.tablePage) + ": el mapa de valores largos de la"};
      }},
     {"the first link back at its own row",
      [](const Chain& c, std::string& image) -> Want {
