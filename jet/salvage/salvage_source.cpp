@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "jet/core/ascii.h"
+#include "jet/format/index_page.h"
 #include "jet/index/index_key.h"
 #include "jet/model/carried_keys.h"
 #include "jet/model/index_shape.h"
@@ -93,10 +94,10 @@ class SalvageSource::Stream final : public RowStream {
   // those left out.
   Stream(SalvageRowCursor cursor, Filter filter, const std::set<std::uint64_t>& leftOut,
          const std::set<std::uint64_t>* only, const Renames& renames,
-         std::unique_ptr<ProblemList> scratch, CarriedKeys carried)
+         std::unique_ptr<ProblemList> scratch, CarriedKeys carried, bool keyOrder)
       : scratch_(std::move(scratch)), cursor_(std::move(cursor)), filter_(std::move(filter)),
         leftOut_(leftOut), only_(only), renames_(renames), renamed_(renames_.end()),
-        carried_(std::move(carried)) {}
+        carried_(std::move(carried)), keyOrder_(keyOrder) {}
 
   Result<bool> next() override {
     while (true) {
@@ -125,6 +126,7 @@ class SalvageSource::Stream final : public RowStream {
   std::span<const std::optional<std::vector<std::byte>>> carriedKeys() const override {
     return carried_.keys();
   }
+  bool primaryKeyOrder() const override { return keyOrder_; }
 
  private:
   std::unique_ptr<ProblemList> scratch_;  // the first pass recorded these problems
@@ -137,6 +139,7 @@ class SalvageSource::Stream final : public RowStream {
   std::vector<Value> values_;  // the current row, renamed
   std::uint64_t ordinal_ = 0;
   CarriedKeys carried_;
+  bool keyOrder_;
 };
 
 // The repair's refusal: an index whose keys the engine does not make cannot be
@@ -172,6 +175,7 @@ SalvageSource::SalvageSource(SalvageReader& reader) : reader_(reader) {
   setAside_.resize(tables_.size());
   setAsideNames_.resize(tables_.size());
   renames_.resize(tables_.size());
+  keyOrder_.resize(tables_.size(), false);
   sanitizeRelationships();
 }
 
@@ -240,6 +244,34 @@ Status SalvageSource::scan() {
     if (!setAsideNames_[i].empty()) cursor.setAsideIn(text.toUtf8(setAsideNames_[i]));
     std::vector<Value> key;
     const int nameColumn = i == 0 ? columnIndex(def, "Name") : -1;
+    // Whether the rows kept come in the order of the primary key, each key
+    // above the one before: the compaction then writes them as they come
+    // instead of sorting them (rows, long values and all) through scratch
+    // files. A salvaged file that was compacted keeps that order.
+    std::optional<IndexShape> primary;
+    std::size_t primaryReal = 0;
+    for (const LogicalIndexDef& l : def.logicalIndexes) {
+      if (!l.primaryKey() || l.realIndex >= def.realIndexes.size()) continue;
+      if (auto shape = indexShape(def, def.realIndexes[l.realIndex])) primary = std::move(*shape);
+      primaryReal = l.realIndex;
+      break;
+    }
+    bool inKeyOrder = primary.has_value();
+    std::optional<std::vector<std::byte>> lastKey;
+    std::vector<Value> primaryValues;
+    auto followsKeyOrder = [&](const std::vector<Value>& values) {
+      Result<std::vector<std::byte>> bytes = Error(errc::kInvalidArgument);
+      if (primary->carried) {
+        if (carried->keys()[primaryReal]) bytes = *carried->keys()[primaryReal];
+      } else {
+        primaryValues.clear();
+        for (std::size_t p : primary->valuePositions) primaryValues.push_back(values[p]);
+        bytes = encodeKey(primary->columns, primaryValues);
+      }
+      if (!bytes || (lastKey && compareKeys(*lastKey, *bytes) >= 0)) return false;
+      lastKey = std::move(*bytes);
+      return true;
+    };
     // The hash of each unique index's key of `values`, 0 when it takes any
     // number of rows (all NULL, or no key). A carried index's key is the one
     // Access stored for the current row.
@@ -340,8 +372,10 @@ Status SalvageSource::scan() {
                                Loss::kRow);
         continue;
       }
+      if (inKeyOrder) inKeyOrder = followsKeyOrder(values);
       ++rowsKept_;
     }
+    keyOrder_[i] = inKeyOrder;
     // Rows that went without a word (a page's row count cut down, a page
     // that no longer names its table, ...) are still named by the indexes.
     if (reader_.problems().lost(Loss::kRow) == rowsLostBefore && readerIndex_[i] != 0) {
@@ -548,7 +582,7 @@ Result<std::unique_ptr<RowStream>> SalvageSource::stream(std::size_t table, bool
                                                  tables_[table].name));
   return std::unique_ptr<RowStream>(std::make_unique<Stream>(
       std::move(cursor), filterFor(table), leftOut_[table], setAside ? &setAside_[table] : nullptr,
-      renames_[table], std::move(scratch), std::move(carried)));
+      renames_[table], std::move(scratch), std::move(carried), !setAside && keyOrder_[table]));
 }
 
 }  // namespace jet

@@ -115,6 +115,7 @@ class SalvageSource final : public CompactionSource {
   // Per table: ordinal -> (column, new name) of rows renamed.
   using Renames = std::map<std::uint64_t, std::pair<std::size_t, std::string>>;
   std::vector<Renames> renames_;
+  std::vector<bool> keyOrder_;  // per table: the rows kept come in primary-key order
   std::set<std::int32_t> droppedIds_;              // tables whose other rows go
   std::vector<std::string> droppedNames_;
   std::uint64_t rowsKept_ = 0;
