@@ -4,6 +4,7 @@
 // header page, and a source's header carried over with its settings changed.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -11,6 +12,7 @@
 #include "jet/io/page_source.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
+#include "jet/salvage/header_salvage.h"
 #include "jet/write/new_database.h"
 #include "jet/write/value_codec.h"
 #include "tests/support/corpus.h"
@@ -161,6 +163,18 @@ TEST(HeaderPageWriter, CarriesASourceHeaderOver) {
   std::size_t differing = 0;
   for (std::size_t i = 0; i < kPageSize; ++i) differing += (*encoded)[i] != stored[i];
   EXPECT_LE(differing, 2u + 4u + 8u);  // code page, key, date
+  // The salvage keeps a creation date that is one and drops one that is not.
+  for (const double days : {36000.25, std::nan("")}) {
+    changed.created = DateTime{days};
+    auto page = encodeHeaderPage(changed, stored);
+    ASSERT_TRUE(page);
+    MemoryBytes bytes(std::string(reinterpret_cast<const char*>(page->data()), page->size()));
+    ProblemList problems;
+    auto salvaged = salvageHeader(bytes, problems, {});
+    ASSERT_TRUE(salvaged);
+    EXPECT_EQ(salvaged->created.has_value(), problems.empty()) << days;
+    EXPECT_EQ(problems.empty(), days == 36000.25);
+  }
 
   EXPECT_FALSE(encodeHeaderPage(changed, std::span(stored).first(100)));
 }
