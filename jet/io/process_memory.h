@@ -11,8 +11,9 @@
 namespace jet {
 
 // Keeps every block of a megabyte or more mapped on its own, so that freeing
-// it returns it to the system. Programs call it once, before any work; a
-// no-op where the C library already does so (Windows).
+// it returns it to the system, and up to 8 MB freed at the heap's top kept for
+// the next blocks. Programs call it once, before any work; a no-op where the
+// C library already does so (Windows).
 void releaseBigBlocksWhenFreed();
 
 }  // namespace jet
