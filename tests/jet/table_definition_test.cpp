@@ -102,7 +102,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
       {"no columns, the first two fixed ones in one place", {{tdef::kColumnCount, 2, 0}, overlapping}, false},
       {"no columns, the first (number 0) of no known type",
        {{tdef::kColumnCount, 2, 0}, {first + column_block::kType, 2, 0x0011}}, false},
-      {"33 real indexes", {{tdef::kRealIndexCount, 4, 33}}, false, true},
+      {"33 real indexes, 255 columns made", {{tdef::kRealIndexCount, 4, 33}, {tdef::kColumnsCreated, 2, 255}}, false, true},
       {"a million logical indexes (several counts fit)", {{tdef::kLogicalIndexCount, 4, 1000000}}, false},
       {"variable columns as many as ever made",
        {{tdef::kColumnsCreated, 2, columns + 3u}, {tdef::kVarColumns, 2, columns + 3u}}, true},
@@ -130,7 +130,11 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     if (t) continue;
     auto salvaged = salvageTableDefinition((*db)->pages(), page, false);
     EXPECT_EQ(salvaged.ok(), c.salvaged) << (salvaged ? salvaged->repaired : salvaged.error().toString());
-    if (salvaged) { EXPECT_EQ(salvaged->definition.columns.size(), table1.table->definition().columns.size()); }
+    if (!salvaged) continue;
+    EXPECT_EQ(salvaged->definition.columns.size(), table1.table->definition().columns.size());
+    // A count of the columns ever made that can be one (up to 255) stays.
+    const std::uint16_t made = getU16(damaged, at(page, tdef::kColumnsCreated));
+    if (made <= tdef::kColumnLimit) { EXPECT_EQ(salvaged->definition.columnsCreated, made); }
   }
 }
 
