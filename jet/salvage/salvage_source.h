@@ -24,6 +24,9 @@
 //   - leaves out any earlier MSysCompactError (the repair writes a new one);
 //   - counts as lost the rows a sound index of a table names and that were
 //     not read, when nothing else said the table lost rows;
+//   - notes whether a table's rows kept come in primary-key order (a file
+//     compacted before its damage): the compaction then writes them as they
+//     come instead of sorting them;
 //   - carries over the keys Access stored in the indexes whose keys the
 //     engine does not make (carried_keys.h), and refuses (3056) when such an
 //     index is damaged or lacks the entry of a row it keeps: that index would
