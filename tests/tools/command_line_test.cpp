@@ -49,6 +49,14 @@ void stalePageInUse(std::string& image) {
   setByte(image, byte, getByte(image, byte) & ~bit);
 }
 
+// Run as a service runs it, with no standard input (on Linux), a file jetdb
+// makes is its descriptor 0.
+#ifdef _WIN32
+#define NO_INPUT ""
+#else
+#define NO_INPUT " <&-"
+#endif
+
 constexpr const char* kNone = "";              // FILE does not exist
 constexpr const char* kText = "texto";         // FILE holds a line of text
 constexpr const char* kTest = "testV1997.mdb";  // else a copy of this corpus file
@@ -145,8 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"CheckNotesSpaceToReclaimAsNoDamage", kTest, stalePageInUse, "check FILE", 0,
             {"que no es daño (una compactación lo quita):\n  página 36: espacio recuperable: ",
              ": sin daños; 1 nota de lo que deja Access (1 de espacio recuperable)\n"}},
-        Call{"RepairLeavesAHealthyFileAlone", kTest, asIs, "repair FILE", 0, {"sin daños"}, {},
-            0},
+        Call{"RepairLeavesAHealthyFileAlone", kTest, asIs, "repair FILE", 0, {"sin daños"}, {}, 0},
         Call{"RepairDryRunSaysWhatItWouldDoAndDoesNothing", kTest, damagedDefinition,
             "repair --dry-run FILE", 1, {"Se reconstruiría"}, {}, 1},
         Call{"RepairKeepsTheDamagedFileBesideTheRepairedOne", kTest, damagedDefinition,
@@ -156,12 +163,11 @@ INSTANTIATE_TEST_SUITE_P(
         Call{"RepairThatLosesRowsIs1", kTest, unreadableDataPage, "repair FILE", 1,
             {"Reparada con pérdidas (se pierde 1 fila o página de filas"}, {}, 0, true},
         Call{"RepairOfAMissingFileIs3044", kNone, asIs, "repair FILE", 2, {"3044"}},
-        Call{"CreateMakesADatabaseThatChecksClean", kNone, asIs, "create FILE", 0, {}, {}, 0},
+        Call{"CreateMakesADatabaseThatChecksClean", kNone, asIs, "create FILE" NO_INPUT, 0, {}, {},
+            0},
         Call{"CreateNeverReplacesAFile", kTest, asIs, "create FILE", 2, {"3204: "}, {}, 0},
-        Call{"GenerateNeverReplacesAFile", kTest, asIs, "generate FILE --megabytes 2", 2, {},
-            {}, 0},
-        Call{"GenerateOfNoMegabytesIsRefused", kNone, asIs, "generate FILE --megabytes 0", 2,
-            {}}),
+        Call{"GenerateNeverReplacesAFile", kTest, asIs, "generate FILE --megabytes 2", 2, {}, {}, 0},
+        Call{"GenerateOfNoMegabytesIsRefused", kNone, asIs, "generate FILE --megabytes 0", 2, {}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 std::string q(const std::filesystem::path& p) { return shellQuote(p.string()); }
