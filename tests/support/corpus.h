@@ -59,6 +59,10 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes);
 // The names in `folder`, hidden ones included, in byte order.
 std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 
+// The error number of a Status or a Result, 0 for a success.
+template <class R>
+int errorNumber(const R& r) { return r.ok() ? 0 : r.error().number(); }
+
 // Runs a shell command, returning its exit status and standard output.
 struct CommandOutput {
   int status = -1;
