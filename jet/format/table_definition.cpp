@@ -94,6 +94,13 @@ const ColumnDef* TableDefinition::columnByNumber(std::uint16_t number) const {
   return nullptr;
 }
 
+std::optional<std::size_t> TableDefinition::primaryKeyIndex() const {
+  for (const LogicalIndexDef& l : logicalIndexes) {
+    if (l.primaryKey() && l.realIndex < realIndexes.size()) return l.realIndex;
+  }
+  return std::nullopt;
+}
+
 Result<TableDefinition> decodeTableDefinition(ByteView bytes, std::uint32_t page) {
   using namespace tdef;
   if (bytes.size() < kIndexStats || bytes.u8(0) != kPageType) {

@@ -35,6 +35,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,9 @@ struct TableDefinition {
   bool isSystem() const { return tableType == tdef::kSystemTable; }
   // The column with null-mask number `number`, or nullptr.
   const ColumnDef* columnByNumber(std::uint16_t number) const;
+  // The real index of the primary key: the first logical index marked so
+  // that names one. nullopt when there is none.
+  std::optional<std::size_t> primaryKeyIndex() const;
 };
 
 // Reads the definition whose first page is `page`, following the chain of

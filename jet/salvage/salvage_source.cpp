@@ -248,13 +248,10 @@ Status SalvageSource::scan() {
     // above the one before: the compaction then writes them as they come
     // instead of sorting them (rows, long values and all) through scratch
     // files. A salvaged file that was compacted keeps that order.
+    const std::optional<std::size_t> primaryReal = def.primaryKeyIndex();
     std::optional<IndexShape> primary;
-    std::size_t primaryReal = 0;
-    for (const LogicalIndexDef& l : def.logicalIndexes) {
-      if (!l.primaryKey() || l.realIndex >= def.realIndexes.size()) continue;
-      if (auto shape = indexShape(def, def.realIndexes[l.realIndex])) primary = std::move(*shape);
-      primaryReal = l.realIndex;
-      break;
+    if (primaryReal) {
+      if (auto shape = indexShape(def, def.realIndexes[*primaryReal])) primary = std::move(*shape);
     }
     bool inKeyOrder = primary.has_value();
     std::optional<std::vector<std::byte>> lastKey;
@@ -262,7 +259,7 @@ Status SalvageSource::scan() {
     auto followsKeyOrder = [&](const std::vector<Value>& values) {
       Result<std::vector<std::byte>> bytes = Error(errc::kInvalidArgument);
       if (primary->carried) {
-        if (carried->keys()[primaryReal]) bytes = *carried->keys()[primaryReal];
+        if (carried->keys()[*primaryReal]) bytes = *carried->keys()[*primaryReal];
       } else {
         primaryValues.clear();
         for (std::size_t p : primary->valuePositions) primaryValues.push_back(values[p]);

@@ -65,14 +65,6 @@ void remap(std::vector<Value>& values, const std::vector<std::size_t>& columns, 
   }
 }
 
-// The real index of the table's primary key, if it has one.
-std::optional<std::size_t> primaryKey(const TableDefinition& t) {
-  for (const LogicalIndexDef& l : t.logicalIndexes) {
-    if (l.primaryKey() && l.realIndex < t.realIndexes.size()) return l.realIndex;
-  }
-  return std::nullopt;
-}
-
 struct Planned {
   TableDefinition definition;  // laid out, ids remapped
   std::vector<std::uint32_t> pages;
@@ -95,7 +87,7 @@ Status writeRows(CompactionSource& source, std::size_t index, const Planned& pla
   }
   CarriedRowKeys carried(shapes);
   std::vector<Value> values;
-  const std::optional<std::size_t> pk = primaryKey(plan.definition);
+  const std::optional<std::size_t> pk = plan.definition.primaryKeyIndex();
   // The row's values (a copy only when table ids are renumbered), and its
   // carried keys.
   const std::vector<Value>* current = &values;

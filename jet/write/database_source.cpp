@@ -100,13 +100,6 @@ bool keyOrderIsPhysical(const Database& db, const TableDefinition& t, const Real
   return walk && damage.count == 0 && ordered && walk->entries == t.rowCount;
 }
 
-std::optional<std::size_t> primaryKeyIndex(const TableDefinition& t) {
-  for (const LogicalIndexDef& l : t.logicalIndexes) {
-    if (l.primaryKey() && l.realIndex < t.realIndexes.size()) return l.realIndex;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 Result<std::unique_ptr<DatabaseSource>> DatabaseSource::open(const Database& db,
@@ -141,7 +134,7 @@ Result<std::unique_ptr<RowStream>> DatabaseSource::rows(std::size_t table) {
   const SourceTable& t = tables_[table];
   JET_TRY(CarriedKeys carried,
           CarriedKeys::read(pageFetch(db_->pages()), db_->pages().pageCount(), t.definition, t.name));
-  const std::optional<std::size_t> pk = primaryKeyIndex(t.definition);
+  const std::optional<std::size_t> pk = t.definition.primaryKeyIndex();
   if (!pk) {
     return std::unique_ptr<RowStream>(
         std::make_unique<CursorStream>(*db_, t, false, std::move(carried)));
