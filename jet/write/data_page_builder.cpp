@@ -23,19 +23,23 @@ void DataPageBuilder::reset(std::uint32_t owner) {
   w.u32(kOwner, owner);
 }
 
-std::uint8_t DataPageBuilder::reserve(std::size_t size) {
+std::uint8_t DataPageBuilder::place(std::size_t size) {
   top_ -= size;
-  std::fill_n(page_.begin() + static_cast<std::ptrdiff_t>(top_), size, std::byte{0});
   ByteWriter w(page_);
   w.u16(kRowOffsets + std::size_t{rows_} * kSlotSize, static_cast<std::uint16_t>(top_));
   return static_cast<std::uint8_t>(rows_++);
 }
 
+std::uint8_t DataPageBuilder::reserve(std::size_t size) {
+  const std::uint8_t slot = place(size);
+  std::fill_n(page_.begin() + static_cast<std::ptrdiff_t>(top_), size, std::byte{0});
+  return slot;
+}
+
 std::uint8_t DataPageBuilder::add(std::span<const std::byte> row) {
-  top_ -= row.size();
-  ByteWriter(page_).u16(kRowOffsets + std::size_t{rows_} * kSlotSize, static_cast<std::uint16_t>(top_));
+  const std::uint8_t slot = place(row.size());
   if (!row.empty()) std::memcpy(page_.data() + top_, row.data(), row.size());
-  return static_cast<std::uint8_t>(rows_++);
+  return slot;
 }
 
 void DataPageBuilder::flag(std::uint8_t slot, std::uint16_t flags) {

@@ -53,6 +53,10 @@ class DataPageBuilder {
   std::span<const std::byte> bytes();
 
  private:
+  // Takes `size` bytes below the last row for a new slot, its bytes as they
+  // are; returns the slot.
+  std::uint8_t place(std::size_t size);
+
   std::array<std::byte, kPageSize> page_{};
   std::uint16_t rows_ = 0;
   std::size_t top_ = kPageSize;  // where the last row added starts
