@@ -24,8 +24,7 @@ namespace {
 using namespace testing_support;
 
 int openError(const std::string& image, const std::string& password = {}) {
-  auto db = Database::openBytes(image, "memoria", password);
-  return db ? 0 : db.error().number();
+  return errorNumber(Database::openBytes(image, "memoria", password));
 }
 
 #ifndef _WIN32  // file modes and a child without root's rights are POSIX
@@ -42,10 +41,7 @@ TEST(DatabaseOpen, UnreadableFileIs3051) {
   ASSERT_EQ(::chmod((dir / "a.mdb").c_str(), 0), 0);
   ASSERT_EQ(::chmod((dir / "b.mdb").c_str(), 0644), 0);
   auto openUnprivileged = [&](const char* name) {
-    return runUnprivileged([&] {
-      auto db = Database::open(dir / name);
-      return db ? 0 : db.error().number();
-    });
+    return runUnprivileged([&] { return errorNumber(Database::open(dir / name)); });
   };
   const ChildOutcome denied = openUnprivileged("a.mdb");
   const ChildOutcome readable = openUnprivileged("b.mdb");

@@ -66,8 +66,7 @@ class LockingChild {
 };
 
 int openError(const std::filesystem::path& path, Database::Access access = Database::Access::kRead) {
-  auto db = Database::open(path, access);
-  return db ? 0 : db.error().number();
+  return errorNumber(Database::open(path, access));
 }
 
 class InUse : public ::testing::Test {

@@ -25,8 +25,7 @@ TEST(Password, CompactionNeedsItRepairRefusesAWrongOneAndBothKeepIt) {
   const std::string original = corpusImage("testV1997.mdb");
   writeFile(dir / "base.mdb", withPasswordBytes(original, "Mi Clave"));
   auto opens = [](const fs::path& file, const std::string& password) {
-    auto db = Database::open(file, Database::Access::kRead, password);
-    return db ? 0 : db.error().number();
+    return errorNumber(Database::open(file, Database::Access::kRead, password));
   };
 
   Status refused = compactDatabase(dir / "base.mdb", dir / "sin.mdb", "mi clave");

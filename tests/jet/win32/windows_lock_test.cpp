@@ -15,25 +15,22 @@ namespace {
 using namespace testing_support;
 
 TEST(WindowsInUse, HeldLockFileOrByteLockMakesTheDatabaseInUse) {
-  if (corpusFiles().empty()) GTEST_SKIP() << "no corpus";
+  REQUIRE_CORPUS();
   TempDir dir;
   const auto mdb = dir / "KEL01.MDB", ldb = dir / "kel01.LdB";
   writeFile(mdb, corpusImage("testV1997.mdb"));
   writeFile(ldb, std::string(64, '\0'));
-  auto openError = [&](Database::Access access) {
-    return errorNumber(Database::open(mdb, access));
-  };
-  auto open = [](const std::filesystem::path& file) {
+  auto openError = [&](auto access) { return errorNumber(Database::open(mdb, access)); };
+  auto hold = [](const std::filesystem::path& file) {
     return ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   };
   EXPECT_EQ(openError(Database::Access::kRepair), 0);
-  HANDLE held = open(ldb);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HANDLE held = hold(ldb);
   EXPECT_EQ(openError(Database::Access::kRead), errc::kInUse);
   EXPECT_EQ(openError(Database::Access::kRepair), errc::kInUse);
   ::CloseHandle(held);
-  held = open(mdb);
+  held = hold(mdb);
   OVERLAPPED past{};
   past.Offset = 0x10000000;  // where Jet locks, far past the end
   ASSERT_TRUE(::LockFileEx(held, LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &past));
