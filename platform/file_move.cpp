@@ -39,8 +39,9 @@ int renameNoReplace(const fs::path& from, const fs::path& to) {
 jet::Result<jet::File> createHiddenBeside(const fs::path& to, fs::path& temp) {
   std::random_device random;
   for (int attempt = 0; attempt < 32; ++attempt) {
-    temp = to.parent_path() /
-           ("." + to.filename().string() + "." + std::to_string(random() % 1000000u));
+    std::string name(1, '.');
+    name.append(to.filename().string()).append(1, '.').append(std::to_string(random() % 1000000u));
+    temp = to.parent_path() / name;
     jet::Result<jet::File> file = jet::File::createNew(temp);
     if (file || file.error().number() != jet::errc::kAlreadyExists) return file;
   }
