@@ -62,10 +62,13 @@ const DamageCase kDamage[] = {
      [](std::string& image) { markInMap(image, 1u << 8, 36, false); },
      {"nota: página 36: espacio recuperable: página que nadie usa"},
      true},
-    // ... a page in use marked free is damage ...
+    // ... a page in use marked free is damage, the header page too ...
     {"PageInUseMarkedFree", "testV1997.mdb",
-     [](std::string& image) { markInMap(image, 1u << 8, 31, true); },
-     {"página 31: página en uso (datos de tabla) marcada como libre"}},
+     [](std::string& image) {
+       for (std::uint32_t page : {0, 31}) markInMap(image, 1u << 8, page, true);
+     },
+     {"página 31: página en uso (datos de tabla) marcada como libre",
+      "página 0: página en uso (cabecera) marcada como libre"}},
     // ... and so is one with rows of a table whose usage map lost it.
     {"DataPageMissingFromItsTablesMap", kFile,
      [](std::string& image) {
