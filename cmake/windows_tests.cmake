@@ -53,16 +53,18 @@ if(windows_tests)
     USES_TERMINAL_CONFIGURE ON
     USES_TERMINAL_BUILD ON)
 
-  # Both in one Wine prefix of this build's, one after the other: a test that
-  # ends its Wine session would end the other's.
-  set(wine_env WINEPREFIX=${windows_dir}/wine)
+  # Each in a Wine prefix of this build's own, so that they run side by side:
+  # a test that ends its Wine session ends only its own.
   add_test(NAME windows_programs_pass_their_tests_under_wine
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/test-under-wine ${windows_dir})
   add_test(NAME windows_jetdb_answers_as_linux_jetdb_on_the_corpus
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/compare-windows-jetdb $<TARGET_FILE:jetdb>
                    ${windows_dir}/tools/jetdb.exe ${REPARADOR_CORPUS_DIR})
+  set_tests_properties(windows_programs_pass_their_tests_under_wine PROPERTIES
+                       ENVIRONMENT WINEPREFIX=${windows_dir}/wine)
+  set_tests_properties(windows_jetdb_answers_as_linux_jetdb_on_the_corpus PROPERTIES
+                       ENVIRONMENT WINEPREFIX=${windows_dir}/wine-compare)
   set_tests_properties(windows_programs_pass_their_tests_under_wine
                        windows_jetdb_answers_as_linux_jetdb_on_the_corpus
-                       PROPERTIES ENVIRONMENT "${wine_env}" RESOURCE_LOCK wine
-                                  TIMEOUT 1800 SKIP_RETURN_CODE 77)
+                       PROPERTIES TIMEOUT 1800 SKIP_RETURN_CODE 77)
 endif()
