@@ -95,8 +95,7 @@ bool LongValueCheck::live(const LongValuePage& p, std::uint8_t row) const {
 }
 
 bool LongValueCheck::isUsed(const LongValuePage& p, std::uint8_t row) const {
-  if (!live(p, row)) return usedElsewhere_.count(RowLocation{p.number, row}.pointer()) != 0;
-  return (bits_[p.bits + p.words + row / 64] >> (row % 64) & 1) != 0;
+  return live(p, row) && (bits_[p.bits + p.words + row / 64] >> (row % 64) & 1) != 0;
 }
 
 bool LongValueCheck::use(RowLocation at, const LongValuePage* page) {

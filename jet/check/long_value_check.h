@@ -68,6 +68,7 @@ class LongValueCheck {
   bool live(const LongValuePage& p, std::uint8_t row) const;
   // Marks the row used; false when it was already.
   bool use(RowLocation at, const LongValuePage* page);
+  // Whether a live row of the page was marked used (asked of live rows only).
   bool isUsed(const LongValuePage& p, std::uint8_t row) const;
   // Rows used that no page's words hold (not on the map, or not live).
   std::unordered_set<std::uint32_t> usedElsewhere_;
