@@ -104,6 +104,7 @@ TEST_F(TrasvelWindowTest, TextsFontsAndColours) {
                 std::wstring(f.lfFaceName) == L"Microsoft Sans Serif");
     EXPECT_EQ(f.lfHeight, -11) << "8.25 points at 96 dpi";
     EXPECT_EQ(f.lfWeight, FW_NORMAL);
+    EXPECT_EQ(f.lfItalic + f.lfUnderline + f.lfStrikeOut + f.lfEscapement + f.lfOrientation, 0);
   }
   EXPECT_EQ(std::wstring(font(window.lbFichero()).lfFaceName), L"Arial");
   EXPECT_EQ(font(window.lbFichero()).lfHeight, -12);
