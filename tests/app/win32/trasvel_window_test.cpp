@@ -218,15 +218,23 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
 }
 
 // Seen from inside the Yes/No box's own loop: a timer, once the box is up,
-// tries Esc and the close box, then presses Enter, which answers the default.
+// measures the margins (the buttons end as far from the right edge as the
+// icon starts from the left), tries Esc and the close box, then presses
+// Enter, which answers the default.
 struct YesNoProbe {
-  bool focusIsYes = false, closeGreyed = false, stillOpen = false;
+  bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false;
   static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
 } probe;
 
 void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(nullptr, id);
   HWND box = ::GetActiveWindow();
+  RECT client, no, icon;
+  ::GetClientRect(box, &client);
+  ::GetWindowRect(::GetDlgItem(box, IDNO), &no);
+  ::GetWindowRect(::GetDlgItem(box, platform::kMessageIconId), &icon);
+  for (RECT* r : {&no, &icon}) ::MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(r), 2);
+  probe.evenMargins = client.right - no.right == icon.left;
   probe.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
   probe.closeGreyed =
       (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
@@ -245,6 +253,7 @@ TEST(SpanishMessageBoxTest, YesNoBoxIgnoresEscAndTheCloseBoxAndDefaultsToYes) {
   EXPECT_TRUE(probe.focusIsYes);
   EXPECT_TRUE(probe.closeGreyed);
   EXPECT_TRUE(probe.stillOpen);
+  EXPECT_TRUE(probe.evenMargins);
 }
 
 }  // namespace
