@@ -12,7 +12,6 @@
 #include "jet/engine.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
-#include "jet/model/text.h"
 #include "jet/write/table_definition_writer.h"
 #include "jet/write/value_codec.h"
 #include "tests/support/corpus.h"

@@ -5,9 +5,7 @@
 
 #include "jet/check/checker.h"
 #include "jet/engine.h"
-#include "jet/format/header_page.h"
 #include "jet/model/database.h"
-#include "jet/model/text.h"
 #include "jet/rebuild/repair.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"

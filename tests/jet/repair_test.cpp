@@ -348,6 +348,7 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   REQUIRE_CORPUS();
   std::string image = readFile(corpusFile("testV1997.mdb"));
   ASSERT_TRUE(applyDamage(image, DamageKind::kTableDefinition, 2).applied);
+  image[0] = 'R';  // page 0 too: a copy of the damaged file must hold its first byte
   std::vector<std::string> operations;
   {
     TempDir dir;

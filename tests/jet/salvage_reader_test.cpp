@@ -7,7 +7,6 @@
 #include <cmath>
 #include <limits>
 
-#include "jet/format/header_page.h"
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/salvage/salvage_reader.h"
