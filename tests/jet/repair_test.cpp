@@ -476,7 +476,7 @@ TEST(RepairTest, ACatalogInANationalOrderTakesTheRepairsRowsWhereItsKeysShowHow)
     });
     std::string renamed = original;
     if (ascii != layout.tables.end()) {
-      renameTable(renamed, ascii->name, ((ascii->name[0] | 0x20) == 'q' ? "X" : "Q") + ascii->name.substr(1));
+      renameTable(renamed, ascii->name, std::string(1, (ascii->name[0] | 0x20) == 'q' ? 'X' : 'Q') + ascii->name.substr(1));
     }
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
       // Damage away from the catalog's index, whose keys a repair carries.
