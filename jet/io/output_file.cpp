@@ -18,8 +18,11 @@ Result<OutputFile> OutputFile::create(const fs::path& destination, FileSystem& f
   if (!fs::is_directory(folder, ec)) return Error::notFound(utf8Of(folder));
   std::random_device random;
   for (int attempt = 0; attempt < 32; ++attempt) {
-    fs::path temporary = folder / pathFromUtf8("~" + utf8Of(destination.filename()) + "." +
-                                               std::to_string(random() % 1000000000u) + ".tmp");
+    fs::path temporary = folder / pathFromUtf8(std::string("~")
+                                                   .append(utf8Of(destination.filename()))
+                                                   .append(".")
+                                                   .append(std::to_string(random() % 1000000000u))
+                                                   .append(".tmp"));
     auto file = fileSystem.createNew(temporary);
     if (file) {
       OutputFile out;

@@ -38,7 +38,7 @@ std::string describeValue(const Value& value, const TextDecoder& text) {
         else if constexpr (std::is_same_v<T, Currency>) return std::to_string(v.units) + "/10000";
         else if constexpr (std::is_same_v<T, DateTime>) return number(v.days) + " días";
         else if constexpr (std::is_same_v<T, Guid>) return hex(v.bytes.data(), v.bytes.size());
-        else if constexpr (std::is_same_v<T, Text>) return "\"" + text.toUtf8(v.bytes) + "\"";
+        else if constexpr (std::is_same_v<T, Text>) return std::string(1, '"').append(text.toUtf8(v.bytes)).append(1, '"');
         else if constexpr (std::is_same_v<T, Binary>) return hex(v.bytes.data(), v.bytes.size());
         else if constexpr (std::is_floating_point_v<T>) return number(v);
         else return std::to_string(v);

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 int jetdb(const std::string& command, const std::vector<fs::path>& files,
           const std::string& options = "") {
   std::string line = shellQuote(jetdbPath().string()) + " " + command;
-  for (const fs::path& f : files) line += " " + shellQuote(f.string());
+  for (const fs::path& f : files) line.append(" ").append(shellQuote(f.string()));
   return runCommand(line + options + " >/dev/null 2>&1").status;
 }
 
