@@ -53,7 +53,6 @@ Result<std::vector<PropertyBlock>> decodeProperties(ByteView blob) {
       ByteView entry = *chunk.sub(at, *size);
       at += *size;
       RawProperty p;
-      p.ddl = *entry.u8(2) != 0;
       p.type = *entry.u8(3);
       const std::uint16_t nameIndex = *entry.u16(4);
       auto value = entry.sub(kEntryHeader, *entry.u16(6));

@@ -36,7 +36,6 @@ inline constexpr std::size_t kEntryHeader = 8;   // u16 length, u8 ddl, u8 type,
 struct RawProperty {
   std::string name;
   std::uint8_t type = 0;   // column type code of the value
-  bool ddl = false;
   std::vector<std::byte> value;
 };
 

@@ -13,8 +13,7 @@ Result<std::vector<PropertySet>> readProperties(const CatalogEntry& entry) {
     set.target = std::move(b.target);
     for (RawProperty& p : b.properties) {
       set.properties.push_back(
-          {std::move(p.name), decodeValueBytes(p.type, ByteView(p.value)).value_or(Value{}),
-           p.ddl});
+          {std::move(p.name), decodeValueBytes(p.type, ByteView(p.value)).value_or(Value{})});
     }
     sets.push_back(std::move(set));
   }

@@ -14,7 +14,6 @@ namespace jet {
 struct Property {
   std::string name;   // bytes in the database code page
   Value value;        // NULL when the value's bytes do not fit its type
-  bool ddl = false;   // set by data definition (cannot be removed in Access)
 };
 
 struct PropertySet {
