@@ -7,14 +7,13 @@ namespace {
 
 // Jet 3 files stop at 1 GB: 2^19 pages of 2048 bytes.
 constexpr std::uint32_t kMaxPages = std::uint32_t{1} << 19;
-// Pages of the window (2 MB), and late pages gathered before they are written.
-constexpr std::uint32_t kWindowPages = 1024;
+// Late pages gathered before they are written.
 constexpr std::size_t kLatePages = 64;
 
 }  // namespace
 
 PageOutput::PageOutput(OutputFile& file, std::uint32_t databaseKey)
-    : file_(&file), key_(databaseKey), held_(kWindowPages, false) {}
+    : file_(&file), key_(databaseKey) {}
 
 Result<std::uint32_t> PageOutput::allocate() {
   if (count_ >= kMaxPages) return Error(errc::kTooLarge, "1 GB");

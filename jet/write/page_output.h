@@ -11,6 +11,7 @@
 // never holds a page of zeros by mistake.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -37,6 +38,9 @@ class PageOutput {
   Status finish();
 
  private:
+  // Pages of the window (2 MB).
+  static constexpr std::uint32_t kWindowPages = 1024;
+
   Status flushWindow();
   Status flushLate();
 
@@ -47,7 +51,7 @@ class PageOutput {
   // Pages base_ .. base_ + kWindowPages - 1, those in held_ written into it.
   std::uint32_t base_ = 0;
   std::vector<std::byte> window_;
-  std::vector<bool> held_;
+  std::array<bool, kWindowPages> held_{};
   bool holding_ = false;
   // Pages before the window, one after the other, and where each goes.
   std::vector<std::byte> late_;
