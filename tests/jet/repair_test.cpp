@@ -187,12 +187,6 @@ std::vector<SoundImage> soundImages(const TempDir& dir) {
   return images;
 }
 
-#ifdef REPARADOR_SANITIZED
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // True iff the database of `image` sorts its text in the General order.
 bool generalSortOrder(const std::string& image) {
   auto db = Database::openBytes(image);

@@ -33,6 +33,13 @@ std::vector<fs::path> allCorpusFiles() {
   return files;
 }
 
+std::vector<fs::path> sanitizedShare(std::vector<fs::path> files, std::size_t first) {
+  if (!kSanitized) return files;
+  std::vector<fs::path> share;
+  for (std::size_t i = first; i < files.size(); i += 2) share.push_back(std::move(files[i]));
+  return share;
+}
+
 std::vector<fs::path> corpusFiles() {
   std::vector<fs::path> files = allCorpusFiles();
   std::erase_if(files, [](const fs::path& f) {

@@ -1,6 +1,7 @@
 // Where the tests find the real Access 97 files, and temporary folders.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +18,17 @@ std::vector<std::filesystem::path> corpusFiles();
 // Every .mdb file of the corpus, its subfolders included (the real-world files
 // in real/ and any added later), sorted by path; empty when the folder is missing.
 std::vector<std::filesystem::path> allCorpusFiles();
+// True in the build under the sanitizers, where the tests run about ten times
+// slower: the longest corpus tests take a share of the corpus there.
+#ifdef REPARADOR_SANITIZED
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+// `files`, or under the sanitizers every other one of them from `first` (0
+// or 1), so that two tests given 0 and 1 still see every file between them.
+std::vector<std::filesystem::path> sanitizedShare(std::vector<std::filesystem::path> files,
+                                                  std::size_t first);
 // A test name for corpus file `file`: its path below the corpus folder with
 // every character but letters and digits made '_'.
 std::string corpusTestName(const std::filesystem::path& file);

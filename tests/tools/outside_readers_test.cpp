@@ -35,7 +35,7 @@ TEST_P(DumpCorpus, EveryTableMatchesMdbExport) {
   expectEveryTableMatchesMdbExport(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, DumpCorpus, ::testing::ValuesIn(allCorpusFiles()),
+INSTANTIATE_TEST_SUITE_P(Corpus, DumpCorpus, ::testing::ValuesIn(sanitizedShare(allCorpusFiles(), 0)),
                          [](const auto& row) { return corpusTestName(row.param); });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(DumpCorpus);
 
@@ -130,7 +130,7 @@ TEST(PropertiesMatchMdbtools, TablesAndTheDatabaseObject) {
 TEST(MdbReaderMatchesDump, EveryCompactedCorpusFile) {
   REQUIRE_CORPUS();
   if (std::string why; !haveMdbReader(&why)) GTEST_SKIP() << why;
-  for (const auto& file : allCorpusFiles()) {
+  for (const auto& file : sanitizedShare(allCorpusFiles(), 1)) {
     // mdb-reader opens no password and reads text as code page 1252.
     const FileSettings settings = fileSettings(file);
     if (!settings.password.empty() || settings.codePage != 1252) continue;
