@@ -89,7 +89,7 @@ std::string recoveredTableName(std::uint32_t tdefPage) {
 
 Result<std::unique_ptr<SalvageReader>> SalvageReader::open(const ByteSource& bytes,
                                                          std::string_view password) {
-  std::unique_ptr<SalvageReader> r(new SalvageReader(bytes));
+  std::unique_ptr<SalvageReader> r(new SalvageReader());
   // 1. The header.
   JET_TRY(r->header_, salvageHeader(bytes, r->problems_, password));
   r->headerRestored_ = !r->problems_.empty();

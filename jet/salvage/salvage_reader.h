@@ -88,7 +88,7 @@ class SalvageReader {
   SalvageRowCursor rows(std::size_t table);
 
  private:
-  explicit SalvageReader(const ByteSource& bytes) : bytes_(&bytes) {}
+  SalvageReader() = default;
   Status readCatalog(std::vector<CatalogEntry>& entries);
   void addCatalogTables(const std::vector<CatalogEntry>& entries);
   void addRecoveredTables(const std::vector<CatalogEntry>& entries, bool catalogDamaged);
@@ -97,7 +97,6 @@ class SalvageReader {
   SalvagedTable makeTable(CatalogEntry entry, TableDefinition def, bool recovered);
   bool nameTaken(std::string_view name) const;
 
-  const ByteSource* bytes_;
   HeaderPage header_;
   bool headerRestored_ = false;
   PageSource pages_ = PageSource::empty();
