@@ -2,6 +2,7 @@
 // several pages, and damaged definitions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "jet/format/table_definition.h"
@@ -135,6 +136,14 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     // A count of the columns ever made that can be one (up to 255) stays.
     const std::uint16_t made = getU16(damaged, at(page, tdef::kColumnsCreated));
     if (made <= tdef::kColumnLimit) { EXPECT_EQ(salvaged->definition.columnsCreated, made); }
+    // So does a count of variable columns that can be one: no fewer than
+    // there are, no more than were ever made.
+    const std::uint16_t variable = getU16(damaged, at(page, tdef::kVarColumns));
+    const auto least = std::ranges::count_if(salvaged->definition.columns,
+                                             [](const ColumnDef& k) { return !k.isFixed(); });
+    if (variable >= least && variable <= salvaged->definition.columnsCreated) {
+      EXPECT_EQ(salvaged->definition.varColumns, variable);
+    }
   }
 }
 
