@@ -135,6 +135,8 @@ TEST_F(TrasvelWindowTest, LoadSelectsTheSecondXFocusInCmpAndLabelHidden) {
   EXPECT_EQ(from, 13u);
   EXPECT_EQ(to, 14u) << "only the second x";
   EXPECT_EQ(::GetFocus(), window.cmp());
+  ::SendMessageW(window.cmp(), WM_CHAR, L'1', 1);
+  EXPECT_EQ(windowText(window.cmp()), "C:\\DATOS\\KELx1.MDB") << "a digit typed takes its place";
   EXPECT_FALSE(::IsWindowVisible(window.lbEsperar()));
   EXPECT_EQ(windowText(window.lbEsperar()), " ");
   // Tab goes round Cmp, "Reparar", "Salir".
