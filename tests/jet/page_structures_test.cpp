@@ -103,6 +103,18 @@ TEST(UsageMap, WrittenMapsReadBackTheirPagesAndDamageIsReported) {
     setByte(img.bytes, at(firstBitmap, 0), data_page::kPageType);
     inFile.clear();
     read(1 + 3);  // the bitmap page, and the pages past the file in the others
+    // A bitmap page named just past the file's last page: the map leaves the file.
+    std::string past = row;
+    setU32(past, usage_map::kPagePointers, kFilePages);
+    img.dataPage(1, 0, {past});
+    {
+      MemoryBytes mem(img.bytes);
+      auto source = PageSource::create(mem);
+      auto map = UsageMapCursor::open(*source, 1 << 8);
+      ASSERT_TRUE(map);
+      EXPECT_FALSE(map->next());
+      EXPECT_TRUE(map->leftTheFile());
+    }
     img.dataPage(1, 0, {std::string(1, '\2') + row.substr(1)});
     MemoryBytes mem(img.bytes);
     auto source = PageSource::create(mem);
