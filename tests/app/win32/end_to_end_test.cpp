@@ -5,6 +5,8 @@
 // of the current drive.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <filesystem>
 
 #include "app/f_trasvel.h"
@@ -20,13 +22,38 @@
 #include "platform/win32/windows_profile.h"
 #include "tests/app/win32/win32_test_support.h"
 #include "tests/support/corpus.h"
-#include "tests/support/foreign_lock.h"
 
 namespace app {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace testing_support;
+
+// Another program's hold on a database, as Access takes it: the file open for
+// reading and writing, shared for both, and a byte of Jet's lock range locked.
+class ForeignLock {
+ public:
+  explicit ForeignLock(const fs::path& database)
+      : file_(::CreateFileW(database.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    OVERLAPPED at{};
+    at.Offset = 0x10000000;
+    held_ = file_ != INVALID_HANDLE_VALUE &&
+            ::LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+  }
+  ForeignLock(const ForeignLock&) = delete;
+  ~ForeignLock() { release(); }
+  bool held() const { return held_; }
+  void release() {  // closing gives the lock back
+    if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    held_ = false;
+  }
+
+ private:
+  HANDLE file_;
+  bool held_ = false;
+};
 
 class WindowsEndToEndTest : public ::testing::Test {
  protected:
