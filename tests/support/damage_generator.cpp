@@ -349,42 +349,29 @@ Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
   return {true, std::string("header ") + f.what};
 }
 
+// In the order of DamageKind.
+struct Kind {
+  std::string_view name;
+  Damage (*make)(std::string&, const DatabaseLayout&, Rng&);
+};
+constexpr Kind kKinds[] = {
+    {"index-page", indexPage},   {"usage-map", usageMap},     {"data-page", dataPage},
+    {"long-value", longValue},   {"truncated", truncated},    {"catalog-row", catalogRow},
+    {"table-definition", tableDefinition},                    {"torn-page", tornPage},
+    {"header-mask", headerMask}, {"torn-across-pages", tornAcrossPages},
+};
+static_assert(std::size(kKinds) == std::size(kAllDamageKinds));
+
 }  // namespace
 
-std::string_view damageKindName(DamageKind kind) {
-  switch (kind) {
-    case DamageKind::kIndexPage: return "index-page";
-    case DamageKind::kUsageMap: return "usage-map";
-    case DamageKind::kDataPage: return "data-page";
-    case DamageKind::kLongValue: return "long-value";
-    case DamageKind::kTruncated: return "truncated";
-    case DamageKind::kCatalogRow: return "catalog-row";
-    case DamageKind::kTableDefinition: return "table-definition";
-    case DamageKind::kTornPage: return "torn-page";
-    case DamageKind::kTornAcrossPages: return "torn-across-pages";
-    case DamageKind::kHeaderMask: return "header-mask";
-  }
-  return "?";
-}
+std::string_view damageKindName(DamageKind kind) { return kKinds[static_cast<std::size_t>(kind)].name; }
 
 Damage applyDamage(std::string& image, DamageKind kind, std::uint64_t seed) {
   const DatabaseLayout layout = describeDatabase(image);
   // Different kinds draw different streams from the same seed.
   Rng rng(seed * 31 + static_cast<std::uint64_t>(kind));
   const std::string before = image;
-  Damage d;
-  switch (kind) {
-    case DamageKind::kIndexPage: d = indexPage(image, layout, rng); break;
-    case DamageKind::kUsageMap: d = usageMap(image, layout, rng); break;
-    case DamageKind::kDataPage: d = dataPage(image, layout, rng); break;
-    case DamageKind::kLongValue: d = longValue(image, layout, rng); break;
-    case DamageKind::kTruncated: d = truncated(image, layout, rng); break;
-    case DamageKind::kCatalogRow: d = catalogRow(image, layout, rng); break;
-    case DamageKind::kTableDefinition: d = tableDefinition(image, layout, rng); break;
-    case DamageKind::kTornPage: d = tornPage(image, layout, rng); break;
-    case DamageKind::kTornAcrossPages: d = tornAcrossPages(image, layout, rng); break;
-    case DamageKind::kHeaderMask: d = headerMask(image, layout, rng); break;
-  }
+  Damage d = kKinds[static_cast<std::size_t>(kind)].make(image, layout, rng);
   if (!d.applied) {
     image = before;
     return d;
