@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "jet/format/table_definition.h"
+#include "jet/model/table.h"
 #include "tests/support/csv.h"
 
 namespace testing_support {
@@ -23,13 +24,14 @@ std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::stri
 using FieldMatcher =
     std::function<void(const CsvField& ours, const CsvField& theirs, jet::ColumnType type)>;
 
+// Our rows (`rows` of `table`, header first) in the order the outside readers
+// give them: where each row's body lies (page, then row), not where the row
+// was first written.
+std::vector<CsvRow> inBodyOrder(std::vector<CsvRow> rows, const jet::Table& table);
+
 // Expects the same header line and, row by row, fields that `match` accepts.
-// Outside readers read a moved row where its body lies, we where it was first
-// written: with `anyOrder`, rows are matched by their first two fields (a key
-// of the generator's tables, whose rows move) instead of by position.
-void expectSameRows(std::vector<CsvRow> ours, std::vector<CsvRow> theirs,
-                    const std::vector<jet::ColumnDef>& columns, bool anyOrder,
-                    const FieldMatcher& match);
+void expectSameRows(const std::vector<CsvRow>& ours, const std::vector<CsvRow>& theirs,
+                    const std::vector<jet::ColumnDef>& columns, const FieldMatcher& match);
 
 // Numbers compared as the same double, or float when `single`, or else to
 // within a relative `tolerance`.

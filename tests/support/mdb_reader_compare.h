@@ -20,7 +20,7 @@ bool haveMdbReader(std::string* why = nullptr);
 
 // Expects mdb-reader to list the tables our catalog lists in `file` (system
 // tables included) and to read each with the rows and values `jetdb dump`
-// writes. `anyOrder`: as in expectSameRows (files with moved rows).
-void expectMdbReaderReadsAsJetdb(const std::filesystem::path& file, bool anyOrder = false);
+// writes, in the order of the rows' bodies.
+void expectMdbReaderReadsAsJetdb(const std::filesystem::path& file);
 
 }  // namespace testing_support
