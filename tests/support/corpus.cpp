@@ -11,6 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "jet/core/ascii.h"
 #include "jet/format/header_page.h"
 #include "jet/io/page_source.h"
 #include "jet/model/text.h"
@@ -25,9 +26,9 @@ std::vector<fs::path> allCorpusFiles() {
   std::vector<fs::path> files;
   std::error_code ec;
   for (fs::recursive_directory_iterator it(corpusDir(), ec), end; !ec && it != end; it.increment(ec)) {
-    std::string ext = it->path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (it->is_regular_file() && ext == ".mdb") files.push_back(it->path());
+    if (it->is_regular_file() && jet::equalsIgnoringAsciiCase(it->path().extension().string(), ".mdb")) {
+      files.push_back(it->path());
+    }
   }
   std::sort(files.begin(), files.end());
   return files;

@@ -52,6 +52,9 @@ void truncateTo(std::string& image, std::size_t size) {
   if (size < image.size()) image.resize(size);
 }
 
+namespace {
+
+// The offset of the byte, and the mask of the bit, that hold `page`.
 std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
                                                  std::uint32_t page) {
   namespace um = jet::usage_map;
@@ -72,6 +75,8 @@ std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::
   }
   return {bitmap + bit / 8, static_cast<std::uint8_t>(1u << (bit % 8))};
 }
+
+}  // namespace
 
 void markInMap(std::string& image, std::uint32_t pointer, std::uint32_t page, bool set) {
   const auto [byte, bit] = usageMapBit(image, pointer, page);

@@ -26,13 +26,8 @@ std::uint32_t getU32(const std::string& image, std::size_t offset);
 // Keeps the first `size` bytes.
 void truncateTo(std::string& image, std::size_t size);
 
-// The offset of the byte, and the mask of the bit, that hold `page` in the
-// usage map `pointer` names, of either form; throws when the map has no bit
-// for the page.
-std::pair<std::size_t, std::uint8_t> usageMapBit(const std::string& image, std::uint32_t pointer,
-                                                 std::uint32_t page);
-
-// Sets (or clears) `page`'s bit in the usage map `pointer` names.
+// Sets (or clears) `page`'s bit in the usage map `pointer` names, of either
+// form; throws when the map has no bit for the page.
 void markInMap(std::string& image, std::uint32_t pointer, std::uint32_t page, bool set);
 
 // `image` with `bytes` written at the start of the header's password field.

@@ -33,7 +33,6 @@ class FakeUi : public platform::Ui {
   // The window's state.
   std::string cmp;
   int selectionStart = -1;
-  int selectionLength = 0;
   std::string focus = "Cmp";
   bool cmProcesoEnabled = true;
   bool lbEsperarVisible = false;
@@ -50,12 +49,10 @@ class FakeUi : public platform::Ui {
   void setCmpText(std::string_view text) override {
     cmp = text;
     selectionStart = -1;
-    selectionLength = 0;
     note("text " + cmp);
   }
   void setCmpSelection(int start, int length) override {
     selectionStart = start;
-    selectionLength = length;
     note("select " + std::to_string(start) + "," + std::to_string(length));
   }
   void focusCmp() override { focus = "Cmp"; note("focus Cmp"); }

@@ -44,10 +44,7 @@ void changedIndexKey(std::string& image) {
 
 // Page 36 (a stale definition) no longer marked free: space to reclaim,
 // not damage.
-void stalePageInUse(std::string& image) {
-  const auto [byte, bit] = usageMapBit(image, 1u << 8, 36);
-  setByte(image, byte, getByte(image, byte) & ~bit);
-}
+void stalePageInUse(std::string& image) { markInMap(image, 1u << 8, 36, false); }
 
 // Run as a service runs it, with no standard input (on Linux), a file jetdb
 // makes is its descriptor 0.
