@@ -1,26 +1,31 @@
 // Index keys: the order that every type's encoding must keep (ascending,
 // descending, NULLs), and text keys beyond the corpus (every corpus file
 // checking clean holds the encoder to every key Access wrote in it).
+//
+// The compiled "General" sort-code table against the published data files it
+// was generated from (scripts/gen_sort_codes.py).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "jet/format/index_page.h"
 #include "jet/index/general_sort_codes.h"
 #include "jet/index/index_key.h"
 #include "jet/index/text_key.h"
+#include "tests/support/byte_list.h"
+#include "tests/support/corpus.h"
 
 namespace jet {
 namespace {
 
+using testing_support::bytes;
 using Bytes = std::vector<std::byte>;
-
-Bytes hex(std::initializer_list<int> v) {
-  Bytes out;
-  for (int b : v) out.push_back(std::byte(b));
-  return out;
-}
 
 Bytes key(ColumnType type, const Value& v, bool ascending = true) {
   Bytes out;
@@ -72,16 +77,16 @@ TEST(IndexKeyTest, NumbersKeepTheirOrder) {
 }
 
 TEST(IndexKeyTest, YesNoIsOneByteWithYesFirstAndNullReadAsNo) {
-  EXPECT_EQ(key(ColumnType::kBool, true), hex({0x7F, 0x00}));
-  EXPECT_EQ(key(ColumnType::kBool, false), hex({0x7F, 0xFF}));
-  EXPECT_EQ(key(ColumnType::kBool, true, false), hex({0x80, 0xFF}));
+  EXPECT_EQ(key(ColumnType::kBool, true), bytes({0x7F, 0x00}));
+  EXPECT_EQ(key(ColumnType::kBool, false), bytes({0x7F, 0xFF}));
+  EXPECT_EQ(key(ColumnType::kBool, true, false), bytes({0x80, 0xFF}));
   EXPECT_EQ(key(ColumnType::kBool, Value{}), key(ColumnType::kBool, false));
 }
 
 TEST(IndexKeyTest, BinaryGroupsOfEightKeepOrderAndSkipComplementOfInnerLengths) {
   expectOrder(ColumnType::kBinary,
-              {Binary{hex({0})}, Binary{hex({0, 0})}, Binary{Bytes(8, std::byte{0})},
-               Binary{Bytes(9, std::byte{0})}, Binary{hex({0, 1})}, Binary{hex({1})},
+              {Binary{bytes({0})}, Binary{bytes({0, 0})}, Binary{Bytes(8, std::byte{0})},
+               Binary{Bytes(9, std::byte{0})}, Binary{bytes({0, 1})}, Binary{bytes({1})},
                Binary{Bytes(20, std::byte{0xFF})}});
   Bytes nine(9, std::byte{0x11});
   Bytes desc = key(ColumnType::kBinary, Binary{nine}, false);
@@ -100,7 +105,7 @@ TEST(IndexKeyTest, ReplicationIdUsesTextualByteOrder) {
                           0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
   for (int i = 0; i < 16; ++i) g.bytes[i] = std::byte(stored[i]);
   EXPECT_EQ(key(ColumnType::kGuid, g),
-            hex({0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09,
+            bytes({0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09,
                  0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x08}));
 }
 
@@ -118,7 +123,7 @@ TEST(IndexKeyTest, TextAccentsSortAfterTheirBaseLetters) {
 // places of the accent part before the accent of "ä" (6).
 TEST(IndexKeyTest, TextKeyAsAccessWroteIt) {
   EXPECT_EQ(key(ColumnType::kText, text("Plutzer Lebensmittelgro\xDFm\xE4rkte AG")),
-            hex({0x7F, 0x73, 0x6D, 0x78, 0x77, 0x7E, 0x66, 0x75, 0x11, 0x6D, 0x66, 0x61, 0x66,
+            bytes({0x7F, 0x73, 0x6D, 0x78, 0x77, 0x7E, 0x66, 0x75, 0x11, 0x6D, 0x66, 0x61, 0x66,
                  0x70, 0x76, 0x6F, 0x6A, 0x77, 0x77, 0x66, 0x6D, 0x68, 0x75, 0x72, 0x76, 0x76,
                  0x6F, 0x60, 0x75, 0x6C, 0x77, 0x66, 0x11, 0x60, 0x68, 0x02, 0x22, 0x22, 0x22,
                  0x22, 0x22, 0x60}));
@@ -153,21 +158,79 @@ TEST(IndexKeyTest, TextIsCutAndComplementedWhenDescending) {
   const std::string longText(200, 'x');
   EXPECT_EQ(key(ColumnType::kText, text(longText)),
             key(ColumnType::kText, text(longText.substr(0, kMaxIndexedChars))));
-  EXPECT_EQ(key(ColumnType::kText, text("a\xE9"), false), hex({0x80, 0x9F, 0x99, 0xFD, 0xBF}));
+  EXPECT_EQ(key(ColumnType::kText, text("a\xE9"), false), bytes({0x80, 0x9F, 0x99, 0xFD, 0xBF}));
 }
 
 TEST(IndexKeyTest, WrongValueTypesAndUnindexableColumnsAreRefused) {
-  Bytes out = hex({0x01});
+  Bytes out = bytes({0x01});
   EXPECT_EQ(appendKeyColumn({ColumnType::kLong}, std::int16_t{3}, out).error().number(),
             errc::kInvalidArgument);
   EXPECT_EQ(appendKeyColumn({ColumnType::kBool}, std::int32_t{3}, out).error().number(),
             errc::kInvalidArgument);
-  EXPECT_EQ(out, hex({0x01}));  // nothing half-written
+  EXPECT_EQ(out, bytes({0x01}));  // nothing half-written
   EXPECT_FALSE(appendKeyColumn({ColumnType::kMemo}, Value{}, out).ok());
   EXPECT_FALSE(appendKeyColumn({ColumnType::kOle}, Binary{}, out).ok());
   std::vector<KeyColumn> one{{ColumnType::kLong}};
   std::vector<Value> two{std::int32_t{1}, std::int32_t{2}};
   EXPECT_FALSE(encodeKey(one, two).ok());
+}
+
+std::vector<std::string> lines(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::vector<std::string> out;
+  for (std::string line; std::getline(in, line);) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty()) out.push_back(line);
+  }
+  return out;
+}
+
+// The code line a table entry stands for, in the data file's notation.
+std::string asLine(const general_sort::SortCode& c) {
+  std::string line = c.accent != 0 ? "I" : c.inlineLength == 1 && c.letters == 1 ? "G" : "S";
+  char hex[8];
+  for (std::size_t i = 0; i < c.inlineLength; ++i) {
+    std::snprintf(hex, sizeof hex, "%02X", c.inlineBytes[i]);
+    line += hex;
+  }
+  if (c.accent != 0) {
+    std::snprintf(hex, sizeof hex, ",%02X", c.accent);
+    line += hex;
+  }
+  return line;
+}
+
+TEST(SortCodesTest, GeneratedTableMatchesThePublishedCodes) {
+  auto codes = lines(testing_support::jet3Dir() / "index_codes_gen_97.txt");
+  if (codes.empty()) GTEST_SKIP() << "no sort-code tables at " << testing_support::jet3Dir();
+  ASSERT_EQ(codes.size(), 256u);
+  // The one correction: byte 0 is a control character like byte 1, not ignored.
+  ASSERT_EQ(codes[0], "X");
+  codes[0] = codes[1];
+  for (std::size_t b = 0; b < 256; ++b) {
+    EXPECT_EQ(asLine(general_sort::kCodes[b]), codes[b]) << "byte " << b;
+  }
+  // The letters that sort as two letters with accented forms each.
+  for (unsigned char b : {0x8C, 0x9C, 0xC6, 0xDF, 0xE6}) {
+    EXPECT_EQ(general_sort::kCodes[b].letters, 2) << "byte " << int(b);
+  }
+  // The letters with accented forms, unaccented: one place each in the accent
+  // part of a key. An accented letter takes the places of its base letter,
+  // the unaccented byte with the same inline codes.
+  std::string letters;
+  for (int b = 0; b < 256; ++b) {
+    const general_sort::SortCode& c = general_sort::kCodes[b];
+    if (c.accent == 0 && c.letters == 1) letters += static_cast<char>(b);
+    if (c.accent == 0) continue;
+    const auto base = std::find_if(general_sort::kCodes.begin(), general_sort::kCodes.end(),
+                                   [&](const general_sort::SortCode& d) {
+                                     return d.accent == 0 && d.inlineLength == c.inlineLength &&
+                                            d.inlineBytes == c.inlineBytes;
+                                   });
+    ASSERT_NE(base, general_sort::kCodes.end()) << "byte " << b;
+    EXPECT_EQ(c.letters, base->letters) << "byte " << b;
+  }
+  EXPECT_EQ(letters, "ACEINOSUYaceinosuy");
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Index B-trees: Access's trees in the corpus walk clean and whole; what the
 // tree builder writes, the walker reads back clean and whole; and a built
 // tree damaged one way at a time is reported at its place.
+//
+// Index pages alone: built pages decode back, and damage is refused rather
+// than misread.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,14 +13,17 @@
 #include <set>
 #include <string>
 
+#include "jet/format/index_page.h"
 #include "jet/index/index_key.h"
 #include "jet/model/index_walker.h"
 #include "jet/write/index_tree_builder.h"
+#include "tests/support/byte_list.h"
 #include "tests/support/corpus.h"
 
 namespace jet {
 namespace {
 
+using testing_support::bytes;
 namespace ip = index_page;
 constexpr std::uint32_t kOwner = 29;
 
@@ -209,7 +215,6 @@ TEST(IndexTreeBuilderTest, UnsortedEntriesAndFailingStorageAreErrors) {
             errc::kDiskFull);
 }
 
-
 // A built tree of 300 entries: eight leaves or so under one root.
 struct Tree {
   Tree() {
@@ -340,6 +345,52 @@ TEST(IndexWalkerTest, DepthLimitStopsADeepChain) {
   const Walk w = walk(pages, 1);
   EXPECT_TRUE(w.mentions("demasiado profundo"));
   EXPECT_LE(w.summary.pages.size(), 17u);
+}
+
+// A leaf with three Long keys 1, 2, 3 (as Access encodes them) on page 0x12.
+std::array<std::byte, kPageSize> smallLeaf(bool compress) {
+  IndexPageBuilder b(/*leaf=*/true, compress);
+  for (int i = 1; i <= 3; ++i) b.add(IndexEntry{bytes({0x7F, 0x80, 0, 0, i}), 0x12, std::uint8_t(i), 0});
+  std::array<std::byte, kPageSize> page{};
+  EXPECT_TRUE(b.write(29, 0, 0, 0, page).ok());
+  return page;
+}
+
+// The small leaf with one byte changed: what must be refused rather than
+// misread, and the edge beside it that still decodes. The entry mask has room
+// for bits up to 1807; bit 1800 is the last legal end (an entry that ends at
+// the page's end). Free space that disagrees is only a finding.
+TEST(IndexPageTest, DamagedPagesAreRefusedAndTheLegalEdgesDecode) {
+  struct Case {
+    const char* what;
+    std::size_t offset;
+    int value;
+    bool decodes;
+  };
+  for (const Case& c : {Case{"wrong page type", ip::kType, 0x01, false},
+                        Case{"mask bit 1801", ip::kEntryMask + 225, 0x02, false},
+                        Case{"mask bit 1800: one long last entry", ip::kEntryMask + 225, 0x01, true},
+                        Case{"mask bit 0: an empty first entry", ip::kEntryMask, 0x01, false},
+                        Case{"a first entry of 3 bytes, no room for its pointer", ip::kEntryMask,
+                             0x08, false},
+                        Case{"prefix past the first entry's 9 bytes", ip::kPrefixLength, 10, false},
+                        Case{"the whole first entry as prefix", ip::kPrefixLength, 9, true},
+                        Case{"free space of 0", ip::kFreeSpace, 0x00, true}}) {
+    SCOPED_TRACE(c.what);
+    auto page = smallLeaf(false);
+    page[c.offset] = std::byte(c.value);
+    FindingList findings;
+    auto decoded = decodeIndexPage(ByteView(page), 5, findings);
+    EXPECT_EQ(decoded.ok() ? 0 : decoded.error().number(), c.decodes ? 0 : errc::kCorrupt);
+    EXPECT_TRUE(c.offset != ip::kType || findings.empty());
+    if (c.offset != ip::kFreeSpace) continue;
+    ASSERT_EQ(findings.findings().size(), 1u);
+    EXPECT_EQ(findings.findings()[0].page, 5);
+  }
+  std::array<std::byte, 100> tiny{};
+  tiny[0] = std::byte{ip::kTypeLeaf};
+  FindingList findings;
+  EXPECT_FALSE(decodeIndexPage(ByteView(tiny), 1, findings).ok()) << "a buffer shorter than a page";
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "jet/format/data_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"
+#include "jet/model/database.h"
 #include "jet/model/index_shape.h"
 #include "jet/model/table.h"
 #include "jet/rebuild/repair.h"
@@ -262,7 +263,6 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RepairDamageTest, ::testing::ValuesIn(kAllDamage
                            std::replace(name.begin(), name.end(), '-', '_');
                            return name;
                          });
-
 
 // Damage the repair can undo loses nothing, and every row comes back: what
 // every Jet 3 file holds alike (page 0's header, MSysObjects' definition) is
@@ -549,6 +549,44 @@ TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
     if (++tried == 3) break;
   }
   if (tried == 0) GTEST_SKIP() << "no corpus file has forms";
+}
+
+// A database password (here with a space, which Access allows): a wrong one
+// is refused, the file as it was; without one, or with the right one, a
+// damaged copy is rebuilt into a file that keeps it and checks clean.
+TEST(RepairTest, ADatabasePasswordIsKeptAndAWrongOneRefused) {
+  REQUIRE_CORPUS();
+  TempDir dir;
+  const std::string original = corpusImage("testV1997.mdb");
+  auto opens = [](const fs::path& file, const std::string& password) {
+    return errorNumber(Database::open(file, Database::Access::kRead, password));
+  };
+  std::string damaged = original;
+  ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
+  damaged = withPasswordBytes(damaged, "Mi Clave");
+  RepairOptions wrong;
+  wrong.password = "mi clave";
+  writeFile(dir / "dañada.mdb", damaged);
+  auto refusedRepair = repair(dir / "dañada.mdb", wrong);
+  ASSERT_FALSE(refusedRepair);
+  EXPECT_EQ(refusedRepair.error().number(), errc::kBadPassword);
+  EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
+  for (const char* given : {"", "Mi Clave"}) {
+    SCOPED_TRACE(given);
+    TempDir here;
+    writeFile(here / "dañada.mdb", damaged);
+    RepairOptions options;
+    options.password = given;
+    auto repaired = repair(here / "dañada.mdb", options);
+    ASSERT_TRUE(repaired) << repaired.error().toString();
+    EXPECT_TRUE(repaired->written);
+    EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
+    auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, "Mi Clave");
+    ASSERT_TRUE(db);
+    auto check = checkDatabase(**db);
+    ASSERT_TRUE(check);
+    EXPECT_TRUE(check->clean());
+  }
 }
 
 }  // namespace

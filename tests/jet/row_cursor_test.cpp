@@ -9,6 +9,7 @@
 #include "jet/model/table.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/open_table.h"
 
 namespace jet {
@@ -53,11 +54,6 @@ class RowCursorTest : public ::testing::Test {
     OpenedTable o = openTableAt(copy, opened.table->definition().page, "Table1");
     EXPECT_TRUE(o) << o.error;
     return o ? readAll(*o.table, damage) : Read{};
-  }
-  // Where row `at`'s bytes start, by its slot.
-  std::size_t rowStart(const std::string& copy, RowLocation at) const {
-    const std::size_t slot = testing_support::at(at.page, data_page::kRowOffsets + 2 * at.row);
-    return testing_support::at(at.page, getU16(copy, slot) & data_page::kOffsetMask);
   }
 
   std::string image;
@@ -108,7 +104,7 @@ TEST_F(RowCursorTest, RowCountThatTheFreeSpaceDisagreesWithIsDamage) {
 // a page of another table. Each is reported, and no row is read.
 TEST_F(RowCursorTest, UsageMapNamingPagesOfAnotherTableOrPastTheFile) {
   const RowLocation mapRow = RowLocation::fromPointer(opened.table->definition().usageMap);
-  const std::size_t map = rowStart(image, mapRow);
+  const std::size_t map = rowRange(image, mapRow.page, mapRow.row).start;
   ASSERT_EQ(getByte(image, map), 0);  // type 0
   std::string past = image;
   setU32(past, map + 1, 0x00FFFF00);

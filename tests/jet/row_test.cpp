@@ -4,9 +4,12 @@
 
 #include "jet/format/row.h"
 #include "jet/write/row_encoder.h"
+#include "tests/support/byte_list.h"
 
 namespace jet {
 namespace {
+
+using testing_support::bytes;
 
 ColumnDef column(std::uint16_t number, ColumnType type, bool fixed, std::uint16_t varIndex,
                  std::uint16_t fixedOffset = 0, std::uint16_t length = 0) {
@@ -19,12 +22,6 @@ ColumnDef column(std::uint16_t number, ColumnType type, bool fixed, std::uint16_
   c.fixedOffset = fixedOffset;
   c.length = length;
   return c;
-}
-
-std::vector<std::byte> bytes(std::initializer_list<int> list) {
-  std::vector<std::byte> v;
-  for (int b : list) v.push_back(std::byte(b));
-  return v;
 }
 
 std::string text(const FieldBytes& f) { return std::string(f.bytes.chars()); }
