@@ -1,11 +1,13 @@
 // Usage maps and long values built page by page in memory: both forms of
-// map, the three forms of long value, and the damage each can carry.
+// map, the three forms of long value, and the damage each can carry; and the
+// pages of a file cut short while it is read.
 #include <gtest/gtest.h>
 
 #include "jet/format/data_page.h"
 #include "jet/format/long_value.h"
 #include "jet/format/usage_map.h"
 #include "jet/io/byte_source.h"
+#include "jet/io/page_source.h"
 #include "jet/io/output_file.h"
 #include "jet/write/usage_map_writer.h"
 #include "tests/support/corpus.h"
@@ -163,6 +165,34 @@ TEST(LongValue, DamageIsAnErrorNotACrash) {
   EXPECT_TRUE(fails(std::string(11, '\0')));                               // short reference
   img.dataPage(3, data_page::kLongValueOwner, {u32(0) + "fin"});
   EXPECT_TRUE(fails(reference(9, long_value::kChained, 3 << 8)));          // ends too early
+}
+
+// A file cut short after it was opened (by another program): a page it no
+// longer holds is an error, never the bytes of an earlier read.
+TEST(PageSourceTest, APageCutOffAfterOpeningIsAnErrorNotAnEarlierRead) {
+  class Shrinking final : public ByteSource {
+   public:
+    std::string bytes;
+    Result<std::uint64_t> size() const override { return bytes.size(); }
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<std::byte> out) const override {
+      return MemoryBytes(bytes).readAt(offset, out);
+    }
+    std::string name() const override { return "menguante"; }
+  };
+  Shrinking file;
+  for (int p = 0; p < 40; ++p) file.bytes += std::string(kPageSize, static_cast<char>('A' + p % 26));
+  auto source = PageSource::create(file);
+  ASSERT_TRUE(source);
+  ASSERT_TRUE(source->read(0));  // and the pages after it, read ahead
+  file.bytes.resize(34 * kPageSize);
+  for (std::uint32_t page : {36u, 39u}) {
+    auto cut = source->read(page);
+    ASSERT_FALSE(cut) << page;
+    EXPECT_EQ(cut.error().number(), errc::kCorrupt) << page;
+  }
+  auto kept = source->read(33);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ((*kept)->bytes[5], std::byte{'A' + 33 % 26});
 }
 
 }  // namespace
