@@ -34,10 +34,11 @@ TEST(EqualIgnoringCaseTest, ComparesUpperCaseForms) {
 
 TEST(Utf16Test, CountsAndCutsInUtf16Units) {
   EXPECT_EQ(utf16Length("año"), 3u);
-  EXPECT_EQ(utf16Length("\U0001D11E"), 2u);
+  // U+10000, the first character past the 16-bit ones, takes two units.
+  EXPECT_EQ(utf16Length("\U0000FFFF\U00010000"), 3u);
   EXPECT_EQ(utf16Prefix("añoño", 3), "año");
-  EXPECT_EQ(utf16Prefix("a\U0001D11Eb", 2), "a") << "never half a character";
-  EXPECT_EQ(utf16Prefix("a\U0001D11Eb", 3), "a\U0001D11E");
+  EXPECT_EQ(utf16Prefix("a\U00010000b", 2), "a") << "never half a character";
+  EXPECT_EQ(utf16Prefix("a\U00010000b", 3), "a\U00010000");
   EXPECT_EQ(utf16Prefix("abc", 10), "abc");
 }
 
