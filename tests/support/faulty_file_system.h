@@ -7,7 +7,7 @@
 // file's writeAt and readAt, copyPermissions, link, replace, remove,
 // syncFolder, exists). The operation numbered `failAt` (from 1) fails
 // with `error` and does nothing; the others pass through. With failAt = 0
-// nothing fails, and count() says how many operations a run made, so a test
+// nothing fails, and log() lists the operations a run made, so a test
 // can fail each of them in turn. failFirst() chooses the operation by what it
 // is instead: the order of operations on two threads (a compaction writes
 // its file on a thread of its own while it sorts) is not fixed.
