@@ -3,10 +3,14 @@
 // is what every repair does: repair_test.cpp.)
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "jet/io/file_system.h"
@@ -21,20 +25,40 @@ std::span<const std::byte> bytesOf(const std::string& s) {
   return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
 }
 
-TEST(FileSystemTest, CreateNewWritesAFileAndNeverOverwritesOne) {
-  TempDir dir;
-  FileSystem& fs = localFileSystem();
-  auto file = fs.createNew(dir / "nueva.mdb");
-  ASSERT_TRUE(file.ok()) << file.error().toString();
-  ASSERT_TRUE((*file)->writeAt(4, bytesOf("dato")).ok());
-  ASSERT_TRUE((*file)->writeAt(0, bytesOf("abcd")).ok());
-  ASSERT_TRUE((*file)->sync().ok());
-  ASSERT_TRUE((*file)->close().ok());
-  EXPECT_TRUE((*file)->close().ok());  // a second close does nothing
-  EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+// Descriptor 0 free while it lives, as a program without standard input has
+// it (a service; on Windows, a program without a console): a file may get it.
+class NoInput {
+ public:
+  NoInput() : saved_(::dup(0)) { ::close(0); }
+  ~NoInput() {
+    ::dup2(saved_, 0);
+    ::close(saved_);
+  }
+  NoInput(const NoInput&) = delete;
 
-  EXPECT_EQ(errorNumber(fs.createNew(dir / "nueva.mdb")), errc::kAlreadyExists);
-  EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+ private:
+  int saved_;
+};
+
+TEST(FileSystemTest, CreateNewWritesAFileAndNeverOverwritesOne) {
+  for (bool noInput : {false, true}) {
+    SCOPED_TRACE(noInput ? "descriptor 0 free" : "standard input open");
+    std::optional<NoInput> free;
+    if (noInput) free.emplace();
+    TempDir dir;
+    FileSystem& fs = localFileSystem();
+    auto file = fs.createNew(dir / "nueva.mdb");
+    ASSERT_TRUE(file.ok()) << file.error().toString();
+    ASSERT_TRUE((*file)->writeAt(4, bytesOf("dato")).ok());
+    ASSERT_TRUE((*file)->writeAt(0, bytesOf("abcd")).ok());
+    ASSERT_TRUE((*file)->sync().ok());
+    ASSERT_TRUE((*file)->close().ok());
+    EXPECT_TRUE((*file)->close().ok());  // a second close does nothing
+    EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+
+    EXPECT_EQ(errorNumber(fs.createNew(dir / "nueva.mdb")), errc::kAlreadyExists);
+    EXPECT_EQ(readFile(dir / "nueva.mdb"), "abcddato");
+  }
 }
 
 TEST(FileSystemTest, LinkGivesASecondNameUnlessTheNameIsTaken) {
