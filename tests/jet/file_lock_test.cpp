@@ -93,9 +93,11 @@ TEST_F(InUse, LockHeldByAnotherProcessOnTheDatabaseOrItsLockFile) {
     short type;
     off_t start, length;
   };
-  // Any byte but our own counts, those on either side of it too.
+  // Any byte but our own counts: the first, those on either side of ours,
+  // one far above it.
   for (const Case& c : {Case{mdb_, F_WRLCK, 0x10000000, 1}, Case{mdb_, F_RDLCK, 0, 0},
-                        Case{mdb_, F_WRLCK, kOwnLockOffset - 1, 1}, Case{mdb_, F_WRLCK, kOwnLockOffset + 1, 1},
+                        Case{mdb_, F_WRLCK, 0, 1}, Case{mdb_, F_WRLCK, kOwnLockOffset - 1, 1},
+                        Case{mdb_, F_WRLCK, kOwnLockOffset + 1, 1}, Case{mdb_, F_WRLCK, kOwnLockOffset + 4096, 1},
                         Case{mdb_, kFlock, 0, 0}, Case{ldb, F_WRLCK, 0x10000001, 1},
                         Case{ldb, kFlock, 0, 0}}) {
     SCOPED_TRACE(c.file.filename().string() + " lock " + std::to_string(c.type));
