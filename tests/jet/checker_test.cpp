@@ -79,6 +79,20 @@ const DamageCase kDamage[] = {
      },
      {"tabla Table1, página 31: página con filas de la tabla que su mapa de uso no incluye",
       "-nota: página 31"}},
+    // One whose rows were all deleted is space to reclaim: page 36, a stale
+    // definition, made a page of page 31's table whose one row is deleted,
+    // no longer marked free.
+    {"EmptiedDataPageNobodyUsesIsANote", "testV1997.mdb",
+     [](std::string& image) {
+       image.replace(at(36, 0), kPageSize, std::string(kPageSize, '\0'));
+       setByte(image, at(36, 0), data_page::kPageType);
+       setU32(image, at(36, data_page::kOwner), getU32(image, at(31, data_page::kOwner)));
+       setU16(image, at(36, data_page::kRowCount), 1);
+       setU16(image, at(36, data_page::kRowOffsets), data_page::kDeleted | (kPageSize - 8));
+       markInMap(image, 1u << 8, 36, false);
+     },
+     {"nota: página 36: espacio recuperable: página que nadie usa"},
+     true},
     {"IndexPageMissingFromItsMap", kFile,
      [](std::string& image) { markInMap(image, 7682, 38, false); },
      {"página 38: página del árbol del índice que falta en su mapa de uso"}},
