@@ -225,16 +225,16 @@ std::vector<std::string> first(const std::vector<std::string>& all, std::size_t 
 // checked on one thread and on three; and with only two findings and notes
 // kept, which must be the first two, the rest still counted.
 TEST(CheckThreads, TheReportIsTheSameOnOneThreadAsOnSeveral) {
-  const auto files = testing_support::allCorpusFiles();
+  const auto files = allCorpusFiles();
   if (files.empty()) GTEST_SKIP() << "no corpus folder";
   std::size_t damaged = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::string password = testing_support::fileSettings(files[i]).password;
-    std::string image = testing_support::readFile(files[i]);
-    const auto kind = testing_support::kAllDamageKinds[i % std::size(testing_support::kAllDamageKinds)];
+    const std::string password = fileSettings(files[i]).password;
+    std::string image = readFile(files[i]);
+    const auto kind = kAllDamageKinds[i % std::size(kAllDamageKinds)];
     for (bool damage : {false, true}) {
       // The damage generator reads the layout of files without a password.
-      if (damage && (!password.empty() || !testing_support::applyDamage(image, kind, i).applied)) {
+      if (damage && (!password.empty() || !applyDamage(image, kind, i).applied)) {
         continue;
       }
       SCOPED_TRACE(files[i].filename().string() + (damage ? " with damage" : ""));
