@@ -221,10 +221,12 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
 
 // Seen from inside the Yes/No box's own loop: a timer, once the box is up,
 // measures the margins (the buttons end as far from the right edge as the
-// icon starts from the left), tries Esc and the close box, then presses
+// icon starts from the left), sees that no text, icon or button has an edge
+// of its own drawn round it, tries Esc and the close box, then presses
 // Enter, which answers the default.
 struct YesNoProbe {
-  bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false;
+  bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false,
+       noEdges = true;
   static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
 } probe;
 
@@ -237,6 +239,10 @@ void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
   ::GetWindowRect(::GetDlgItem(box, platform::kMessageIconId), &icon);
   for (RECT* r : {&no, &icon}) ::MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(r), 2);
   probe.evenMargins = client.right - no.right == icon.left;
+  for (int control : {IDYES, IDNO, platform::kMessageIconId, platform::kMessageTextId})
+    if (::GetWindowLongW(::GetDlgItem(box, control), GWL_EXSTYLE) &
+        (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE))
+      probe.noEdges = false;
   probe.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
   probe.closeGreyed =
       (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
@@ -256,6 +262,7 @@ TEST(SpanishMessageBoxTest, YesNoBoxIgnoresEscAndTheCloseBoxAndDefaultsToYes) {
   EXPECT_TRUE(probe.closeGreyed);
   EXPECT_TRUE(probe.stillOpen);
   EXPECT_TRUE(probe.evenMargins);
+  EXPECT_TRUE(probe.noEdges);
 }
 
 }  // namespace
