@@ -1,6 +1,6 @@
 // What the generator puts in a file: every column type and index kind, long
-// values of all three forms, deleted and moved rows; and a size near the one
-// asked for.
+// values of all three forms, deleted and moved rows, texts of whole words; and
+// a size near the one asked for.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -20,7 +20,7 @@ using namespace testing_support;
 struct Seen {
   std::set<std::uint8_t> types;
   std::set<std::uint8_t> longValueForms;
-  int deleted = 0, moved = 0;
+  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0;
   bool primary = false, unique = false, compound = false, descending = false, text = false,
        ignoresNulls = false;
 };
@@ -58,6 +58,12 @@ Seen survey(const Database& db) {
         std::vector<FieldBytes> fields;
         if (!splitRow(*data->rowBytes(r), t, **p, fields)) continue;
         for (std::size_t k = 0; k < t.columns.size(); ++k) {
+          if (t.columns[k].type == ColumnType::kText && !fields[k].null) {
+            const std::string_view s(reinterpret_cast<const char*>(fields[k].bytes.data()),
+                                     fields[k].bytes.size());
+            ++seen.texts;
+            seen.oddBlanks += s.starts_with(' ') || s.find("  ") != s.npos;
+          }
           if (!isLongValue(t.columns[k].type) || fields[k].null) continue;
           if (auto ref = decodeLongValueRef(fields[k].bytes, **p)) seen.longValueForms.insert(ref->form);
         }
@@ -88,6 +94,9 @@ TEST(Generator, EveryTypeIndexKindFormAndRowFate) {
                                                           long_value::kChained}));
   EXPECT_EQ(std::uint64_t(seen.deleted), report->deleted);
   EXPECT_EQ(std::uint64_t(seen.moved), report->moved);
+  // Texts are words of whole syllables, one blank between two.
+  EXPECT_GT(seen.texts, 100);
+  EXPECT_EQ(seen.oddBlanks, 0);
 }
 
 // The size aimed at is met within a tenth, and the limits are refused.
