@@ -59,8 +59,9 @@ std::vector<std::uint32_t> walk(UsageMapCursor& map, int* errors = nullptr) {
 // Maps written for sets of pages read back as those pages: inline below page
 // 1024, inline from the first page, and page-referenced over three bitmap
 // pages (pages past the file, the first of them included, are each
-// reported, not returned). A bitmap page that is not one loses its pages
-// with one report; an unknown map type and a missing map row do not open.
+// reported, not returned). An inline map cut to its header names no pages.
+// A bitmap page that is not one loses its pages with one report; an unknown
+// map type, a missing map row and one shorter than its header do not open.
 // The reader is held to Access's own maps by every corpus test.
 TEST(UsageMap, WrittenMapsReadBackTheirPagesAndDamageIsReported) {
   constexpr std::uint32_t kSpan = usage_map::kPagesPerMapPage;
@@ -98,7 +99,19 @@ TEST(UsageMap, WrittenMapsReadBackTheirPagesAndDamageIsReported) {
       EXPECT_FALSE(UsageMapCursor::open(*source, 1 << 8 | 5));
     };
     read(pages.size() - inFile.size());
-    if (getByte(row, 0) != usage_map::kReferenced) continue;
+    if (getByte(row, 0) != usage_map::kReferenced) {
+      // Cut to its header an inline map names no pages; shorter, it does not open.
+      for (std::size_t size : {usage_map::kInlineBitmap, usage_map::kInlineBitmap - 1}) {
+        img.dataPage(1, 0, {row.substr(0, size)});
+        MemoryBytes mem(img.bytes);
+        auto source = PageSource::create(mem);
+        auto map = UsageMapCursor::open(*source, 1 << 8);
+        ASSERT_EQ(map.ok(), size == usage_map::kInlineBitmap);
+        int errors = 0;
+        if (map) { EXPECT_TRUE(walk(*map, &errors).empty() && errors == 0); }
+      }
+      continue;
+    }
     const std::uint32_t firstBitmap = getU32(row, usage_map::kPagePointers);
     // Its header as Access writes it (real/036 to 038).
     ASSERT_EQ(img.bytes.substr(at(firstBitmap, 0), 4), std::string("\x05\x01\x00\x00", 4));
