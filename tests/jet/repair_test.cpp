@@ -551,41 +551,45 @@ TEST(RepairTest, ALostContainerRowComesBackUnderItsName) {
   if (tried == 0) GTEST_SKIP() << "no corpus file has forms";
 }
 
-// A database password (here with a space, which Access allows): a wrong one
-// is refused, the file as it was; without one, or with the right one, a
-// damaged copy is rebuilt into a file that keeps it and checks clean.
+// A database password (with a space, which Access allows; of one letter, the
+// shortest): a wrong one (its case changed) is refused, the file as it was;
+// without one, or with the right one, a damaged copy is rebuilt into a file
+// that keeps it and checks clean.
 TEST(RepairTest, ADatabasePasswordIsKeptAndAWrongOneRefused) {
   REQUIRE_CORPUS();
-  TempDir dir;
   const std::string original = corpusImage("testV1997.mdb");
   auto opens = [](const fs::path& file, const std::string& password) {
     return errorNumber(Database::open(file, Database::Access::kRead, password));
   };
-  std::string damaged = original;
-  ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
-  damaged = withPasswordBytes(damaged, "Mi Clave");
-  RepairOptions wrong;
-  wrong.password = "mi clave";
-  writeFile(dir / "dañada.mdb", damaged);
-  auto refusedRepair = repair(dir / "dañada.mdb", wrong);
-  ASSERT_FALSE(refusedRepair);
-  EXPECT_EQ(refusedRepair.error().number(), errc::kBadPassword);
-  EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
-  for (const char* given : {"", "Mi Clave"}) {
-    SCOPED_TRACE(given);
-    TempDir here;
-    writeFile(here / "dañada.mdb", damaged);
-    RepairOptions options;
-    options.password = given;
-    auto repaired = repair(here / "dañada.mdb", options);
-    ASSERT_TRUE(repaired) << repaired.error().toString();
-    EXPECT_TRUE(repaired->written);
-    EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
-    auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, "Mi Clave");
-    ASSERT_TRUE(db);
-    auto check = checkDatabase(**db);
-    ASSERT_TRUE(check);
-    EXPECT_TRUE(check->clean());
+  for (const auto& [secret, wrongOne] : {std::pair{"Mi Clave", "mi clave"}, std::pair{"K", "k"}}) {
+    SCOPED_TRACE(secret);
+    TempDir dir;
+    std::string damaged = original;
+    ASSERT_TRUE(applyDamage(damaged, DamageKind::kDataPage, 3).applied);
+    damaged = withPasswordBytes(damaged, secret);
+    RepairOptions wrong;
+    wrong.password = wrongOne;
+    writeFile(dir / "dañada.mdb", damaged);
+    auto refusedRepair = repair(dir / "dañada.mdb", wrong);
+    ASSERT_FALSE(refusedRepair);
+    EXPECT_EQ(refusedRepair.error().number(), errc::kBadPassword);
+    EXPECT_EQ(readFile(dir / "dañada.mdb"), damaged);
+    for (const char* given : {"", secret}) {
+      SCOPED_TRACE(given);
+      TempDir here;
+      writeFile(here / "dañada.mdb", damaged);
+      RepairOptions options;
+      options.password = given;
+      auto repaired = repair(here / "dañada.mdb", options);
+      ASSERT_TRUE(repaired) << repaired.error().toString();
+      EXPECT_TRUE(repaired->written);
+      EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
+      auto db = Database::open(here / "dañada.mdb", Database::Access::kRead, secret);
+      ASSERT_TRUE(db);
+      auto check = checkDatabase(**db);
+      ASSERT_TRUE(check);
+      EXPECT_TRUE(check->clean());
+    }
   }
 }
 
