@@ -348,8 +348,8 @@ TEST(IndexWalkerTest, DepthLimitStopsADeepChain) {
 }
 
 // A leaf with three Long keys 1, 2, 3 (as Access encodes them) on page 0x12.
-std::array<std::byte, kPageSize> smallLeaf(bool compress) {
-  IndexPageBuilder b(/*leaf=*/true, compress);
+std::array<std::byte, kPageSize> smallLeaf() {
+  IndexPageBuilder b(/*leaf=*/true, /*compress=*/false);
   for (int i = 1; i <= 3; ++i) b.add(IndexEntry{bytes({0x7F, 0x80, 0, 0, i}), 0x12, std::uint8_t(i), 0});
   std::array<std::byte, kPageSize> page{};
   EXPECT_TRUE(b.write(29, 0, 0, 0, page).ok());
@@ -377,7 +377,7 @@ TEST(IndexPageTest, DamagedPagesAreRefusedAndTheLegalEdgesDecode) {
                         Case{"the whole first entry as prefix", ip::kPrefixLength, 9, true},
                         Case{"free space of 0", ip::kFreeSpace, 0x00, true}}) {
     SCOPED_TRACE(c.what);
-    auto page = smallLeaf(false);
+    auto page = smallLeaf();
     page[c.offset] = std::byte(c.value);
     FindingList findings;
     auto decoded = decodeIndexPage(ByteView(page), 5, findings);
@@ -391,6 +391,15 @@ TEST(IndexPageTest, DamagedPagesAreRefusedAndTheLegalEdgesDecode) {
   tiny[0] = std::byte{ip::kTypeLeaf};
   FindingList findings;
   EXPECT_FALSE(decodeIndexPage(ByteView(tiny), 1, findings).ok()) << "a buffer shorter than a page";
+}
+
+// Entries of one key on rows of one page share all but their row byte.
+TEST(IndexPageTest, OneKeyOnRowsOfOnePageSharesAllButTheRowByte) {
+  IndexPageBuilder b(/*leaf=*/true, /*compress=*/true);
+  for (int i = 1; i <= 3; ++i) b.add(IndexEntry{bytes({0x7F, 0x80, 0, 0, 7}), 0x12, std::uint8_t(i), 0});
+  std::array<std::byte, kPageSize> page{};
+  ASSERT_TRUE(b.write(29, 0, 0, 0, page).ok());
+  EXPECT_EQ(std::to_integer<int>(page[ip::kPrefixLength]), 8);
 }
 
 }  // namespace
