@@ -19,6 +19,7 @@
 #include "jet/write/extra_tables_source.h"
 #include "jet/write/generator_tables.h"
 #include "jet/write/new_database.h"
+#include "tests/support/byte_list.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/open_table.h"
@@ -204,16 +205,12 @@ TEST(CarriedKeys, CarryKeyRemakesChangedSegmentsOnly) {
   const KeyColumn id{ColumnType::kLong, true, false};
   const KeyColumn text{ColumnType::kText, true, true};
   const std::vector<KeyColumn> columns{id, text};
-  const Key name{std::byte{0x7F}, std::byte{0x99}, std::byte{0x01}};  // as Access stored it
-  Key stored{std::byte{0x7F}, std::byte{0x80}, std::byte{0}, std::byte{0}, std::byte{7}};
-  stored.insert(stored.end(), name.begin(), name.end());
+  const Key stored = bytes({0x7F, 0x80, 0, 0, 7, /*the text as Access stored it*/ 0x7F, 0x99, 0x01});
   const std::vector<Value> before{std::int32_t{7}, Text{"x"}};
   const std::vector<Value> after{std::int32_t{9}, Text{"x"}};
   auto moved = carryKey(columns, stored, before, after);
   ASSERT_TRUE(moved) << moved.error().toString();
-  Key wanted{std::byte{0x7F}, std::byte{0x80}, std::byte{0}, std::byte{0}, std::byte{9}};
-  wanted.insert(wanted.end(), name.begin(), name.end());
-  EXPECT_EQ(*moved, wanted);
+  EXPECT_EQ(*moved, bytes({0x7F, 0x80, 0, 0, 9, 0x7F, 0x99, 0x01}));
   auto same = carryKey(columns, stored, before, before);
   ASSERT_TRUE(same);
   EXPECT_EQ(*same, stored);
@@ -225,8 +222,7 @@ TEST(CarriedKeys, CarryKeyRemakesChangedSegmentsOnly) {
   // The carried text itself may not change; a key longer than its row's is not its key.
   auto renamed = carryKey(columns, stored, before, std::vector<Value>{std::int32_t{7}, Text{"y"}});
   EXPECT_EQ(renamed ? 0 : renamed.error().number(), errc::kInvalidArgument);
-  Key longer(stored.begin(), stored.begin() + 5);
-  longer.insert(longer.end(), {std::byte{0x00}, std::byte{0x99}});
+  const Key longer = bytes({0x7F, 0x80, 0, 0, 7, 0x00, 0x99});
   const std::vector<Value> noText{std::int32_t{7}, Value{}};
   auto trailing = carryKey(columns, longer, noText, noText);
   EXPECT_EQ(trailing ? 0 : trailing.error().number(), errc::kCorrupt);

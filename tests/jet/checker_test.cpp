@@ -17,7 +17,6 @@
 #include "jet/format/data_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
-#include "jet/format/usage_map.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "tests/support/check_image.h"

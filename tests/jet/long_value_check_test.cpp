@@ -4,9 +4,7 @@
 // salvage takes a chain that does not end with its value as damaged.
 #include <gtest/gtest.h>
 
-#include "jet/check/checker.h"
 #include "jet/format/data_page.h"
-#include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/salvage/salvage_reader.h"
 #include "jet/write/generator.h"

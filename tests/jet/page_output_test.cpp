@@ -40,22 +40,16 @@ class RecordingFile final : public WritableFile {
   std::vector<std::byte> bytes_;
 };
 
-std::vector<std::byte> filled(std::size_t size, std::uint8_t value) {
-  return std::vector<std::byte>(size, std::byte(value));
-}
-
 // A failed write fails every write after it and the drain, and nothing is
 // written after it. (That pieces land at their places: PageOutputTest.)
 TEST(BackgroundWriterTest, AFailureStopsEverythingAfterIt) {
   RecordingFile file(3);
   BackgroundWriter writer(file);
   for (std::uint8_t round = 1; round <= 50; ++round) {
-    std::vector<std::byte> buffer = filled(4, round);
+    std::vector<std::byte> buffer(4, std::byte(round));
     const WriteExtent piece{std::uint64_t{4} * round, 0, 4};
     Status s = writer.write(buffer, std::span(&piece, 1));
-    if (!s) {
-      EXPECT_EQ(s.error().number(), errc::kDiskFull);
-    }
+    if (!s) { EXPECT_EQ(s.error().number(), errc::kDiskFull); }
   }
   EXPECT_EQ(errorNumber(writer.drain()), errc::kDiskFull);
   EXPECT_EQ(writer.drain().error().number(), errc::kDiskFull);

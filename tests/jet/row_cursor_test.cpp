@@ -1,7 +1,6 @@
 // Reading rows in physical order from the corpus, and from damaged copies.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 #include "jet/format/data_page.h"
 #include "jet/format/usage_map.h"

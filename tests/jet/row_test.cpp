@@ -88,8 +88,7 @@ TEST(SplitRow, UnusedTrailingJumpEntryIsIgnored) {
                column(1, ColumnType::kText, false, 0)};
   std::vector<std::byte> row = bytes({2});
   row.insert(row.end(), 252, std::byte{0x11});
-  row.insert(row.end(), {std::byte('h'), std::byte('i')});
-  for (int b : {255, 253, /*unused jump*/ 0xFF, /*count*/ 1, /*mask*/ 0x03}) {
+  for (int b : {int{'h'}, int{'i'}, 255, 253, /*unused jump*/ 0xFF, /*count*/ 1, /*mask*/ 0x03}) {
     row.push_back(std::byte(b));
   }
   ASSERT_EQ(row.size(), 260u);
@@ -113,18 +112,13 @@ TEST(SplitRow, DamagedLayoutsAreErrorsNamingThePage) {
            s.error().description().find("página 9") != std::string::npos;
   };
   EXPECT_TRUE(fails({}));
-  auto r = good;
-  r[6] = std::byte{4};  // eod before the start of the text
-  EXPECT_TRUE(fails(r));
-  r = good;
-  r[6] = std::byte{200};  // eod past the row
-  EXPECT_TRUE(fails(r));
-  r = good;
-  r[8] = std::byte{9};  // nine variable columns in a ten-byte row
-  EXPECT_TRUE(fails(r));
-  r = good;
-  r[0] = std::byte{200};  // a null mask longer than the row
-  EXPECT_TRUE(fails(r));
+  // The end of the data before the text, or past the row; nine variable
+  // columns in a ten-byte row; a null mask longer than the row.
+  for (const auto& [offset, value] : {std::pair{6, 4}, {6, 200}, {8, 9}, {0, 200}}) {
+    std::vector<std::byte> r = good;
+    r[offset] = std::byte(value);
+    EXPECT_TRUE(fails(r)) << "byte " << offset << " = " << value;
+  }
   // The fixed Long at offset 3 would overlap the variable part.
   t.columns[0].fixedOffset = 3;
   EXPECT_TRUE(fails(good));

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"

@@ -4,9 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
-#include <utility>
 
 namespace testing_support {
 

@@ -1,7 +1,6 @@
 #include "tests/support/damage_generator.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "jet/format/data_page.h"
 #include "jet/format/header_page.h"
