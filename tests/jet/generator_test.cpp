@@ -1,6 +1,6 @@
 // What the generator puts in a file: every column type and index kind, long
-// values of all three forms, deleted and moved rows, texts of whole words; and
-// a size near the one asked for.
+// values of all three forms (an inline one pointing nowhere), deleted and moved
+// rows, texts of whole words; and a size near the one asked for.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -20,7 +20,7 @@ using namespace testing_support;
 struct Seen {
   std::set<std::uint8_t> types;
   std::set<std::uint8_t> longValueForms;
-  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0;
+  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0, inlinePointers = 0;
   bool primary = false, unique = false, compound = false, descending = false, text = false,
        ignoresNulls = false;
 };
@@ -65,7 +65,10 @@ Seen survey(const Database& db) {
             seen.oddBlanks += s.starts_with(' ') || s.find("  ") != s.npos;
           }
           if (!isLongValue(t.columns[k].type) || fields[k].null) continue;
-          if (auto ref = decodeLongValueRef(fields[k].bytes, **p)) seen.longValueForms.insert(ref->form);
+          if (auto ref = decodeLongValueRef(fields[k].bytes, **p)) {
+            seen.longValueForms.insert(ref->form);
+            seen.inlinePointers += ref->form == long_value::kInline && ref->pointer != 0;
+          }
         }
       }
     }
@@ -94,6 +97,7 @@ TEST(Generator, EveryTypeIndexKindFormAndRowFate) {
                                                           long_value::kChained}));
   EXPECT_EQ(std::uint64_t(seen.deleted), report->deleted);
   EXPECT_EQ(std::uint64_t(seen.moved), report->moved);
+  EXPECT_EQ(seen.inlinePointers, 0) << "an inline value's pointer is 0, as Access writes it";
   // Texts are words of whole syllables, one blank between two.
   EXPECT_GT(seen.texts, 100);
   EXPECT_EQ(seen.oddBlanks, 0);
