@@ -88,9 +88,8 @@ TEST(SplitRow, UnusedTrailingJumpEntryIsIgnored) {
                column(1, ColumnType::kText, false, 0)};
   std::vector<std::byte> row = bytes({2});
   row.insert(row.end(), 252, std::byte{0x11});
-  for (int b : {int{'h'}, int{'i'}, 255, 253, /*unused jump*/ 0xFF, /*count*/ 1, /*mask*/ 0x03}) {
-    row.push_back(std::byte(b));
-  }
+  const auto tail = bytes({'h', 'i', 255, 253, /*unused jump*/ 0xFF, /*count*/ 1, /*mask*/ 0x03});
+  row.insert(row.end(), tail.begin(), tail.end());
   ASSERT_EQ(row.size(), 260u);
   std::vector<FieldBytes> f;
   ASSERT_TRUE(splitRow(ByteView(row), t, 9, f));
