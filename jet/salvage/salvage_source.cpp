@@ -15,7 +15,7 @@ namespace jet {
 namespace {
 
 // A set of 64-bit hashes with open addressing: 8 bytes a slot, at most half
-// full. Inserting reports whether the hash was there already.
+// full.
 class HashSet {
  public:
   bool contains(std::uint64_t h) const {
@@ -26,15 +26,15 @@ class HashSet {
       if (slots_[i] == 0) return false;
     }
   }
-  bool insert(std::uint64_t h) {
+  void insert(std::uint64_t h) {
     if (h == 0) h = 1;  // 0 marks an empty slot
     if (2 * (size_ + 1) > slots_.size()) grow();
     for (std::size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
-      if (slots_[i] == h) return false;
+      if (slots_[i] == h) return;
       if (slots_[i] == 0) {
         slots_[i] = h;
         ++size_;
-        return true;
+        return;
       }
     }
   }
@@ -277,11 +277,16 @@ Status SalvageSource::scan() {
       for (UniqueKeys& u : unique) {
         key.clear();
         for (std::size_t p : u.shape.valuePositions) key.push_back(values[p]);
-        auto bytes = u.shape.carried && carried->keys()[u.position]
-                         ? Result<std::vector<std::byte>>(*carried->keys()[u.position])
-                         : encodeKey(u.shape.columns, key);
         // Jet's unique indexes take any number of keys that are all NULL.
-        if (!bytes || std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) {
+        if (std::all_of(key.begin(), key.end(), [](const Value& v) { return isNull(v); })) {
+          out.push_back(0);
+          continue;
+        }
+        // A row whose key is not all NULL has an entry in each carried index
+        // (the cursor's look-up requires it); the other indexes have none.
+        const std::optional<std::vector<std::byte>>& stored = carried->keys()[u.position];
+        auto bytes = stored ? Result<std::vector<std::byte>>(*stored) : encodeKey(u.shape.columns, key);
+        if (!bytes) {
           out.push_back(0);
           continue;
         }
