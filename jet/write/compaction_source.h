@@ -136,7 +136,7 @@ class CompactionSource {
   virtual const std::vector<SourceTable>& tables() const = 0;
   // A stream over the rows of tables()[table]. The compactor asks for each
   // table once, in the order of tables(), and reads the stream to its end
-  // before asking for the next.
+  // before asking for the next. A table past the list is refused.
   virtual Result<std::unique_ptr<RowStream>> rows(std::size_t table) = 0;
 };
 

@@ -17,6 +17,7 @@
 #include "jet/format/data_page.h"
 #include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
+#include "jet/format/usage_map.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
 #include "tests/support/check_image.h"
@@ -160,6 +161,23 @@ TEST_P(CheckDamage, IsReportedAtItsPlaceAndLeftoversAsNotes) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CheckDamage, ::testing::ValuesIn(kDamage),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// A map whose bitmap pages are all damaged is reported eight times, then no
+// further: the map of Table1's index (row 30/2) made a page-referenced one
+// naming data page 31 in each of its 33 places.
+TEST(CheckerTest, AMapOfDamagedBitmapPagesIsReportedEightTimesThenLeft) {
+  REQUIRE_CORPUS();
+  std::string image = corpusImage(kFile);
+  const ByteRange row = rowRange(image, 30, 2);
+  setByte(image, row.start, usage_map::kReferenced);
+  for (std::size_t off = row.start + 1; off + 4 <= row.end; off += 4) setU32(image, off, 31);
+  const CheckReport r = checkImage(image);
+  const auto& all = r.findings.findings();
+  EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                          [](const Finding& f) { return f.message.starts_with("mapa de uso del índice: "); }),
+            8)
+      << findingsText(r);
+}
 
 // Only map rows of any objects, and long values of one table, share a page;
 // every other second claim is reported, and so is a page past the file.

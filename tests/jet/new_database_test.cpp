@@ -89,6 +89,13 @@ TEST(NewDatabase, SystemTablesAsAccessCreatesThem) {
   EXPECT_EQ(a->entries().size(), b->entries().size() - 1);  // all but the user table
 }
 
+// Asked for the rows of a table past its list, the source refuses.
+TEST(NewDatabase, SourceRefusesATablePastItsList) {
+  const auto source = newDatabaseSource(kCreated);
+  EXPECT_TRUE(source->rows(source->tables().size() - 1));
+  EXPECT_FALSE(source->rows(source->tables().size()));
+}
+
 // A user table's three permission entries, as Access writes them.
 TEST(NewDatabase, UserTablePermissionsFollowAccess) {
   REQUIRE_CORPUS();
