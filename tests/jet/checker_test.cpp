@@ -173,10 +173,10 @@ TEST(CheckerTest, AMapOfDamagedBitmapPagesIsReportedEightTimesThenLeft) {
   for (std::size_t off = row.start + 1; off + 4 <= row.end; off += 4) setU32(image, off, 31);
   const CheckReport r = checkImage(image);
   const auto& all = r.findings.findings();
-  EXPECT_EQ(std::count_if(all.begin(), all.end(),
-                          [](const Finding& f) { return f.message.starts_with("mapa de uso del índice: "); }),
-            8)
-      << findingsText(r);
+  const auto said = std::count_if(all.begin(), all.end(), [](const Finding& f) {
+    return f.message.starts_with("mapa de uso del índice: ");
+  });
+  EXPECT_EQ(said, 8) << findingsText(r);
 }
 
 // Only map rows of any objects, and long values of one table, share a page;
