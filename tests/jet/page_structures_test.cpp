@@ -178,6 +178,12 @@ TEST(LongValue, DamageIsAnErrorNotACrash) {
   EXPECT_TRUE(fails(std::string(11, '\0')));                               // short reference
   img.dataPage(3, data_page::kLongValueOwner, {u32(0) + "fin"});
   EXPECT_TRUE(fails(reference(9, long_value::kChained, 3 << 8)));          // ends too early
+  // A long loop is found at its first repeat: 40 rows of one byte, the last
+  // back at the first, for a value of 41 bytes.
+  std::vector<std::string> ring;
+  for (std::uint32_t r = 0; r < 40; ++r) ring.push_back(u32(4 << 8 | (r + 1) % 40) + "x");
+  img.dataPage(4, data_page::kLongValueOwner, ring);
+  EXPECT_TRUE(fails(reference(41, long_value::kChained, 4 << 8)));
 }
 
 // A file cut short after it was opened (by another program): a page it no
