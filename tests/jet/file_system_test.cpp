@@ -95,6 +95,12 @@ TEST(FileSystemTest, RemoveExistsAndPermissions) {
   ASSERT_TRUE(fs.remove(dir / "destino.mdb").ok());
   EXPECT_FALSE(*fs.exists(dir / "destino.mdb"));
   EXPECT_TRUE(fs.remove(dir / "destino.mdb").ok());  // already gone
+#ifdef _WIN32
+  const std::string refused = "a|b";  // a character no name holds
+#else
+  const std::string refused(300, 'x');  // longer than a name may be
+#endif
+  EXPECT_FALSE(fs.exists(dir / refused).ok()) << "a name the system refuses is no absence";
   EXPECT_EQ(folderOf("base.mdb"), std::filesystem::path("."));
   EXPECT_EQ(folderOf(dir / "base.mdb"), dir.path());
 }

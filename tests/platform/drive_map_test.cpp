@@ -57,6 +57,7 @@ TEST_F(DriveMapTest, NamesResolveAsWindowsReadsThem) {
       {"C:\\KEL\\NUEVA\\X.MDB", "home/ana/Kel/NUEVA/X.MDB"},
       {"1:\\X.MDB", "home/ana/Kel/1:/X.MDB"},  // only letters name drives
       {"D:\\X.MDB", nullptr, 68},
+      {"a:\\X.MDB", nullptr, 68},
       {"", nullptr, 52},
   };
   DriveMap d = drivesFrom(home / "Kel");
