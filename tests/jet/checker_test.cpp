@@ -172,8 +172,7 @@ TEST(CheckerTest, AMapOfDamagedBitmapPagesIsReportedEightTimesThenLeft) {
   setByte(image, row.start, usage_map::kReferenced);
   for (std::size_t off = row.start + 1; off + 4 <= row.end; off += 4) setU32(image, off, 31);
   const CheckReport r = checkImage(image);
-  const auto& all = r.findings.findings();
-  const auto said = std::count_if(all.begin(), all.end(), [](const Finding& f) {
+  const auto said = std::ranges::count_if(r.findings.findings(), [](const Finding& f) {
     return f.message.starts_with("mapa de uso del índice: ");
   });
   EXPECT_EQ(said, 8) << findingsText(r);
