@@ -1,6 +1,7 @@
 // What the generator puts in a file: every column type and index kind, long
 // values of all three forms (an inline one pointing nowhere), deleted and moved
-// rows, texts of whole words; and a size near the one asked for.
+// rows, texts of whole words, memo and OLE columns of length 0; and a size
+// near the one asked for.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -20,7 +21,7 @@ using namespace testing_support;
 struct Seen {
   std::set<std::uint8_t> types;
   std::set<std::uint8_t> longValueForms;
-  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0, inlinePointers = 0;
+  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0, inlinePointers = 0, sizedLongValues = 0;
   bool primary = false, unique = false, compound = false, descending = false, text = false,
        ignoresNulls = false;
 };
@@ -34,6 +35,7 @@ Seen survey(const Database& db) {
     EXPECT_TRUE(table);
     const TableDefinition& t = table->definition();
     for (const ColumnDef& c : t.columns) seen.types.insert(c.typeCode);
+    for (const ColumnDef& c : t.columns) seen.sizedLongValues += isLongValue(c.type) && c.length;
     for (const LogicalIndexDef& l : t.logicalIndexes) seen.primary |= l.primaryKey();
     for (const RealIndexDef& r : t.realIndexes) {
       seen.unique |= r.unique();
@@ -98,6 +100,7 @@ TEST(Generator, EveryTypeIndexKindFormAndRowFate) {
   EXPECT_EQ(std::uint64_t(seen.deleted), report->deleted);
   EXPECT_EQ(std::uint64_t(seen.moved), report->moved);
   EXPECT_EQ(seen.inlinePointers, 0) << "an inline value's pointer is 0, as Access writes it";
+  EXPECT_EQ(seen.sizedLongValues, 0) << "a memo or OLE column's length is 0, as Access writes it";
   // Texts are words of whole syllables, one blank between two.
   EXPECT_GT(seen.texts, 100);
   EXPECT_EQ(seen.oddBlanks, 0);
