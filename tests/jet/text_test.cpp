@@ -24,8 +24,10 @@ TEST(TextDecoder, SingleByteCodePagesByTheirOwnCharacters) {
 
 TEST(TextDecoder, DoubleByteCodePageAndUnknownCodePage) {
   // Shift-JIS: a lead byte and its trail make one character; a lone lead
-  // byte at the end shows as the character of its number.
+  // byte at the end, or one whose pair is undefined, shows as the character
+  // of its number, and its trail is read afresh.
   EXPECT_EQ(TextDecoder(932).toUtf8("\x82\xA0x\x82"), "\xE3\x81\x82x\xC2\x82");
+  EXPECT_EQ(TextDecoder(932).toUtf8("\x82 y"), "\xC2\x82 y");
   TextDecoder unknown(65000 + 7);
   EXPECT_EQ(unknown.toUtf8("\xE9"), "\xC3\xA9");
   EXPECT_EQ(unknown.codePage(), 1252);
