@@ -221,12 +221,13 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
 
 // Seen from inside the Yes/No box's own loop: a timer, once the box is up,
 // measures the margins (the buttons end as far from the right edge as the
-// icon starts from the left), sees that no text, icon or button has an edge
-// of its own drawn round it, tries Esc and the close box, then presses
-// Enter, which answers the default.
+// icon starts from the left), reads the text (each line break one), sees that
+// no text, icon or button has an edge of its own drawn round it, tries Esc
+// and the close box, then presses Enter, which answers the default.
 struct YesNoProbe {
   bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false,
        noEdges = true;
+  std::string text;
   static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
 } probe;
 
@@ -244,6 +245,7 @@ void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
         (WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE))
       probe.noEdges = false;
   probe.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
+  probe.text = windowText(::GetDlgItem(box, platform::kMessageTextId));
   probe.closeGreyed =
       (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
   ::SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc and the close box send
@@ -254,7 +256,7 @@ void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST(SpanishMessageBoxTest, YesNoBoxIgnoresEscAndTheCloseBoxAndDefaultsToYes) {
   ::SetTimer(nullptr, 0, 200, YesNoProbe::tick);
-  EXPECT_EQ(platform::spanishMessageBox(nullptr, "¿Continuar?", "Información",
+  EXPECT_EQ(platform::spanishMessageBox(nullptr, "Uno.\r\nDos.\r¿Continuar?", "Información",
                                         platform::MessageIcon::Question,
                                         platform::MessageButtons::YesNo),
             platform::kAnswerYes);
@@ -263,6 +265,7 @@ TEST(SpanishMessageBoxTest, YesNoBoxIgnoresEscAndTheCloseBoxAndDefaultsToYes) {
   EXPECT_TRUE(probe.stillOpen);
   EXPECT_TRUE(probe.evenMargins);
   EXPECT_TRUE(probe.noEdges);
+  EXPECT_EQ(probe.text, "Uno.\r\nDos.\r\n¿Continuar?") << "a line break of either kind is one";
 }
 
 }  // namespace
