@@ -89,8 +89,6 @@ Result<TableDefinition> standardCatalogDefinition(const PageSource& pages, const
   for (RealIndexDef& r : def.realIndexes) {
     r.usageMap = 0;
     r.firstPage = 0;
-    r.statEntries = 0;
-    r.statDistinct = 0;
   }
   return def;
 }
