@@ -21,7 +21,8 @@ using namespace testing_support;
 struct Seen {
   std::set<std::uint8_t> types;
   std::set<std::uint8_t> longValueForms;
-  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0, inlinePointers = 0, sizedLongValues = 0;
+  int deleted = 0, moved = 0, texts = 0, oddBlanks = 0, capitalWords = 0, inlinePointers = 0,
+      sizedLongValues = 0;
   bool primary = false, unique = false, compound = false, descending = false, text = false,
        ignoresNulls = false;
 };
@@ -65,6 +66,9 @@ Seen survey(const Database& db) {
                                      fields[k].bytes.size());
             ++seen.texts;
             seen.oddBlanks += s.starts_with(' ') || s.find("  ") != s.npos;
+            // One word with a capital (Clientes' cities aside, whose names are such).
+            seen.capitalWords += e->name != "Clientes" && s.find(' ') == s.npos && !s.empty() &&
+                                 s[0] >= 'A' && s[0] <= 'Z';
           }
           if (!isLongValue(t.columns[k].type) || fields[k].null) continue;
           if (auto ref = decodeLongValueRef(fields[k].bytes, **p)) {
@@ -101,9 +105,11 @@ TEST(Generator, EveryTypeIndexKindFormAndRowFate) {
   EXPECT_EQ(std::uint64_t(seen.moved), report->moved);
   EXPECT_EQ(seen.inlinePointers, 0) << "an inline value's pointer is 0, as Access writes it";
   EXPECT_EQ(seen.sizedLongValues, 0) << "a memo or OLE column's length is 0, as Access writes it";
-  // Texts are words of whole syllables, one blank between two.
+  // Texts are words of whole syllables, one blank between two, the first
+  // word (a lone one too) begun with a capital now and then.
   EXPECT_GT(seen.texts, 100);
   EXPECT_EQ(seen.oddBlanks, 0);
+  EXPECT_GT(seen.capitalWords, 0);
 }
 
 // The size aimed at is met within a tenth, and the limits are refused.

@@ -1,6 +1,7 @@
-// Usage maps and long values built page by page in memory: both forms of
-// map, the three forms of long value, and the damage each can carry; and the
-// pages of a file cut short while it is read.
+// Usage maps, long values and data pages built page by page in memory: both
+// forms of map, the three forms of long value, and the damage each can
+// carry; a page full of rows; and the pages of a file cut short while it is
+// read.
 #include <gtest/gtest.h>
 
 #include "jet/format/data_page.h"
@@ -184,6 +185,18 @@ TEST(LongValue, DamageIsAnErrorNotACrash) {
   for (std::uint32_t r = 0; r < 40; ++r) ring.push_back(u32(4 << 8 | (r + 1) % 40) + "x");
   img.dataPage(4, data_page::kLongValueOwner, ring);
   EXPECT_TRUE(fails(reference(41, long_value::kChained, 4 << 8)));
+}
+
+// A page full of rows of one byte (679: a slot and a byte each) reads to its
+// last row; a count of one more is refused.
+TEST(DataPageTest, APageFullOfOneByteRowsReadsToItsLastRowAndNoFurther) {
+  Image img(1);
+  img.dataPage(0, 1, std::vector<std::string>(679, "x"));
+  auto full = DataPage::decode(ByteView(img.bytes.data(), kPageSize), 0);
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->rowBytes(678)->size(), 1u);
+  setU16(img.bytes, at(0, data_page::kRowCount), 680);
+  EXPECT_FALSE(DataPage::decode(ByteView(img.bytes.data(), kPageSize), 0));
 }
 
 // A file cut short after it was opened (by another program): a page it no

@@ -8,6 +8,7 @@
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/salvage/definition_salvage.h"
+#include "jet/write/table_definition_writer.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
 #include "tests/support/open_table.h"
@@ -143,6 +144,22 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
                                              [](const ColumnDef& k) { return !k.isFixed(); });
     EXPECT_EQ(salvaged->definition.varColumns,
               variable >= least && variable <= salvaged->definition.columnsCreated ? variable : least);
+  }
+}
+
+// A table holds up to 32 real and 32 logical indexes: Table1's definition
+// with its first index repeated reads back with 32 of each, not with 33.
+TEST(TableDefinition, ThirtyTwoIndexesOfEachKindAndNoMore) {
+  REQUIRE_CORPUS();
+  const OpenedTable table1 = openTable(corpusImage("indexTestV1997.mdb"), "Table1");
+  ASSERT_TRUE(table1) << table1.error;
+  for (const auto& [reals, logicals] : {std::pair{32u, 32u}, {33u, 32u}, {32u, 33u}}) {
+    TableDefinition t = table1.table->definition();
+    t.realIndexes.resize(reals, t.realIndexes.front());
+    t.logicalIndexes.resize(logicals, t.logicalIndexes.front());
+    const auto back = decodeTableDefinition(ByteView(encodeTableDefinition(t)), t.page);
+    EXPECT_EQ(back ? back->realIndexes.size() + back->logicalIndexes.size() : 0,
+              reals + logicals <= 64 ? 64u : 0u) << reals << " " << logicals;
   }
 }
 

@@ -17,9 +17,9 @@ TEST(TextDecoder, SingleByteCodePagesByTheirOwnCharacters) {
   // The same bytes in the Cyrillic code page.
   EXPECT_EQ(TextDecoder(1251).toUtf8("\xC0\xFF"), "\xD0\x90\xD1\x8F");
   EXPECT_EQ(TextDecoder(1252).toUtf8(std::string_view("\0x", 2)), std::string("\0x", 2));
-  std::string edges;  // the last of two bytes and the first of three in UTF-8
-  for (unsigned code : {0x7FFu, 0x800u}) appendUtf8(edges, code);
-  EXPECT_EQ(edges, "\xDF\xBF\xE0\xA0\x80");
+  std::string edges;  // the last of each length in UTF-8 and the first of the next
+  for (unsigned code : {0x7Fu, 0x80u, 0x7FFu, 0x800u}) appendUtf8(edges, code);
+  EXPECT_EQ(edges, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80");
 }
 
 TEST(TextDecoder, DoubleByteCodePageAndUnknownCodePage) {
