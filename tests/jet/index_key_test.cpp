@@ -47,9 +47,7 @@ void expectOrder(ColumnType type, const std::vector<Value>& values) {
                                        << (asc ? " ascending" : " descending");
       previous = k;
     }
-    if (!asc) {
-      EXPECT_TRUE(compareKeys(previous, key(type, Value{}, false)) < 0) << "descending NULL";
-    }
+    EXPECT_TRUE(asc || compareKeys(previous, key(type, Value{}, false)) < 0) << "descending NULL";
   }
 }
 

@@ -1,7 +1,6 @@
-// Usage maps, long values and data pages built page by page in memory: both
-// forms of map, the three forms of long value, and the damage each can
-// carry; a page full of rows; and the pages of a file cut short while it is
-// read.
+// Usage maps and long values built page by page in memory: both forms of
+// map, the three forms of long value, and the damage each can carry; and the
+// pages of a file cut short while it is read.
 #include <gtest/gtest.h>
 
 #include "jet/format/data_page.h"
@@ -185,28 +184,25 @@ TEST(LongValue, DamageIsAnErrorNotACrash) {
   for (std::uint32_t r = 0; r < 40; ++r) ring.push_back(u32(4 << 8 | (r + 1) % 40) + "x");
   img.dataPage(4, data_page::kLongValueOwner, ring);
   EXPECT_TRUE(fails(reference(41, long_value::kChained, 4 << 8)));
-}
-
-// A page full of rows of one byte (679: a slot and a byte each) reads to its
-// last row; a count of one more is refused.
-TEST(DataPageTest, APageFullOfOneByteRowsReadsToItsLastRowAndNoFurther) {
-  Image img(1);
-  img.dataPage(0, 1, std::vector<std::string>(679, "x"));
-  auto full = DataPage::decode(ByteView(img.bytes.data(), kPageSize), 0);
-  ASSERT_TRUE(full);
-  EXPECT_EQ(full->rowBytes(678)->size(), 1u);
-  setU16(img.bytes, at(0, data_page::kRowCount), 680);
-  EXPECT_FALSE(DataPage::decode(ByteView(img.bytes.data(), kPageSize), 0));
+  // A page full of rows of one byte (679: a slot and a byte each) reads; one
+  // that says it holds a row more does not.
+  img.dataPage(5, data_page::kLongValueOwner, std::vector<std::string>(679, "x"));
+  EXPECT_FALSE(fails(reference(1, long_value::kOneRow, 5 << 8 | 200)));
+  setU16(img.bytes, at(5, data_page::kRowCount), 680);
+  EXPECT_TRUE(fails(reference(1, long_value::kOneRow, 5 << 8 | 200)));
 }
 
 // A file cut short after it was opened (by another program): a page it no
-// longer holds is an error, never the bytes of an earlier read.
+// longer holds is an error, never the bytes of an earlier read. A read that
+// goes on from none before is of its page alone.
 TEST(PageSourceTest, APageCutOffAfterOpeningIsAnErrorNotAnEarlierRead) {
   class Shrinking final : public ByteSource {
    public:
     std::string bytes;
+    mutable std::size_t asked = 0;  // by the last read
     Result<std::uint64_t> size() const override { return bytes.size(); }
     Result<std::size_t> readAt(std::uint64_t offset, std::span<std::byte> out) const override {
+      asked = out.size();
       return MemoryBytes(bytes).readAt(offset, out);
     }
     std::string name() const override { return "menguante"; }
@@ -225,6 +221,7 @@ TEST(PageSourceTest, APageCutOffAfterOpeningIsAnErrorNotAnEarlierRead) {
   auto kept = source->read(33);
   ASSERT_TRUE(kept);
   EXPECT_EQ((*kept)->bytes[5], std::byte{'A' + 33 % 26});
+  EXPECT_EQ(file.asked, kPageSize);
 }
 
 }  // namespace

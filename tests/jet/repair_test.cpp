@@ -109,10 +109,12 @@ std::map<std::uint32_t, std::string> salvagedNames(const std::string& image) {
   return names;
 }
 
-// Writes `image` to base.mdb in `dir` and repairs it.
+// Writes `image` to base.mdb in `dir` and repairs it through `fileSystem`.
 Result<RepairReport> repairCopy(const fs::path& dir, const std::string& image,
-                                const RepairOptions& options = {}) {
+                                FileSystem* fileSystem = nullptr) {
   writeFile(dir / "base.mdb", image);
+  RepairOptions options;
+  options.fileSystem = fileSystem;
   return repair(dir / "base.mdb", options);
 }
 
@@ -138,9 +140,7 @@ TEST(RepairTest, HealthyCorpusFilesAreLeftByteForByte) {
     const fs::path db = dir / "base.mdb";
     fs::copy_file(path, db);
     const auto before = fs::last_write_time(db);
-    RepairOptions options;
-    options.password = password;
-    auto report = repair(db, options);
+    auto report = repair(db, {.password = password});
     ASSERT_TRUE(report.ok()) << report.error().toString();
     // Whatever Access left in it, the check finds no damage.
     for (const Finding& f : report->findings) ADD_FAILURE() << f.toString();
@@ -249,9 +249,8 @@ TEST_P(RepairDamageTest, DamagedCopiesAreRebuiltKeepingEveryRecoverableRow) {
       EXPECT_EQ(score.recovered, score.recoverable);
       // A repair that did not bring every row back (whole, or with the
       // values the damage changed) says it lost data.
-      if (score.cameBack < score.rows) {
-        EXPECT_TRUE(report->lostData()) << score.cameBack << " of " << score.rows;
-      }
+      EXPECT_TRUE(score.cameBack == score.rows || report->lostData()) << score.cameBack << " of "
+                                                                      << score.rows;
     }
   }
   EXPECT_GT(repaired, 0) << damageKindName(kind);
@@ -337,7 +336,8 @@ TEST(RepairTest, ADatabaseNamedByASymbolicLinkIsRepairedWhereItLies) {
 // complete repaired file, and nothing of ours is left but the damaged copy
 // beside a repaired file. Where the file system has no hard links (FAT, some
 // network shares: link() refused), the damaged file is kept by a copy and the
-// repaired file named by a rename: the repair succeeds all the same.
+// repaired file named by a rename: the repair succeeds all the same, and
+// fails leaving nothing when the copy fails.
 TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   REQUIRE_CORPUS();
   std::string image = readFile(corpusFile("testV1997.mdb"));
@@ -347,9 +347,7 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   {
     TempDir dir;
     FaultyFileSystem counting(localFileSystem(), 0);
-    RepairOptions options;
-    options.fileSystem = &counting;
-    auto report = repairCopy(dir.path(), image, options);
+    auto report = repairCopy(dir.path(), image, &counting);
     ASSERT_TRUE(report.ok()) << report.error().toString();
     ASSERT_TRUE(report->written);
     operations = counting.log();
@@ -358,9 +356,11 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   ASSERT_NE(swap, operations.end());
   const std::uint64_t swapAt = static_cast<std::uint64_t>(swap - operations.begin()) + 1;
   int links = 0;
+  std::uint64_t keepAt = 0;  // the link that keeps the damaged file
   for (std::uint64_t failAt = 1; failAt <= operations.size(); ++failAt) {
     const bool link = operations[failAt - 1].rfind("link ", 0) == 0;
     links += link;
+    if (link && operations[failAt - 1].find("dañado") != std::string::npos) keepAt = failAt;
     std::vector<int> errors = {errc::kDiskFull};
     if (link) errors.insert(errors.end(), {errc::kNoPermission, errc::kIoError});
     for (int error : errors) {
@@ -368,9 +368,7 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
                    ", error " + std::to_string(error));
       TempDir dir;
       FaultyFileSystem faulty(localFileSystem(), failAt, error);
-      RepairOptions options;
-      options.fileSystem = &faulty;
-      auto report = repairCopy(dir.path(), image, options);
+      auto report = repairCopy(dir.path(), image, &faulty);
       ASSERT_TRUE(faulty.failed());
       if (error != errc::kDiskFull) {
         ASSERT_TRUE(report.ok()) << "a refused link is no failure: " << report.error().toString();
@@ -390,6 +388,15 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
     }
   }
   EXPECT_EQ(links, 2) << "the repaired file's name and the damaged file's copy";
+  // No hard links, and then the copy of the damaged file fails: what it
+  // wrote goes, and the database is as it was.
+  TempDir dir;
+  FaultyFileSystem faulty(localFileSystem(), keepAt, errc::kIoError);
+  faulty.failFirst("writeAt base.dañado.mdb");
+  const auto failed = repairCopy(dir.path(), image, &faulty);
+  EXPECT_EQ(failed ? 0 : failed.error().number(), errc::kIoError);
+  EXPECT_EQ(readFile(dir / "base.mdb"), image);
+  EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"base.mdb"});
 }
 
 // Two things a repair mends without dropping anything. A row that cannot
@@ -578,9 +585,7 @@ TEST(RepairTest, ADatabasePasswordIsKeptAndAWrongOneRefused) {
       SCOPED_TRACE(given);
       TempDir here;
       writeFile(here / "dañada.mdb", damaged);
-      RepairOptions options;
-      options.password = given;
-      auto repaired = repair(here / "dañada.mdb", options);
+      auto repaired = repair(here / "dañada.mdb", {.password = given});
       ASSERT_TRUE(repaired) << repaired.error().toString();
       EXPECT_TRUE(repaired->written);
       EXPECT_EQ(opens(here / "dañada.mdb", ""), errc::kBadPassword);
