@@ -226,9 +226,7 @@ Said check(const std::string& image, const std::string& password, std::size_t ca
   for (const Finding& f : r->notes.findings()) said.notes.push_back(f.toString());
   said.dropped = r->findings.dropped() + r->notes.dropped();
   for (std::uint64_t n : {r->findings.total(), r->notes.total(), r->tables, r->rows, r->indexes,
-                          r->indexEntries}) {
-    said.counts += std::to_string(n) + " ";
-  }
+                          r->indexEntries}) said.counts += std::to_string(n) + " ";
   return said;
 }
 

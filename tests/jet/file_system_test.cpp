@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "jet/io/file.h"
 #include "jet/io/file_system.h"
 #include "tests/support/corpus.h"
 
@@ -89,6 +90,11 @@ TEST(FileSystemTest, RemoveExistsAndPermissions) {
   struct stat st {};
   ASSERT_EQ(::stat((dir / "destino.mdb").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  // A read the system refuses is an error, not tried again: nothing is
+  // mapped at address 0 of this process.
+  std::array<std::byte, 1> one{};
+  const auto read = File::open("/proc/self/mem").value().readAt(0, one);
+  EXPECT_EQ(read ? 0 : read.error().number(), errc::kIoError);
 #endif
 
   EXPECT_TRUE(*fs.exists(dir / "destino.mdb"));

@@ -6,6 +6,7 @@
 // than misread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -79,10 +80,8 @@ struct Walk {
   std::vector<IndexEntry> entries;
   FindingList findings;
   bool mentions(const std::string& text) const {
-    for (const auto& f : findings.findings()) {
-      if (f.message.find(text) != std::string::npos) return true;
-    }
-    return false;
+    auto says = [&](const Finding& f) { return f.message.find(text) != std::string::npos; };
+    return std::ranges::any_of(findings.findings(), says);
   }
 };
 

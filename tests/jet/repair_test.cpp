@@ -356,11 +356,9 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   ASSERT_NE(swap, operations.end());
   const std::uint64_t swapAt = static_cast<std::uint64_t>(swap - operations.begin()) + 1;
   int links = 0;
-  std::uint64_t keepAt = 0;  // the link that keeps the damaged file
   for (std::uint64_t failAt = 1; failAt <= operations.size(); ++failAt) {
     const bool link = operations[failAt - 1].rfind("link ", 0) == 0;
     links += link;
-    if (link && operations[failAt - 1].find("dañado") != std::string::npos) keepAt = failAt;
     std::vector<int> errors = {errc::kDiskFull};
     if (link) errors.insert(errors.end(), {errc::kNoPermission, errc::kIoError});
     for (int error : errors) {
@@ -391,7 +389,8 @@ TEST(RepairTest, EachFailedFileOperationLeavesTheOriginalOrTheRepairedFile) {
   // No hard links, and then the copy of the damaged file fails: what it
   // wrote goes, and the database is as it was.
   TempDir dir;
-  FaultyFileSystem faulty(localFileSystem(), keepAt, errc::kIoError);
+  const auto keep = std::find(operations.begin(), operations.end(), "link base.dañado.mdb");
+  FaultyFileSystem faulty(localFileSystem(), keep - operations.begin() + 1, errc::kIoError);
   faulty.failFirst("writeAt base.dañado.mdb");
   const auto failed = repairCopy(dir.path(), image, &faulty);
   EXPECT_EQ(failed ? 0 : failed.error().number(), errc::kIoError);

@@ -109,6 +109,8 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
        {{logical + logical_index_block::kRealIndex, 4, reals}}, false},
       {"next page itself", {{tdef::kNextPage, 4, page}}, false, true},
       {"next page past the file", {{tdef::kNextPage, 4, 0x7FFFFFFF}}, false, true},
+      {"next page the first past the file",
+       {{tdef::kNextPage, 4, static_cast<std::uint32_t>(image.size() / kPageSize)}}, false, true},
       {"next page a data page", {{tdef::kNextPage, 4, 1}}, false, true},
       {"names running off the page",
        {{tdef::kColumnCount, 2, 120}, {tdef::kColumnsCreated, 2, 255}}, false},
@@ -143,13 +145,13 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
   }
   // Up to 32 real and 32 logical indexes: the first of each repeated, the
   // definition reads back with 32 of each, not with 33.
-  for (const auto& [reals, logicals] : {std::pair{32u, 32u}, {33u, 32u}, {32u, 33u}}) {
+  for (const auto& [realCount, logicalCount] : {std::pair{32u, 32u}, {33u, 32u}, {32u, 33u}}) {
     TableDefinition t = table1.table->definition();
-    t.realIndexes.resize(reals, t.realIndexes.front());
-    t.logicalIndexes.resize(logicals, t.logicalIndexes.front());
+    t.realIndexes.resize(realCount, t.realIndexes.front());
+    t.logicalIndexes.resize(logicalCount, t.logicalIndexes.front());
     const auto back = decodeTableDefinition(ByteView(encodeTableDefinition(t)), t.page);
     EXPECT_EQ(back ? back->realIndexes.size() + back->logicalIndexes.size() : 0,
-              reals + logicals <= 64 ? 64u : 0u) << reals << " " << logicals;
+              realCount + logicalCount <= 64 ? 64u : 0u) << realCount << " " << logicalCount;
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace testing_support {
 
 jet::CheckReport checkImage(const std::string& image, const std::string& password,
@@ -24,10 +26,8 @@ std::string findingsText(const jet::CheckReport& r) {
 namespace {
 // True iff some finding of `list` (place and kind included) contains `text`.
 bool has(const jet::FindingList& list, const std::string& text) {
-  for (const jet::Finding& f : list.findings()) {
-    if (f.toString().find(text) != std::string::npos) return true;
-  }
-  return false;
+  auto says = [&](const jet::Finding& f) { return f.toString().find(text) != std::string::npos; };
+  return std::ranges::any_of(list.findings(), says);
 }
 }  // namespace
 

@@ -301,10 +301,9 @@ std::vector<std::pair<std::uint16_t, std::uint16_t>> liveRanges(const std::strin
 // q's live rows in q's place (the torn write shows as rows read twice).
 bool repeatsRows(const std::string& p, const std::string& q, std::size_t split) {
   const auto mine = liveRanges(p);
-  for (const auto& r : liveRanges(q)) {
-    if (r.first >= split && std::find(mine.begin(), mine.end(), r) != mine.end()) return true;
-  }
-  return false;
+  return std::ranges::any_of(liveRanges(q), [&](const auto& r) {
+    return r.first >= split && std::find(mine.begin(), mine.end(), r) != mine.end();
+  });
 }
 
 Damage tornAcrossPages(std::string& image, const DatabaseLayout& layout, Rng& rng) {
