@@ -54,9 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   jet::FindingList damage(100);
   auto catalog = jet::Catalog::read(**db, &damage);
   if (catalog) {
-    for (const jet::CatalogEntry& e : catalog->entries()) {
-      (void)jet::readProperties(e);
-    }
+    for (const jet::CatalogEntry& e : catalog->entries()) (void)jet::readProperties(e);
     for (const jet::CatalogEntry* e : catalog->tables(true)) {
       auto table = jet::Table::open(**db, e);
       if (!table) continue;

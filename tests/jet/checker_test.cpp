@@ -248,9 +248,7 @@ TEST(CheckThreads, TheReportIsTheSameOnOneThreadAsOnSeveral) {
     const auto kind = kAllDamageKinds[i % std::size(kAllDamageKinds)];
     for (bool damage : {false, true}) {
       // The damage generator reads the layout of files without a password.
-      if (damage && (!password.empty() || !applyDamage(image, kind, i).applied)) {
-        continue;
-      }
+      if (damage && (!password.empty() || !applyDamage(image, kind, i).applied)) continue;
       SCOPED_TRACE(files[i].filename().string() + (damage ? " with damage" : ""));
       damaged += damage;
       const Said all = check(image, password, 500, 1);

@@ -32,9 +32,7 @@ namespace fs = std::filesystem;
 // Every file of `folder` by name, with its bytes.
 std::map<std::string, std::string> folderContents(const fs::path& folder) {
   std::map<std::string, std::string> out;
-  for (const auto& e : fs::directory_iterator(folder)) {
-    out[e.path().filename().string()] = readFile(e.path());
-  }
+  for (const auto& e : fs::directory_iterator(folder)) out[e.path().filename().string()] = readFile(e.path());
   return out;
 }
 

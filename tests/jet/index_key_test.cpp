@@ -203,9 +203,7 @@ TEST(SortCodesTest, GeneratedTableMatchesThePublishedCodes) {
   // The one correction: byte 0 is a control character like byte 1, not ignored.
   ASSERT_EQ(codes[0], "X");
   codes[0] = codes[1];
-  for (std::size_t b = 0; b < 256; ++b) {
-    EXPECT_EQ(asLine(general_sort::kCodes[b]), codes[b]) << "byte " << b;
-  }
+  for (std::size_t b = 0; b < 256; ++b) EXPECT_EQ(asLine(general_sort::kCodes[b]), codes[b]) << "byte " << b;
   // The letters that sort as two letters with accented forms each.
   for (unsigned char b : {0x8C, 0x9C, 0xC6, 0xDF, 0xE6}) {
     EXPECT_EQ(general_sort::kCodes[b].letters, 2) << "byte " << int(b);

@@ -322,9 +322,7 @@ TEST_P(IndexWalkerDamage, IsReportedAndTheRestIsStillRead) {
   } else {
     EXPECT_TRUE(w.findings.empty());
   }
-  if (c.lost == TreeDamage::kNothing) {
-    EXPECT_EQ(w.findings.total(), c.finding ? 1u : 0u);
-  }
+  if (c.lost == TreeDamage::kNothing) { EXPECT_EQ(w.findings.total(), c.finding ? 1u : 0u); }
   EXPECT_EQ(w.entries.size(), expected);
 }
 

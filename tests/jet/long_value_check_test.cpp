@@ -47,9 +47,7 @@ Chain findChain(const std::string& image) {
       for (const RowCursor::LongValueRow& u : rows.longValueRows()) {
         if (u.column == k) chain.rows.push_back(u.at);
       }
-      if (chain.rows.size() < 3 || getU16(image, at(chain.rows[1].page, data_page::kRowCount)) != 1) {
-        continue;
-      }
+      if (chain.rows.size() < 3 || getU16(image, at(chain.rows[1].page, data_page::kRowCount)) != 1) continue;
       chain.column = def.columns[k].number;
       for (const LongValueMaps& m : def.longValueMaps) {
         (m.column == chain.column ? chain.longValueMap : chain.otherMap) = m.usageMap;
@@ -117,6 +115,19 @@ const std::pair<const char*, ChainDamage> kChainDamage[] = {
        return {std::string("nota: página ") + std::to_string(c.rows[1].page) +
                    ": espacio recuperable: página que nadie usa y que no está marcada como libre",
                std::string("-") + where(c.rows[1]) + ": valor largo"};
+     }},
+    {"the field turned NULL and the middle page made of 300 rows of a byte: the first and the "
+     "last, past what a pointer names, are used by nobody",
+     [](const Chain& c, std::string& image) -> Want {
+       setByte(image, c.nullBit, getByte(image, c.nullBit) & ~c.nullMask);
+       const std::uint32_t page = c.rows[1].page;
+       constexpr std::uint16_t kRows = 300;
+       setU16(image, at(page, data_page::kRowCount), kRows);
+       setU16(image, at(page, data_page::kFreeSpace), kPageSize - data_page::kRowOffsets - 3 * kRows);
+       for (std::uint16_t r = 0; r < kRows; ++r) setU16(image, at(page, data_page::kRowOffsets + 2 * r), kPageSize - 1 - r);
+       const std::string row = "página " + std::to_string(page) + ", fila ";
+       const std::string unused = ": valor largo de la columna " + std::to_string(c.column) + " que ninguna fila usa";
+       return {row + "0" + unused, row + std::to_string(kRows - 1) + unused};
      }},
     {"the middle page out of the map while the value uses it",
      [](const Chain& c, std::string& image) -> Want {

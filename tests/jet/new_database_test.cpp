@@ -34,9 +34,7 @@ std::string shape(const TableDefinition& t) {
   }
   for (const RealIndexDef& r : t.realIndexes) {
     s += 'R' + std::to_string(r.flags);
-    for (const IndexColumn& c : r.columns) {
-      s += ':' + std::to_string(c.column) + (c.ascending ? 'a' : 'd');
-    }
+    for (const IndexColumn& c : r.columns) s += ':' + std::to_string(c.column) + (c.ascending ? 'a' : 'd');
   }
   for (const LogicalIndexDef& l : t.logicalIndexes) {
     s += "L" + l.name + ":" + std::to_string(l.kind) + ":" + std::to_string(l.realIndex) + ":" +
@@ -92,9 +90,7 @@ TEST(NewDatabase, UserTablePermissionsFollowAccess) {
   ASSERT_TRUE(table) << table.error;
   std::vector<std::vector<Value>> access;  // those of the user table "Table", page 29
   RowCursor rows = table.table->rows();
-  while (*rows.next()) {
-    if (rows.values()[0] == Value{std::int32_t{29}}) access.push_back(rows.values());
-  }
+  while (*rows.next()) if (rows.values()[0] == Value{std::int32_t{29}}) access.push_back(rows.values());
   ASSERT_EQ(access.size(), 3u);
   for (auto& row : access) row[0] = std::int32_t{1234};
   EXPECT_TRUE(std::is_permutation(aces.begin(), aces.end(), access.begin(), access.end()));

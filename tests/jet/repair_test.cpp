@@ -103,9 +103,7 @@ std::map<std::uint32_t, std::string> salvagedNames(const std::string& image) {
   std::map<std::uint32_t, std::string> names;
   MemoryBytes bytes(image);
   auto reader = SalvageReader::open(bytes);
-  if (reader.ok()) {
-    for (const SalvagedTable& t : (*reader)->tables()) names[t.tdef()] = t.name();
-  }
+  if (reader.ok()) for (const SalvagedTable& t : (*reader)->tables()) names[t.tdef()] = t.name();
   return names;
 }
 

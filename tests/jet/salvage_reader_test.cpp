@@ -12,7 +12,10 @@
 #include "jet/salvage/salvage_reader.h"
 #include "jet/salvage/value_check.h"
 #include "jet/salvage/value_text.h"
+#include "jet/format/table_definition.h"
 #include "tests/support/corpus.h"
+#include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/recovery.h"
 
 namespace jet {
@@ -126,6 +129,24 @@ TEST(SalvageReaderTest, SoundCorpusFilesGiveEveryRowAndLoseNothing) {
       }
       EXPECT_EQ(i, got.size()) << e->name;
     }
+  }
+}
+
+// A usage map the definition names past the end of the file is damage
+// that cost rows (the file was cut short); one named at a row the file has
+// not loses nothing: the table's pages are found by their headers.
+TEST(SalvageReaderTest, AUsageMapPastTheFileLosesRowsOneMissingInItDoesNot) {
+  REQUIRE_CORPUS();
+  const std::string original = readFile(corpusFile("testV1997.mdb"));
+  const DatabaseLayout layout = describeDatabase(original);
+  const TableLayout& table = *layout.userTables().front();
+  for (const auto& [page, lost] : {std::pair{layout.pageCount, true}, {layout.pageCount - 1, false}}) {
+    std::string image = original;
+    setU32(image, at(table.tdef, tdef::kUsageMap), page << 8 | 0xFF);
+    MemoryBytes bytes(image);
+    auto reader = SalvageReader::open(bytes);
+    ASSERT_TRUE(reader.ok()) << reader.error().toString();
+    EXPECT_EQ((*reader)->problems().lost(Loss::kRow) > 0, lost) << page << ": " << describe((*reader)->problems());
   }
 }
 

@@ -94,9 +94,7 @@ TEST(LinuxFileSystemTest, ReadOnlyFolderIsPermissionDenied) {
   testing_support::TempDir dir;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);  // "nobody" may look inside
   for (const char* folder : {"RO", "RW", "OTRO"}) fs::create_directories(dir / "c" / folder);
-  for (const char* folder : {"RO", "RW"}) {
-    testing_support::writeFile(dir / "c" / folder / "x.mdb", "x");
-  }
+  for (const char* folder : {"RO", "RW"}) testing_support::writeFile(dir / "c" / folder / "x.mdb", "x");
   ASSERT_EQ(::chmod((dir / "c").c_str(), 0755), 0);
   ASSERT_EQ(::chmod((dir / "c" / "RO").c_str(), 0555), 0);
   ASSERT_EQ(::chmod((dir / "c" / "RW").c_str(), 0777), 0);

@@ -13,9 +13,7 @@ namespace testing_support {
 
 CommandOutput runCommand(const std::string& command) {
   std::string text = command;
-  for (std::size_t at; (at = text.find("/dev/null")) != std::string::npos;) {
-    text.replace(at, 9, "NUL");
-  }
+  for (std::size_t at; (at = text.find("/dev/null")) != std::string::npos;) text.replace(at, 9, "NUL");
   CommandOutput result;
   // Under Wine, cmd now and then fails to start a program that is there, and
   // says it cannot find it (9009) with nothing run: a run of a program named

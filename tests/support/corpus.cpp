@@ -51,9 +51,7 @@ fs::path corpusFile(const std::string& name) { return corpusDir() / name; }
 
 std::string corpusTestName(const fs::path& file) {
   std::string name = file.lexically_relative(corpusDir()).replace_extension().string();
-  for (char& c : name) {
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  }
+  for (char& c : name) if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
   return name;
 }
 

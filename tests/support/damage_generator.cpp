@@ -65,9 +65,7 @@ Damage indexPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
 
 Damage usageMap(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   std::vector<const TableLayout*> tables;
-  for (const TableLayout* t : layout.userTables()) {
-    if (!t->dataPages.empty()) tables.push_back(t);
-  }
+  for (const TableLayout* t : layout.userTables()) if (!t->dataPages.empty()) tables.push_back(t);
   if (tables.empty()) return {false, "no table with data pages"};
   const TableLayout& t = *rng.pick(tables);
   const std::uint32_t pointer = rng.below(4) == 3 ? t.freeMap : t.usageMap;
@@ -109,9 +107,7 @@ std::vector<std::vector<std::uint32_t>> pagesWithRows(const std::string& image, 
   std::vector<std::vector<std::uint32_t>> tables;
   for (const TableLayout* t : layout.userTables()) {
     std::vector<std::uint32_t>& pages = tables.emplace_back();
-    for (std::uint32_t p : t->dataPages) {
-      if (rowCount(image, p) > 0) pages.push_back(p);
-    }
+    for (std::uint32_t p : t->dataPages) if (rowCount(image, p) > 0) pages.push_back(p);
   }
   return tables;
 }
@@ -147,9 +143,7 @@ Damage sharedBody(std::string& image, const DatabaseLayout& layout, Rng& rng) {
 Damage dataPage(std::string& image, const DatabaseLayout& layout, Rng& rng) {
   const std::vector<std::uint32_t> pages = userDataPages(image, layout);
   if (pages.empty()) return {false, "no data pages with rows"};
-  if (rng.below(5) == 0) {
-    if (Damage shared = sharedBody(image, layout, rng); shared.applied) return shared;
-  }
+  if (rng.below(5) == 0) if (Damage shared = sharedBody(image, layout, rng); shared.applied) return shared;
   const std::uint32_t p = rng.pick(pages);
   const std::size_t slots = jet::data_page::kRowOffsets + 2 * std::size_t{rowCount(image, p)};
   switch (rng.below(4)) {

@@ -24,16 +24,12 @@ std::vector<std::uint32_t> mapPages(const jet::PageSource& pages, std::uint32_t 
 
 std::vector<const TableLayout*> DatabaseLayout::userTables() const {
   std::vector<const TableLayout*> out;
-  for (const TableLayout& t : tables) {
-    if (!t.system) out.push_back(&t);
-  }
+  for (const TableLayout& t : tables) if (!t.system) out.push_back(&t);
   return out;
 }
 
 const TableLayout* DatabaseLayout::table(const std::string& name) const {
-  for (const TableLayout& t : tables) {
-    if (t.name == name) return &t;
-  }
+  for (const TableLayout& t : tables) if (t.name == name) return &t;
   return nullptr;
 }
 

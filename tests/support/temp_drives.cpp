@@ -62,9 +62,7 @@ void TempDrives::failNth(Op op, int nth, RunError error) {
 const RunError* TempDrives::call(Op op, const std::string& line) {
   if (journal_) journal_->push_back(line);
   const RunError* hit = nullptr;
-  for (Fault& f : faults_[op]) {
-    if (--f.remaining == 0) hit = &f.error;
-  }
+  for (Fault& f : faults_[op]) if (--f.remaining == 0) hit = &f.error;
   return hit;
 }
 

@@ -92,12 +92,8 @@ TEST_P(CommandLineTest, ExitStatusOutputAndFilesLeft) {
   const CommandOutput run = runJetdb(command);
   EXPECT_EQ(run.status, r.status) << run.out;
   for (const std::string& text : r.says) EXPECT_NE(run.out.find(text), std::string::npos) << text;
-  for (const std::string& text : r.neverSays) {
-    EXPECT_EQ(run.out.find(text), std::string::npos) << text;
-  }
-  if (r.checkAfter >= 0) {
-    EXPECT_EQ(runJetdb("check " + shellQuote(file.string())).status, r.checkAfter);
-  }
+  for (const std::string& text : r.neverSays) EXPECT_EQ(run.out.find(text), std::string::npos) << text;
+  if (r.checkAfter >= 0) { EXPECT_EQ(runJetdb("check " + shellQuote(file.string())).status, r.checkAfter); }
   const fs::path copy = dir / "base.dañado.mdb";
   EXPECT_EQ(fs::exists(copy), r.damagedCopyKept);
   EXPECT_TRUE(!r.damagedCopyKept || !fs::exists(copy) || readFile(copy) == image);

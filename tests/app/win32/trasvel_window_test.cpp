@@ -118,9 +118,7 @@ TEST_F(TrasvelWindowTest, TextsFontsAndColours) {
   const RECT label = rectOf(window.lbFichero());
   bool teal = false;
   for (int y = label.top; y < label.bottom && !teal; ++y) {
-    for (int x = label.left; x < label.right && !teal; ++x) {
-      teal = ::GetPixel(dc, x, y) == RGB(0, 128, 128);
-    }
+    for (int x = label.left; x < label.right && !teal; ++x) teal = ::GetPixel(dc, x, y) == RGB(0, 128, 128);
   }
   ::ReleaseDC(h(), dc);
   EXPECT_TRUE(teal) << "the label's text is drawn in RGB 0, 128, 128";

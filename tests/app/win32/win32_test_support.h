@@ -93,9 +93,7 @@ class BoxAnswerer {
       return;
     }
     SeenBox s{windowText(box), windowText(::GetDlgItem(box, platform::kMessageTextId)), {}};
-    for (int id : {IDOK, IDYES, IDNO}) {
-      if (HWND b = ::GetDlgItem(box, id)) s.buttons.push_back(windowText(b));
-    }
+    for (int id : {IDOK, IDYES, IDNO}) if (HWND b = ::GetDlgItem(box, id)) s.buttons.push_back(windowText(b));
     self->seen_.push_back(s);
     self->answered_.insert(box);
     const int id = self->answers_[self->seen_.size() - 1];
