@@ -61,7 +61,7 @@ if(windows_tests)
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/compare-windows-jetdb $<TARGET_FILE:jetdb>
                    ${windows_dir}/tools/jetdb.exe ${REPARADOR_CORPUS_DIR})
   set_tests_properties(windows_programs_pass_their_tests_under_wine PROPERTIES
-                       ENVIRONMENT WINEPREFIX=${windows_dir}/wine)
+                       ENVIRONMENT "WINEPREFIX=${windows_dir}/wine;REPARADOR_CORPUS_SOURCE=${REPARADOR_CORPUS_DIR}")
   set_tests_properties(windows_jetdb_answers_as_linux_jetdb_on_the_corpus PROPERTIES
                        ENVIRONMENT WINEPREFIX=${windows_dir}/wine-compare)
   set_tests_properties(windows_programs_pass_their_tests_under_wine
