@@ -41,8 +41,7 @@ class QtEnvironment : public ::testing::Environment {
 };
 
 // gtest owns the environment once it is added.
-inline ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+inline ::testing::Environment* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 struct SeenBox {
   QString title;

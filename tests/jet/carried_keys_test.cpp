@@ -162,8 +162,7 @@ TEST(CarriedKeys, RowsWithoutStoredKeysAreRefusedAndLeaveNothing) {
   auto base = newDatabaseSource(kCreated);
   ExtraTablesSource source(*base);
   std::vector<std::vector<Value>> rows{row(0), row(1)};
-  ASSERT_TRUE(source.addTable(SourceTable{"Nombres", source.unusedId(), nationalTable()}, rows,
-                              kCreated));
+  ASSERT_TRUE(source.addTable(SourceTable{"Nombres", source.unusedId(), nationalTable()}, rows, kCreated));
   auto s = compact(source, dir / "a.mdb");
   ASSERT_FALSE(s);
   EXPECT_EQ(s.error().number(), errc::kCorrupt);

@@ -213,8 +213,7 @@ struct Said {
   bool operator==(const Said&) const = default;
 };
 
-Said check(const std::string& image, const std::string& password, std::size_t cap,
-           unsigned threads) {
+Said check(const std::string& image, const std::string& password, std::size_t cap, unsigned threads) {
   Said said;
   auto db = Database::openBytes(image, "dañada", password);
   auto r = db ? checkDatabase(**db, {cap, threads}) : Result<CheckReport>(db.error());

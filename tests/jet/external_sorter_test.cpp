@@ -44,8 +44,7 @@ std::vector<Record> randomRecords(std::size_t count, unsigned seed) {
 // order but for the first, which comes last.
 enum class Arrival { kShuffled, kInOrder, kInOrderButOne };
 
-void expectSorted(std::size_t count, std::size_t memory, bool spills,
-                  Arrival arrival = Arrival::kShuffled) {
+void expectSorted(std::size_t count, std::size_t memory, bool spills, Arrival arrival = Arrival::kShuffled) {
   testing_support::TempDir dir;
   std::vector<Record> records = randomRecords(count, static_cast<unsigned>(count));
   if (arrival != Arrival::kShuffled) std::sort(records.begin(), records.end());
@@ -59,8 +58,7 @@ void expectSorted(std::size_t count, std::size_t memory, bool spills,
     auto more = sorter.next();
     ASSERT_TRUE(more && *more);
     ASSERT_TRUE(std::equal(key.begin(), key.end(), sorter.key().begin(), sorter.key().end()));
-    ASSERT_TRUE(std::equal(payload.begin(), payload.end(), sorter.payload().begin(),
-                           sorter.payload().end()));
+    ASSERT_TRUE(std::equal(payload.begin(), payload.end(), sorter.payload().begin(), sorter.payload().end()));
   }
   auto more = sorter.next();
   ASSERT_TRUE(more);

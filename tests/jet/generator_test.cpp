@@ -119,8 +119,7 @@ TEST(Generator, SizeNearTheOneAskedForAndLimits) {
   const double mib = static_cast<double>(std::filesystem::file_size(dir / "ocho.mdb")) / (1 << 20);
   EXPECT_NEAR(mib, 8.0, 0.8);
   EXPECT_EQ(generateDatabase(dir / "cero.mdb", {0, 1, {}}).error().number(), errc::kInvalidArgument);
-  EXPECT_EQ(generateDatabase(dir / "mucho.mdb", {1001, 1, {}}).error().number(),
-            errc::kInvalidArgument);
+  EXPECT_EQ(generateDatabase(dir / "mucho.mdb", {1001, 1, {}}).error().number(), errc::kInvalidArgument);
   EXPECT_FALSE(std::filesystem::exists(dir / "cero.mdb"));
 }
 

@@ -64,8 +64,7 @@ TEST(IndexKeyTest, NumbersKeepTheirOrder) {
                                    Currency{-1}, Currency{0}, Currency{1}, Currency{10000},
                                    Currency{922337203685477580}});
   const double inf = std::numeric_limits<double>::infinity();
-  expectOrder(ColumnType::kDouble, {-inf, -1e300, -2.5, -1.0, -1e-300, 0.0, 1e-300, 1.0, 2.5,
-                                    1e300, inf});
+  expectOrder(ColumnType::kDouble, {-inf, -1e300, -2.5, -1.0, -1e-300, 0.0, 1e-300, 1.0, 2.5, 1e300, inf});
   expectOrder(ColumnType::kFloat, {-3e38f, -1.5f, -1e-30f, 0.0f, 1e-30f, 1.5f, 3e38f});
   // Date/Time: days since 1899-12-30; negative days are before it.
   expectOrder(ColumnType::kDateTime, {DateTime{-657434.0}, DateTime{-1.5}, DateTime{0.0},

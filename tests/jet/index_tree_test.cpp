@@ -138,8 +138,7 @@ TEST(IndexPageBuilderTest, CorpusPagesRebuildByteForByte) {
         builder.add(e);
       }
       std::array<std::byte, kPageSize> rebuilt{};
-      ASSERT_TRUE(
-          builder.write(page->owner, page->prevPage, page->nextPage, page->tailPage, rebuilt).ok());
+      ASSERT_TRUE(builder.write(page->owner, page->prevPage, page->nextPage, page->tailPage, rebuilt).ok());
       const std::size_t used = kPageSize - page->freeSpace;
       EXPECT_EQ(std::memcmp(rebuilt.data(), image.fetch()(n)->data(), used), 0) << "page " << n;
     }
@@ -210,8 +209,7 @@ TEST(IndexTreeBuilderTest, UnsortedEntriesAndFailingStorageAreErrors) {
             errc::kInvalidArgument);
 
   PageAllocator full = []() -> Result<std::uint32_t> { return Error(errc::kDiskFull); };
-  EXPECT_EQ(errorNumber(buildIndexTree(textEntries(3, 0), kOwner, full, pages.writer())),
-            errc::kDiskFull);
+  EXPECT_EQ(errorNumber(buildIndexTree(textEntries(3, 0), kOwner, full, pages.writer())), errc::kDiskFull);
 }
 
 // A built tree of 300 entries: eight leaves or so under one root.

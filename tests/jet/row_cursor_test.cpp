@@ -162,8 +162,7 @@ TEST_F(RowCursorTest, AddedColumnsReadAsNullInOldRows) {
   std::size_t r = 0;
   while (*rows.next()) {
     EXPECT_TRUE(isNull(rows.values().back()));
-    EXPECT_EQ(std::vector<Value>(rows.values().begin(), rows.values().end() - 1),
-              clean.values[r++]);
+    EXPECT_EQ(std::vector<Value>(rows.values().begin(), rows.values().end() - 1), clean.values[r++]);
   }
   EXPECT_EQ(r, clean.values.size());
 }

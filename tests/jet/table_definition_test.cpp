@@ -153,6 +153,21 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     EXPECT_EQ(back ? back->realIndexes.size() + back->logicalIndexes.size() : 0,
               realCount + logicalCount <= 64 ? 64u : 0u) << realCount << " " << logicalCount;
   }
+  // A column's name of 64 characters, Jet 3's longest, is one to the
+  // salvage; one of 65 is not.
+  for (const auto& [length, salvaged] : {std::pair{64u, true}, {65u, false}}) {
+    TableDefinition t = table1.table->definition();
+    t.columns.back().name.assign(length, 'n');
+    const std::vector<std::byte> bytes = encodeTableDefinition(t);
+    ASSERT_LE(bytes.size(), kPageSize);
+    std::string damaged = image;
+    damaged.replace(at(page, 0), bytes.size(), reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    setU16(damaged, at(page, tdef::kColumnCount), 0xFFFF);
+    auto db = Database::openBytes(damaged);
+    ASSERT_TRUE(db);
+    auto back = salvageTableDefinition((*db)->pages(), page, false);
+    EXPECT_EQ(back && back->definition.columns.back().name.size() == length, salvaged) << length;
+  }
 }
 
 }  // namespace

@@ -29,8 +29,7 @@ constexpr const char* kLock = "C:\\REPARAR.LCK";  // stays, empty, once locked
 ShownMessage report(const std::string& title, const std::string& text) {
   return {text, title, MessageIcon::None, MessageButtons::Ok};
 }
-const ShownMessage kConfirmation{kConfirm, "Información", MessageIcon::Question,
-                                 MessageButtons::YesNo};
+const ShownMessage kConfirmation{kConfirm, "Información", MessageIcon::Question, MessageButtons::YesNo};
 
 class ProcesoReparacionTest : public ::testing::Test {
  protected:
@@ -157,8 +156,7 @@ struct EngineCase {
 
 void PrintTo(const EngineCase& c, std::ostream* os) { *os << c.name; }
 
-class EngineFailureTest : public ProcesoReparacionTest,
-                          public ::testing::WithParamInterface<EngineCase> {};
+class EngineFailureTest : public ProcesoReparacionTest, public ::testing::WithParamInterface<EngineCase> {};
 
 TEST_P(EngineFailureTest, ShowsItsMessageAndLeavesTheFilesAlone) {
   const EngineCase& c = GetParam();
@@ -212,8 +210,7 @@ struct SwapCase {
 
 void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
 
-class SwapFailureTest : public ProcesoReparacionTest,
-                        public ::testing::WithParamInterface<SwapCase> {};
+class SwapFailureTest : public ProcesoReparacionTest, public ::testing::WithParamInterface<SwapCase> {};
 
 TEST_P(SwapFailureTest, ShowsTheErrorAndLosesNothing) {
   const SwapCase& c = GetParam();

@@ -39,8 +39,7 @@ TEST_F(EspacioLibreTest, EachWayOfNamingADriveQueriesItAndTheCurrentDriveStays) 
     EXPECT_EQ(fs.currentFolder(), "C:\\KEL");
   }
   EXPECT_EQ(ui.messages.back(), (ShownMessage{"Dispositivo no disponible", "Error =  68",
-                                              platform::MessageIcon::None,
-                                              platform::MessageButtons::Ok}));
+                                              platform::MessageIcon::None, platform::MessageButtons::Ok}));
 }
 
 TEST_F(EspacioLibreTest, FailedFiguresCountAsZero) {

@@ -21,8 +21,7 @@ std::vector<CsvRow> jetdbDump(const std::filesystem::path& file, const std::stri
 
 // Expects `theirs` to be the reader's notation of `ours`, a field of a
 // column of `type` (never called for the header line).
-using FieldMatcher =
-    std::function<void(const CsvField& ours, const CsvField& theirs, jet::ColumnType type)>;
+using FieldMatcher = std::function<void(const CsvField& ours, const CsvField& theirs, jet::ColumnType type)>;
 
 // Our rows (`rows` of `table`, header first) in the order the outside readers
 // give them: where each row's body lies (page, then row), not where the row

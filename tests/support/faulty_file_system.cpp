@@ -102,8 +102,7 @@ jet::Status FaultyFileSystem::link(const std::filesystem::path& existing,
   return inner_.link(existing, alias);
 }
 
-jet::Status FaultyFileSystem::replace(const std::filesystem::path& from,
-                                      const std::filesystem::path& to) {
+jet::Status FaultyFileSystem::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
   JET_CHECK(tick("replace " + to.filename().string(), to, from));
   return inner_.replace(from, to);
 }

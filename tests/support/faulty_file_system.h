@@ -46,8 +46,7 @@ class FaultyFileSystem final : public jet::FileSystem {
   jet::Status tick(const std::string& what);
 
   jet::Result<std::unique_ptr<jet::WritableFile>> createNew(const std::filesystem::path& path) override;
-  jet::Result<std::unique_ptr<jet::ScratchFile>> createScratch(
-      const std::filesystem::path& folder) override;
+  jet::Result<std::unique_ptr<jet::ScratchFile>> createScratch(const std::filesystem::path& folder) override;
   jet::Status copyPermissions(const std::filesystem::path& model,
                               const std::filesystem::path& target) override;
   jet::Status link(const std::filesystem::path& existing, const std::filesystem::path& alias) override;

@@ -168,8 +168,7 @@ std::vector<OriginalTable> originalRows(const std::string& original, const std::
   return out;
 }
 
-RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
-                            const RecoveredRows& recovered,
+RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original, const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed) {
   RecoveryScore score;
   std::unordered_set<std::string> matchedTables;

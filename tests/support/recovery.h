@@ -56,8 +56,7 @@ struct RecoveryScore {
 // back more often than the original holds it. Tables of a dropped table's
 // leftovers ("Tabla_recuperada_<page>" matching no table) and of rows set
 // aside ("<table>_apartadas") are neither.
-RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original,
-                            const RecoveredRows& recovered,
+RecoveryScore scoreRecovery(const std::vector<OriginalTable>& original, const RecoveredRows& recovered,
                             const std::map<std::uint32_t, std::string>& renamed = {});
 
 // True iff two values are the same, floating point compared bit for bit.

@@ -103,8 +103,7 @@ platform::RunResult<std::string> TempDrives::nameOnDisk(std::string_view name) {
   return files_.nameOnDisk(name);
 }
 
-platform::RunResult<std::unique_ptr<platform::FileLock>> TempDrives::lockExclusive(
-    std::string_view name) {
+platform::RunResult<std::unique_ptr<platform::FileLock>> TempDrives::lockExclusive(std::string_view name) {
   if (const RunError* e = call(Op::Lock, "lock " + std::string(name))) return *e;
   return files_.lockExclusive(name);
 }

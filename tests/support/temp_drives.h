@@ -57,8 +57,7 @@ class TempDrives : public platform::Files {
   }
   platform::RunStatus flush(std::string_view name) override;
   platform::RunResult<std::string> nameOnDisk(std::string_view name) override;
-  platform::RunResult<std::unique_ptr<platform::FileLock>> lockExclusive(
-      std::string_view name) override;
+  platform::RunResult<std::unique_ptr<platform::FileLock>> lockExclusive(std::string_view name) override;
 
  private:
   // Writes the call down; returns the error it must fail with, if any.

@@ -94,8 +94,7 @@ TEST_F(TrasvelWindowTest, TextsFontsAndColours) {
   EXPECT_EQ(windowText(window.lbFichero()), "Nombre de la Base de Datos");
   auto font = [](HWND control) {
     LOGFONTW f{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof f,
-                 &f);
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof f, &f);
     return f;
   };
   for (HWND c : {window.cmp(), window.cmProceso(), window.cmSalir(), window.lbEsperar()}) {
@@ -128,8 +127,7 @@ TEST_F(TrasvelWindowTest, LoadSelectsTheSecondXFocusInCmpAndLabelHidden) {
   start("c:\\datos");
   EXPECT_EQ(windowText(window.cmp()), "C:\\DATOS\\KELxx.MDB");
   DWORD from = 0, to = 0;
-  ::SendMessageW(window.cmp(), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
-                 reinterpret_cast<LPARAM>(&to));
+  ::SendMessageW(window.cmp(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, 13u);
   EXPECT_EQ(to, 14u) << "only the second x";
   EXPECT_EQ(::GetFocus(), window.cmp());
@@ -208,8 +206,7 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
   for (const wchar_t* key : {L"FileVersion", L"ProductVersion"}) {
     wchar_t* value = nullptr;
     const std::wstring path = std::wstring(L"\\StringFileInfo\\0C0A04E4\\") + key;
-    ASSERT_TRUE(::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value),
-                                 &length));
+    ASSERT_TRUE(::VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length));
     EXPECT_EQ(std::wstring(value), L"1.00");
   }
   VS_FIXEDFILEINFO* fixed = nullptr;
@@ -223,8 +220,7 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
 // no text, icon or button has an edge of its own drawn round it, tries Esc
 // and the close box, then presses Enter, which answers the default.
 struct YesNoProbe {
-  bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false,
-       noEdges = true;
+  bool focusIsYes = false, closeGreyed = false, stillOpen = false, evenMargins = false, noEdges = true;
   std::string text;
   static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD);
 } probe;
@@ -244,8 +240,7 @@ void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
       probe.noEdges = false;
   probe.focusIsYes = ::GetFocus() == ::GetDlgItem(box, IDYES);
   probe.text = windowText(::GetDlgItem(box, platform::kMessageTextId));
-  probe.closeGreyed =
-      (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  probe.closeGreyed = (::GetMenuState(::GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
   ::SendMessageW(box, WM_COMMAND, IDCANCEL, 0);  // what Esc and the close box send
   ::SendMessageW(box, WM_CLOSE, 0, 0);
   probe.stillOpen = ::IsWindowVisible(box);
