@@ -102,6 +102,9 @@ const DamageCase kDamage[] = {
      [](std::string& image) { setU16(image, at(31, data_page::kRowOffsets), 0x0005); },
      {"página 31, fila 0: entrada de índice de más", "página 31, fila 1",
       "nota: estadística desactualizada: la definición anota 512 filas y hay 510"}},
+    // Row 1's slot (0x0C) takes row 0's offset (slot 0x0A): it ends where it starts.
+    {"EmptyRow", kFile, [](std::string& image) { setU16(image, at(31, 0x0C), getU16(image, at(31, 0x0A))); },
+     {"página 31, fila 1: fila dañada: vacía"}},
     {"LongValuePageOfTheWrongType", "testV1997.mdb",
      [](std::string& image) { setByte(image, at(27, 0), 0x02); },
      {"página 27"}},

@@ -60,12 +60,7 @@ TEST(CompactDatabase, RefusalsAreNumberedAndLeaveEveryFileAsItWas) {
   auto writer = Database::open(dir / "abierta.mdb", Database::Access::kWrite);
   ASSERT_TRUE(writer);
   const auto before = folderContents(dir.path());
-  struct Case {
-    fs::path source;
-    const char* destination;
-    int number;
-    const char* says = "";
-  };
+  struct Case { fs::path source; const char* destination; int number; const char* says = ""; };
   for (const Case& c : {Case{corpusFile("testV1997.mdb"), "destino.mdb", errc::kAlreadyExists},
                         Case{dir / "abierta.mdb", "nueva.mdb", errc::kInUse},
                         Case{dir / "no.mdb", "nueva.mdb", errc::kNotFound, "no.mdb"},

@@ -136,12 +136,7 @@ TEST(TreeDigest, ProvesOnlyATreeInOrderWithoutAUniqueKeyTwice) {
   const IndexShape plain{{{ColumnType::kLong, true}}, {0}, false, false};
   IndexShape unique = plain;
   unique.unique = true;
-  struct Case {
-    const char* what;
-    const IndexShape* shape;
-    std::vector<IndexEntry> tree;
-    bool proves;
-  };
+  struct Case { const char* what; const IndexShape* shape; std::vector<IndexEntry> tree; bool proves; };
   const std::vector<std::byte> a = bytes({0x7F, 1}), b = bytes({0x7F, 2}), null = bytes({0});
   const Case cases[] = {
       {"in order", &unique, {{a, 10, 0, 0}, {b, 10, 1, 0}}, true},

@@ -356,12 +356,7 @@ std::array<std::byte, kPageSize> smallLeaf() {
 // for bits up to 1807; bit 1800 is the last legal end (an entry that ends at
 // the page's end). Free space that disagrees is only a finding.
 TEST(IndexPageTest, DamagedPagesAreRefusedAndTheLegalEdgesDecode) {
-  struct Case {
-    const char* what;
-    std::size_t offset;
-    int value;
-    bool decodes;
-  };
+  struct Case { const char* what; std::size_t offset; int value; bool decodes; };
   for (const Case& c : {Case{"wrong page type", ip::kType, 0x01, false},
                         Case{"mask bit 1801", ip::kEntryMask + 225, 0x02, false},
                         Case{"mask bit 1800: one long last entry", ip::kEntryMask + 225, 0x01, true},

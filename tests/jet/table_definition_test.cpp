@@ -8,9 +8,13 @@
 #include "jet/model/catalog.h"
 #include "jet/model/table.h"
 #include "jet/salvage/definition_salvage.h"
+#include "jet/write/compactor.h"
+#include "jet/write/extra_tables_source.h"
+#include "jet/write/new_database.h"
 #include "jet/write/table_definition_writer.h"
 #include "tests/support/corpus.h"
 #include "tests/support/damage.h"
+#include "tests/support/database_layout.h"
 #include "tests/support/open_table.h"
 
 namespace jet {
@@ -70,11 +74,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
   ASSERT_TRUE(table1) << table1.error;
   const std::uint32_t page = table1.table->definition().page;
   const std::uint16_t columns = getU16(image, at(page, tdef::kColumnCount));
-  struct Field {
-    std::size_t offset;
-    int size;
-    std::uint32_t value;
-  };
+  struct Field { std::size_t offset; int size; std::uint32_t value; };
   struct Case {
     const char* what;
     std::vector<Field> fields;
@@ -112,8 +112,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
       {"next page the first past the file",
        {{tdef::kNextPage, 4, static_cast<std::uint32_t>(image.size() / kPageSize)}}, false, true},
       {"next page a data page", {{tdef::kNextPage, 4, 1}}, false, true},
-      {"names running off the page",
-       {{tdef::kColumnCount, 2, 120}, {tdef::kColumnsCreated, 2, 255}}, false},
+      {"names running off the page", {{tdef::kColumnCount, 2, 120}, {tdef::kColumnsCreated, 2, 255}}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -153,6 +152,24 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     EXPECT_EQ(back ? back->realIndexes.size() + back->logicalIndexes.size() : 0,
               realCount + logicalCount <= 64 ? 64u : 0u) << realCount << " " << logicalCount;
   }
+  // A definition at Jet 3's limits, 32 real and 32 logical indexes (over two
+  // pages), with its column count damaged: the salvage takes the index counts
+  // it stores and tries the column counts alone.
+  {
+    TableDefinition t = table1.table->definition();
+    t.realIndexes.resize(32, t.realIndexes.front());
+    t.logicalIndexes.resize(32, t.logicalIndexes.back());
+    TempDir dir;
+    auto base = newDatabaseSource(DateTime{40000.5});
+    ExtraTablesSource source(*base);
+    ASSERT_TRUE(source.addTable(SourceTable{"Límites", source.unusedId(), t}, {}, DateTime{40000.5}));
+    ASSERT_TRUE(compact(source, dir / "l.mdb"));
+    std::string limits = readFile(dir / "l.mdb");
+    const std::uint32_t defPage = describeDatabase(limits).table("Límites")->tdef;
+    setU16(limits, at(defPage, tdef::kColumnCount), 0xFFFF);
+    auto back = salvageTableDefinition(Database::openBytes(limits).value()->pages(), defPage, false);
+    EXPECT_EQ(back ? back->definition.realIndexes.size() + back->definition.logicalIndexes.size() : 0, 64u);
+  }
   // A column's name of 64 characters, Jet 3's longest, is one to the
   // salvage; one of 65 is not.
   for (const auto& [length, salvaged] : {std::pair{64u, true}, {65u, false}}) {
@@ -163,9 +180,7 @@ TEST(TableDefinition, DamagedDefinitionsAreRefused) {
     std::string damaged = image;
     damaged.replace(at(page, 0), bytes.size(), reinterpret_cast<const char*>(bytes.data()), bytes.size());
     setU16(damaged, at(page, tdef::kColumnCount), 0xFFFF);
-    auto db = Database::openBytes(damaged);
-    ASSERT_TRUE(db);
-    auto back = salvageTableDefinition((*db)->pages(), page, false);
+    auto back = salvageTableDefinition(Database::openBytes(damaged).value()->pages(), page, false);
     EXPECT_EQ(back && back->definition.columns.back().name.size() == length, salvaged) << length;
   }
 }
