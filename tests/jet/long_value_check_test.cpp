@@ -150,9 +150,9 @@ const std::pair<const char*, ChainDamage> kChainDamage[] = {
        linkFirstRowTo(c, image, c.rows[0].pointer());
        return {"la cadena de un valor largo forma un bucle"};
      }},
-    {"the first link past the file",
+    {"the first link at the first page past the file",
      [](const Chain& c, std::string& image) -> Want {
-       const auto past = static_cast<std::uint32_t>(image.size() / kTestPageSize) + 3;
+       const auto past = static_cast<std::uint32_t>(image.size() / kTestPageSize);
        linkFirstRowTo(c, image, past << 8);
        return {"página " + std::to_string(past) + ", la página está fuera"};
      }},
