@@ -124,9 +124,12 @@ const std::pair<const char*, ChainDamage> kChainDamage[] = {
        constexpr std::uint16_t kRows = 300;
        setU16(image, at(page, data_page::kRowCount), kRows);
        setU16(image, at(page, data_page::kFreeSpace), kPageSize - data_page::kRowOffsets - 3 * kRows);
-       for (std::uint16_t r = 0; r < kRows; ++r) setU16(image, at(page, data_page::kRowOffsets + 2 * r), kPageSize - 1 - r);
+       for (std::uint16_t r = 0; r < kRows; ++r) {
+         setU16(image, at(page, data_page::kRowOffsets + 2 * r), kPageSize - 1 - r);
+       }
        const std::string row = "página " + std::to_string(page) + ", fila ";
-       const std::string unused = ": valor largo de la columna " + std::to_string(c.column) + " que ninguna fila usa";
+       const std::string unused =
+           ": valor largo de la columna " + std::to_string(c.column) + " que ninguna fila usa";
        return {row + "0" + unused, row + std::to_string(kRows - 1) + unused};
      }},
     {"the middle page out of the map while the value uses it",

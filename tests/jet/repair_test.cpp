@@ -455,7 +455,9 @@ TEST(RepairTest, ARelationshipToALostTableLeavesAPlainIndex) {
   REQUIRE_CORPUS();
   std::string image = readFile(corpusFile("indexTestV1997.mdb"));
   const DatabaseLayout layout = describeDatabase(image);
-  for (std::uint32_t p : layout.table("Table2")->tdefPages) std::fill_n(image.begin() + at(p, 0), kPageSize, '\0');
+  for (std::uint32_t p : layout.table("Table2")->tdefPages) {
+    std::fill_n(image.begin() + at(p, 0), kPageSize, '\0');
+  }
   TempDir dir;
   auto report = repairCopy(dir.path(), image);
   ASSERT_TRUE(report) << report.error().toString();

@@ -146,7 +146,8 @@ TEST(SalvageReaderTest, AUsageMapPastTheFileLosesRowsOneMissingInItDoesNot) {
     MemoryBytes bytes(image);
     auto reader = SalvageReader::open(bytes);
     ASSERT_TRUE(reader.ok()) << reader.error().toString();
-    EXPECT_EQ((*reader)->problems().lost(Loss::kRow) > 0, lost) << page << ": " << describe((*reader)->problems());
+    EXPECT_EQ((*reader)->problems().lost(Loss::kRow) > 0, lost)
+        << page << ": " << describe((*reader)->problems());
   }
 }
 
