@@ -62,10 +62,7 @@ TEST_F(fTrasvelTest, Reparar_BlanksOnlyIsAMissingName) {
 // Names that do not reach the repair: shown normalised, then the notice.
 // (Each kind of name that matches no ordinary file: file_system_test.)
 TEST_F(fTrasvelTest, Reparar_NameMatchingNoOrdinaryFileIsRefused) {
-  struct Case {
-    const char* typed;
-    const char* shown;
-  };
+  struct Case { const char* typed; const char* shown; };
   for (const Case& c : {Case{"  c:\\datos\\base.mdb  ", "C:\\DATOS\\BASE.MDB"},
                         Case{"c:\\kel\\datos", "C:\\KEL\\DATOS"},  // a folder
                         Case{"c:\\kel\\datos\\", "C:\\KEL\\DATOS\\"}}) {

@@ -184,11 +184,7 @@ TEST(CheckerTest, AMapOfDamagedBitmapPagesIsReportedEightTimesThenLeft) {
 // Only map rows of any objects, and long values of one table, share a page;
 // every other second claim is reported, and so is a page past the file.
 TEST(CheckerTest, OnlyMapRowsAndOneTablesLongValuesShareAPage) {
-  struct Case {
-    PageUse first, second;
-    std::uint32_t secondOwner;
-    bool reported;
-  };
+  struct Case { PageUse first, second; std::uint32_t secondOwner; bool reported; };
   for (const Case& c : {Case{PageUse::kUsageMap, PageUse::kUsageMap, 7, false},
                         Case{PageUse::kLongValue, PageUse::kLongValue, 2, false},
                         Case{PageUse::kLongValue, PageUse::kLongValue, 7, true},

@@ -23,10 +23,7 @@ namespace {
 using namespace testing_support;
 namespace fs = std::filesystem;
 
-struct Opened {
-  std::unique_ptr<Database> db;
-  Catalog catalog;
-};
+struct Opened { std::unique_ptr<Database> db; Catalog catalog; };
 
 Opened openFile(const fs::path& file, const std::string& password) {
   auto db = Database::open(file, Database::Access::kRead, password);

@@ -88,11 +88,7 @@ TEST_F(InUse, LockHeldByAnotherProcessOnTheDatabaseOrItsLockFile) {
   const auto ldb = dir_ / "kel01.LdB";
   writeFile(ldb, std::string(64, '\0'));
   EXPECT_EQ(openError(mdb_), 0);
-  struct Case {
-    std::filesystem::path file;
-    short type;
-    off_t start, length;
-  };
+  struct Case { std::filesystem::path file; short type; off_t start, length; };
   // Any byte but our own counts: the first, those on either side of ours,
   // one far above it.
   for (const Case& c : {Case{mdb_, F_WRLCK, 0x10000000, 1}, Case{mdb_, F_RDLCK, 0, 0},

@@ -156,11 +156,7 @@ TEST(IndexPageBuilderTest, CorpusPagesRebuildByteForByte) {
 // is linked only to neighbours under the same parent. Each key is on two
 // rows, and the tree counts the distinct ones.
 TEST(IndexTreeBuilderTest, TreesOfEverySizeReadBackWholeInTheShapeAccessGives) {
-  struct Size {
-    int n;
-    std::size_t keyLength;
-    int minDepth, maxDepth;
-  };
+  struct Size { int n; std::size_t keyLength; int minDepth, maxDepth; };
   std::vector<Size> sizes = {{0, 3, 0, 0}, {1, 3, 0, 0}, {50, 3, 0, 0}, {20000, 0, 1, 1}};
   for (int n : {9, 17, 40, 57, 64, 71, 100, 150, 233, 400, 777, 3000, 4321}) {
     sizes.push_back({n, 230, n >= 3000 ? 3 : 0, 99});  // from 3000, level 1 spans several parents

@@ -146,11 +146,7 @@ TEST(RepairTest, HealthyCorpusFilesAreLeftByteForByte) {
 // two generated ones (every column type, index kind, long-value form, moved
 // rows), four copies of each per kind; then every other corpus file (the
 // real-world ones), one copy each per kind.
-struct SoundImage {
-  std::string name;
-  std::string bytes;
-  int copies = 1;
-};
+struct SoundImage { std::string name; std::string bytes; int copies = 1; };
 std::vector<SoundImage> soundImages(const TempDir& dir) {
   std::vector<SoundImage> images;
   const std::vector<fs::path> library = corpusFiles();
@@ -259,11 +255,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RepairDamageTest, ::testing::ValuesIn(kAllDamage
 // and row offsets contradict is read as they say.
 TEST(RepairTest, DamageTheRepairCanUndoLosesNothing) {
   REQUIRE_CORPUS();
-  struct Case {
-    const char* file;
-    const char* what;
-    void (*damage)(std::string&);
-  };
+  struct Case { const char* file; const char* what; void (*damage)(std::string&); };
   const Case cases[] = {
       {"test2V1997.mdb", "MSysObjects' first column made a Byte (u32 at page 2, 0x3B, set to 2)",
        [](std::string& i) { setU32(i, at(2, 0x3B), 2); }},

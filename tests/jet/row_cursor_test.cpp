@@ -16,10 +16,7 @@ namespace {
 
 using namespace testing_support;
 
-struct Read {
-  std::vector<RowLocation> locations;
-  std::vector<std::vector<Value>> values;
-};
+struct Read { std::vector<RowLocation> locations; std::vector<std::vector<Value>> values; };
 
 Read readAll(const Table& table, DamageSink* damage = nullptr) {
   Read r;

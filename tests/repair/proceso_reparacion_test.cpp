@@ -148,11 +148,7 @@ TEST_F(ProcesoReparacionTest, AnotherRepairInProgress_TouchesNothing) {
 
 // The engine's failures: three numbers have notices of their own, every
 // other one is reported with its number and description.
-struct EngineCase {
-  const char* name;
-  RunError error;
-  ShownMessage shown;
-};
+struct EngineCase { const char* name; RunError error; ShownMessage shown; };
 
 void PrintTo(const EngineCase& c, std::ostream* os) { *os << c.name; }
 

@@ -10,11 +10,7 @@ namespace {
 // The folder upper-cased, then the placeholder; the second x selected, its
 // place counted in UTF-16 units, as the text box counts.
 TEST(DefaultNameTest, UpperCaseFolderPlaceholderAndSecondXSelected) {
-  struct Case {
-    const char* folder;
-    const char* text;
-    int selectionStart;
-  };
+  struct Case { const char* folder; const char* text; int selectionStart; };
   for (const Case& c : {Case{"c:\\datos", "C:\\DATOS\\KELxx.MDB", 13},
                         Case{"c:\\datos\\", "C:\\DATOS\\KELxx.MDB", 13},
                         Case{"d:", "D:\\KELxx.MDB", 7},

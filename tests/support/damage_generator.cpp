@@ -342,10 +342,7 @@ Damage headerMask(std::string& image, const DatabaseLayout&, Rng& rng) {
 }
 
 // In the order of DamageKind.
-struct Kind {
-  std::string_view name;
-  Damage (*make)(std::string&, const DatabaseLayout&, Rng&);
-};
+struct Kind { std::string_view name; Damage (*make)(std::string&, const DatabaseLayout&, Rng&); };
 constexpr Kind kKinds[] = {
     {"index-page", indexPage},   {"usage-map", usageMap},     {"data-page", dataPage},
     {"long-value", longValue},   {"truncated", truncated},    {"catalog-row", catalogRow},

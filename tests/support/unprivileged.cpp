@@ -11,10 +11,7 @@ namespace testing_support {
 namespace {
 
 // What the child writes: whether `body` ran, and its value or errno.
-struct Message {
-  int ran = 0;
-  int value = 0;
-};
+struct Message { int ran = 0; int value = 0; };
 
 void send(int fd, Message m) {
   const ssize_t n = ::write(fd, &m, sizeof m);
