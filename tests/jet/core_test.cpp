@@ -25,10 +25,7 @@ TEST(ErrorTest, CorruptNamesItsPlaceOnce) {
   EXPECT_EQ(row.number(), errc::kCorrupt);
   EXPECT_EQ(row.description(),
             "Formato de base de datos no reconocido: página 31, fila 2: la fila sale de su página.");
-  struct Case {
-    std::int64_t page, row;
-    const char* said;
-  };
+  struct Case { std::int64_t page, row; const char* said; };
   for (const Case& c : {Case{31, 2, "la fila sale de su página"},
                         Case{31, -1, "fila 2: la fila sale de su página"},
                         Case{30, 2, "página 31, fila 2: la fila sale de su página"},
@@ -39,6 +36,7 @@ TEST(ErrorTest, CorruptNamesItsPlaceOnce) {
   EXPECT_EQ(page.description(), "Formato de base de datos no reconocido: página 0, cabecera ilegible.");
   EXPECT_EQ(page.reasonAt(0, 4), "cabecera ilegible");
   EXPECT_EQ(page.reasonAt(18), "página 0, cabecera ilegible");
+  EXPECT_EQ(Error::corrupt(0, 5, "x").reasonAt(0), "fila 5: x");  // a pointer damaged to page 0
   EXPECT_EQ(Error::corrupt(-1, "x").reasonAt(5), "x");
   EXPECT_EQ(Error::corrupt(-1, "x").description().find("página"), std::string::npos);
   // An error that is not damage is said whole.

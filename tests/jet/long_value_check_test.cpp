@@ -29,6 +29,9 @@ struct Chain {
   std::uint8_t nullMask = 0;       // the column's bit in it
   std::vector<RowLocation> rows;   // the value's long-value rows, in order
   std::uint32_t tablePage = 0;     // the data page of the row
+  // Where the row's field names the value (length, pointer, 4 more bytes), and
+  // where an earlier row's field names another value of the column.
+  std::size_t reference = 0, otherReference = 0;
 };
 
 Chain findChain(const std::string& image) {
@@ -41,20 +44,29 @@ Chain findChain(const std::string& image) {
   const TableDefinition& def = table->definition();
   RowCursor rows = table->rows();
   rows.trackLongValues(true);
+  std::vector<std::size_t> seen(def.columns.size(), 0);  // each column's last field that names a value
   for (auto more = rows.next(); more && *more; more = rows.next()) {
+    const auto [start, end] = rowRange(image, rows.bodyLocation().page, rows.bodyLocation().row);
     for (std::size_t k = 0; k < def.columns.size(); ++k) {
       Chain chain;
       for (const RowCursor::LongValueRow& u : rows.longValueRows()) {
         if (u.column == k) chain.rows.push_back(u.at);
       }
-      if (chain.rows.size() < 3 || getU16(image, at(chain.rows[1].page, data_page::kRowCount)) != 1) continue;
+      if (chain.rows.empty()) continue;
+      std::string pointer(4, '\0');
+      setU32(pointer, 0, chain.rows[0].pointer());
+      chain.reference = image.find(pointer, start) - 4;
+      chain.otherReference = std::exchange(seen[k], chain.reference);
+      if (chain.rows.size() < 3 || getU16(image, at(chain.rows[1].page, data_page::kRowCount)) != 1 ||
+          chain.otherReference == 0) {
+        continue;
+      }
       chain.column = def.columns[k].number;
       for (const LongValueMaps& m : def.longValueMaps) {
         (m.column == chain.column ? chain.longValueMap : chain.otherMap) = m.usageMap;
       }
       // The null mask closes the row: bit k of it is column number k.
       chain.tablePage = rows.bodyLocation().page;
-      const auto [start, end] = rowRange(image, rows.bodyLocation().page, rows.bodyLocation().row);
       chain.nullBit = end - (getByte(image, start) + 7) / 8 + chain.column / 8;
       chain.nullMask = static_cast<std::uint8_t>(1u << (chain.column % 8));
       return chain;
@@ -147,6 +159,11 @@ const std::pair<const char*, ChainDamage> kChainDamage[] = {
      [](const Chain& c, std::string& image) -> Want {
        markInMap(image, c.longValueMap, c.tablePage, true);
        return {"página " + std::to_string(c.tablePage) + ": el mapa de valores largos de la"};
+     }},
+    {"an earlier row's field naming the value too: its rows are used by two values",
+     [](const Chain& c, std::string& image) -> Want {
+       image.replace(c.otherReference, 12, image.substr(c.reference, 12));
+       return {where(c.rows[0]) + ": fila de valor largo usada por dos valores"};
      }},
     {"the first link back at its own row",
      [](const Chain& c, std::string& image) -> Want {
