@@ -13,6 +13,7 @@
 #include "jet/engine.h"
 #include "jet/format/catalog_ids.h"
 #include "jet/format/data_page.h"
+#include "jet/format/index_page.h"
 #include "jet/format/table_definition.h"
 #include "jet/model/catalog.h"
 #include "jet/model/database.h"
@@ -602,6 +603,33 @@ TEST(RepairTest, ADatabasePasswordIsKeptAndAWrongOneRefused) {
       ASSERT_TRUE(check);
       EXPECT_TRUE(check->clean());
     }
+  }
+}
+
+// Rows gone without a word (the last row of a page cut off, the page's free
+// space made to agree) are counted by the indexes that name them, when no
+// index page is damaged; otherwise only the definition's count of rows says
+// how many went.
+TEST(RepairTest, RowsGoneWithoutAWordAreCountedBySoundIndexesOnly) {
+  REQUIRE_CORPUS();
+  std::string image = readFile(corpusFile("testV1997.mdb"));
+  const TableLayout table = *describeDatabase(image).userTables().front();
+  const std::uint32_t page = table.dataPages.front();
+  const std::uint16_t rows = getU16(image, at(page, data_page::kRowCount));
+  const ByteRange last = rowRange(image, page, rows - 1);
+  const std::size_t freeSpace = at(page, data_page::kFreeSpace);
+  setU16(image, at(page, data_page::kRowCount), rows - 1);
+  setU16(image, freeSpace, static_cast<std::uint16_t>(getU16(image, freeSpace) + last.end - last.start + 2));
+  for (bool sound : {true, false}) {
+    std::string copy = image;
+    for (std::uint32_t n : table.indexPages) if (!sound) setU16(copy, at(n, index_page::kFreeSpace), 0);
+    TempDir dir;
+    auto report = repairCopy(dir.path(), copy);
+    ASSERT_TRUE(report) << report.error().toString();
+    std::string said;
+    for (const Problem& p : report->problems.problems()) said += p.where.toString() + "\n";
+    const char* want = sound ? "1 filas que los índices" : "pueden haberse perdido 1";
+    EXPECT_NE(said.find(want), std::string::npos) << said;
   }
 }
 
