@@ -214,7 +214,7 @@ TEST(ProgramResourcesTest, VersionIs100InSpanishOfSpain) {
   EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
 }
 
-// Seen from inside the Yes/No box's own loop: a timer, once the box is up,
+// Seen from inside the Yes/No box's own loop: a timer, once the box is shown,
 // measures the margins (the buttons end as far from the right edge as the
 // icon starts from the left), reads the text (each line break one), sees that
 // no text, icon or button has an edge of its own drawn round it, tries Esc
@@ -226,8 +226,9 @@ struct YesNoProbe {
 } probe;
 
 void CALLBACK YesNoProbe::tick(HWND, UINT, UINT_PTR id, DWORD) {
-  ::KillTimer(nullptr, id);
   HWND box = ::GetActiveWindow();
+  if (!box || !::IsWindowVisible(box)) return;  // a slow machine: the box is not shown yet
+  ::KillTimer(nullptr, id);
   RECT client, no, icon;
   ::GetClientRect(box, &client);
   ::GetWindowRect(::GetDlgItem(box, IDNO), &no);
