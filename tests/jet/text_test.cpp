@@ -23,10 +23,10 @@ TEST(TextDecoder, SingleByteCodePagesByTheirOwnCharacters) {
 }
 
 TEST(TextDecoder, DoubleByteCodePageAndUnknownCodePage) {
-  // Shift-JIS: a lead byte and its trail make one character; a lone lead
-  // byte at the end, or one whose pair is undefined, shows as the character
-  // of its number, and its trail is read afresh.
-  EXPECT_EQ(TextDecoder(932).toUtf8("\x82\xA0x\x82"), "\xE3\x81\x82x\xC2\x82");
+  // Shift-JIS: a lead byte and its trail make one character, a byte of
+  // half-width kana one alone; a lone lead byte at the end, or one whose pair
+  // is undefined, shows as the character of its number, and its trail is read afresh.
+  EXPECT_EQ(TextDecoder(932).toUtf8("\x82\xA0\xB1x\x82"), "\xE3\x81\x82\xEF\xBD\xB1x\xC2\x82");
   EXPECT_EQ(TextDecoder(932).toUtf8("\x82 y"), "\xC2\x82 y");
   TextDecoder unknown(65000 + 7);
   EXPECT_EQ(unknown.toUtf8("\xE9"), "\xC3\xA9");
