@@ -10,11 +10,7 @@ namespace platform {
 
 inline constexpr std::size_t kProfileBuffer = 250;
 
-struct ProfileCase {
-  const char* name;
-  std::string bytes;
-  std::string value;
-};
+struct ProfileCase { const char* name; std::string bytes; std::string value; };
 
 inline std::vector<ProfileCase> profileCases() {
   const std::string longValue(300, 'k');

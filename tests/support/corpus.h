@@ -38,10 +38,7 @@ std::filesystem::path corpusFile(const std::string& name);
 // What a database file's header says of its text and its password: the code
 // page, and the password in UTF-8 (empty when it has none), so that tests
 // open every file without a list of which ones have a password.
-struct FileSettings {
-  int codePage = 1252;
-  std::string password;
-};
+struct FileSettings { int codePage = 1252; std::string password; };
 FileSettings fileSettings(const std::filesystem::path& file);
 // The folder of the published sort-code tables.
 std::filesystem::path jet3Dir();
@@ -76,10 +73,7 @@ template <class R>
 int errorNumber(const R& r) { return r.ok() ? 0 : r.error().number(); }
 
 // Runs a shell command, returning its exit status and standard output.
-struct CommandOutput {
-  int status = -1;
-  std::string out;
-};
+struct CommandOutput { int status = -1; std::string out; };
 CommandOutput runCommand(const std::string& command);
 // Quotes one argument for /bin/sh.
 std::string shellQuote(const std::string& arg);

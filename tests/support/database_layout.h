@@ -40,10 +40,7 @@ DatabaseLayout describeDatabase(const std::string& image);
 
 // The byte range [start, end) of slot `row` of data page `page` in `image`
 // (end = start when the slot cannot be read).
-struct ByteRange {
-  std::size_t start = 0;
-  std::size_t end = 0;
-};
+struct ByteRange { std::size_t start = 0; std::size_t end = 0; };
 ByteRange rowRange(const std::string& image, std::uint32_t page, std::uint16_t row);
 
 // Writes `to`, as long as `from`, over the name in table `from`'s catalog

@@ -18,10 +18,7 @@
 
 namespace testing_support {
 
-struct OriginalRow {
-  std::vector<jet::Value> values;
-  bool recoverable = false;
-};
+struct OriginalRow { std::vector<jet::Value> values; bool recoverable = false; };
 
 struct OriginalTable {
   std::string name;     // as the catalog has it

@@ -67,10 +67,7 @@ class TempDrives : public platform::Files {
   TempDir dir_;
   platform::DriveMap drives_;
   platform::LinuxFileSystem files_{drives_};
-  struct Fault {
-    int remaining;
-    platform::RunError error;
-  };
+  struct Fault { int remaining; platform::RunError error; };
   std::vector<std::string>* journal_ = nullptr;
   std::map<Op, std::vector<Fault>> faults_;
 };

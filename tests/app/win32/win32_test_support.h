@@ -47,10 +47,7 @@ inline std::string windowText(HWND h) {
   return platform::fromWide(text);
 }
 
-struct SeenBox {
-  std::string title, text;
-  std::vector<std::string> buttons;
-};
+struct SeenBox { std::string title, text; std::vector<std::string> buttons; };
 
 // Answers the message boxes shown by this thread, in order, by pressing the
 // button whose identifier is next in `answers` (IDOK, IDYES, IDNO), and
