@@ -15,6 +15,7 @@
 #include "jet/salvage/header_salvage.h"
 #include "jet/write/new_database.h"
 #include "tests/support/corpus.h"
+#include "tests/support/damage.h"
 #include "tests/support/open_table.h"
 
 namespace jet {
@@ -152,6 +153,32 @@ TEST(HeaderPageWriter, CarriesASourceHeaderOver) {
   }
 
   EXPECT_FALSE(encodeHeaderPage(changed, std::span(stored).first(100)));
+}
+
+// With page 0 lost, the text settings are those most text columns carry:
+// one column of another code page does not outvote the rest.
+TEST(NewDatabase, ALostHeaderTakesTheTextSettingsOfMostColumns) {
+  REQUIRE_CORPUS();
+  std::string image = readFile(corpusFile("testV1997.mdb"));
+  auto db = Database::openBytes(image);
+  ASSERT_TRUE(db);
+  auto catalog = Catalog::read(**db);
+  ASSERT_TRUE(catalog);
+  auto table = Table::open(**db, catalog->tables(false).front());
+  ASSERT_TRUE(table);
+  const TableDefinition& def = table->definition();
+  std::size_t text = 0;
+  while (text < def.columns.size() && def.columns[text].type != ColumnType::kText) ++text;
+  ASSERT_LT(text, def.columns.size());
+  ASSERT_EQ(def.columns[text].codePage, 1252);
+  setU16(image, std::size_t{def.page} * kPageSize + 0x2B + 8 * def.realIndexes.size() +
+                    column_block::kSize * text + column_block::kCodePage, 1250);
+  std::fill_n(image.begin(), kPageSize, '\0');
+  MemoryBytes bytes(image);
+  ProblemList problems;
+  auto salvaged = salvageHeader(bytes, problems, {});
+  ASSERT_TRUE(salvaged);
+  EXPECT_EQ(salvaged->codePage, 1252);
 }
 
 }  // namespace
