@@ -171,7 +171,7 @@ TEST(NewDatabase, ALostHeaderTakesTheTextSettingsOfMostColumns) {
   while (text < def.columns.size() && def.columns[text].type != ColumnType::kText) ++text;
   ASSERT_LT(text, def.columns.size());
   ASSERT_EQ(def.columns[text].codePage, 1252);
-  setU16(image, std::size_t{def.page} * kPageSize + 0x2B + 8 * def.realIndexes.size() +
+  setU16(image, std::size_t{def.page} * kPageSize + tdef::kIndexStats + 8 * def.realIndexes.size() +
                     column_block::kSize * text + column_block::kCodePage, 1250);
   std::fill_n(image.begin(), kPageSize, '\0');
   MemoryBytes bytes(image);
