@@ -160,13 +160,9 @@ TEST(HeaderPageWriter, CarriesASourceHeaderOver) {
 TEST(NewDatabase, ALostHeaderTakesTheTextSettingsOfMostColumns) {
   REQUIRE_CORPUS();
   std::string image = readFile(corpusFile("testV1997.mdb"));
-  auto db = Database::openBytes(image);
-  ASSERT_TRUE(db);
-  auto catalog = Catalog::read(**db);
-  ASSERT_TRUE(catalog);
-  auto table = Table::open(**db, catalog->tables(false).front());
-  ASSERT_TRUE(table);
-  const TableDefinition& def = table->definition();
+  const OpenedTable table = openTable(image, "Table1");
+  ASSERT_TRUE(table) << table.error;
+  const TableDefinition& def = table.table->definition();
   std::size_t text = 0;
   while (text < def.columns.size() && def.columns[text].type != ColumnType::kText) ++text;
   ASSERT_LT(text, def.columns.size());

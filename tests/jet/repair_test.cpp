@@ -622,7 +622,7 @@ TEST(RepairTest, RowsGoneWithoutAWordAreCountedBySoundIndexesOnly) {
   setU16(image, freeSpace, static_cast<std::uint16_t>(getU16(image, freeSpace) + last.end - last.start + 2));
   for (bool sound : {true, false}) {
     std::string copy = image;
-    for (std::uint32_t n : table.indexPages) if (!sound) setU16(copy, at(n, index_page::kFreeSpace), 0);
+    if (!sound) for (std::uint32_t n : table.indexPages) setU16(copy, at(n, index_page::kFreeSpace), 0);
     TempDir dir;
     auto report = repairCopy(dir.path(), copy);
     ASSERT_TRUE(report) << report.error().toString();
